@@ -1,0 +1,9 @@
+#include "platform/host.h"
+#include "startup/startup.h"
+
+int main(int argc, char** argv) {
+    auto host = scriblane::CreatePlatformHost(argc, argv);
+    if (!host) return 1;
+    scriblane::RunMain(host->platform());
+    return host->RunEventLoop();
+}

@@ -1,0 +1,39 @@
+// The window's state without any widgets: what the controls hold while the
+// window is hidden. Command-line mode never needs more, so it never pays for
+// a toolkit; the Qt window takes this state over when it is first shown.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "window/layout.h"
+
+namespace scriblane::linuxp {
+
+struct ControlState {
+    std::string text;
+    ColorRef backColor = 0;
+    std::vector<std::string> items;  // list entries, in the order added
+    int listIndex = -1;              // -1: nothing selected
+};
+
+class FormModel {
+public:
+    ControlState& operator[](Ctl c) { return controls_[c]; }
+    std::string GetText(Ctl c);
+    void SetText(Ctl c, const std::string& text);  // throws FormError on a list
+    void AddItem(Ctl c, const std::string& item);
+    void SetListIndex(Ctl c, std::int32_t index);
+
+private:
+    std::map<Ctl, ControlState> controls_;
+};
+
+// The installed scalable screen faces through fontconfig, in fontconfig's
+// order, each family once.
+std::vector<std::string> ListScreenFonts();
+
+}  // namespace scriblane::linuxp

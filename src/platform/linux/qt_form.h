@@ -1,0 +1,58 @@
+// The form runtime on Linux. While the window is hidden it is only a
+// FormModel; the Qt widgets are made when the window is first shown.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/linux/form_model.h"
+#include "platform/platform.h"
+
+namespace scriblane::linuxp {
+
+class QtForm : public FormRuntime {
+public:
+    // `args`: the program's arguments after its name. `beforeEnd` runs just
+    // before the process ends (it flushes what was drawn).
+    QtForm(std::vector<std::string> args, std::function<void()> beforeEnd);
+    ~QtForm() override;
+
+    void Load(const FormSpec& spec, FormEvents& events) override;
+    void Show() override;
+    double Width() override;
+    double Height() override;
+    void Move(std::int32_t left, std::int32_t top) override;
+    void Unload() override;
+    Handle hWnd() override;
+    std::string GetText(Ctl control) override;
+    void SetText(Ctl control, const std::string& text) override;
+    void AddItem(Ctl control, const std::string& item) override;
+    void SetListIndex(Ctl control, std::int32_t index) override;
+    ColorRef GetBackColor(Ctl control) override;
+    void SetBackColor(Ctl control, ColorRef color) override;
+    void Refresh(Ctl control) override;
+    std::int32_t ScreenFontCount() override;
+    std::string ScreenFont(std::int32_t index) override;
+    double TwipsPerPixelX() override;
+    double TwipsPerPixelY() override;
+    std::int32_t MsgBox(const std::string& prompt, std::int32_t style) override;
+    Handle hInstance() override;
+    std::string Command() override;
+    void End() override;
+
+    // Runs Qt's event loop once the window is shown.
+    int Exec();
+
+private:
+    const std::vector<std::string>& Fonts();
+    std::vector<std::string> args_;
+    std::function<void()> beforeEnd_;
+    const FormSpec* spec_ = nullptr;
+    FormEvents* events_ = nullptr;
+    FormModel model_;
+    std::vector<std::string> fonts_;
+    bool fontsListed_ = false;
+};
+
+}  // namespace scriblane::linuxp
