@@ -1,0 +1,162 @@
+"""Shared helpers for the tests that run the real program on a real X server.
+
+Each test starts its own Xvfb on a free display number, so tests never touch
+the developer's screen and can run side by side.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+
+class Image:
+    """An RGB screenshot."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def find(self, color, box=None):
+        """Bounding box (left, top, right, bottom; right and bottom exclusive)
+        of the pixels of exactly `color` inside `box`, or None."""
+        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        left = top = None
+        right = bottom = -1
+        for y in range(max(0, y0), min(self.height, y1)):
+            row = self.data[(y * self.width) * 3:((y + 1) * self.width) * 3]
+            xs = [x for x in range(max(0, x0), min(self.width, x1))
+                  if row[x * 3] == color[0] and row[x * 3 + 1] == color[1] and row[x * 3 + 2] == color[2]]
+            if xs:
+                top = y if top is None else top
+                bottom = y
+                left = xs[0] if left is None else min(left, xs[0])
+                right = max(right, xs[-1])
+        if top is None:
+            return None
+        return (left, top, right + 1, bottom + 1)
+
+    def count(self, color, box=None):
+        x0, y0, x1, y1 = box or (0, 0, self.width, self.height)
+        n = 0
+        for y in range(max(0, y0), min(self.height, y1)):
+            for x in range(max(0, x0), min(self.width, x1)):
+                if self.pixel(x, y) == color:
+                    n += 1
+        return n
+
+    def save_png(self, path):
+        ppm = b"P6 %d %d 255\n" % (self.width, self.height) + bytes(self.data)
+        subprocess.run(["convert", "ppm:-", path], input=ppm, check=True)
+
+
+def _read_ppm(blob):
+    # P6 header: magic, width, height, maxval, each separated by whitespace.
+    parts = []
+    pos = 0
+    while len(parts) < 4:
+        while blob[pos:pos + 1].isspace():
+            pos += 1
+        if blob[pos:pos + 1] == b"#":
+            pos = blob.index(b"\n", pos) + 1
+            continue
+        end = pos
+        while not blob[end:end + 1].isspace():
+            end += 1
+        parts.append(blob[pos:end])
+        pos = end
+    pos += 1
+    width, height = int(parts[1]), int(parts[2])
+    return Image(width, height, blob[pos:pos + width * height * 3])
+
+
+class XServer:
+    """An Xvfb of its own, with DISPLAY and a temporary HOME in `env`."""
+
+    def __init__(self, width=1024, height=768, depth=24, extra_args=()):
+        self.width, self.height = width, height
+        self.args = ["-screen", "0", "%dx%dx%d" % (width, height, depth), "-nolisten", "tcp",
+                     "-noreset", "+extension", "RANDR"] + list(extra_args)
+        self.proc = None
+        self.wm = None
+
+    def __enter__(self):
+        for number in range(90, 400):
+            if os.path.exists("/tmp/.X11-unix/X%d" % number) or os.path.exists("/tmp/.X%d-lock" % number):
+                continue
+            self.proc = subprocess.Popen(["Xvfb", ":%d" % number] + self.args,
+                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.time() + 10
+            while time.time() < deadline and self.proc.poll() is None:
+                if os.path.exists("/tmp/.X11-unix/X%d" % number):
+                    break
+                time.sleep(0.02)
+            if self.proc.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % number):
+                self.display = ":%d" % number
+                break
+        else:
+            raise RuntimeError("no free X display")
+        self.home = tempfile.mkdtemp(prefix="scriblane-home-")
+        self.env = dict(os.environ)
+        self.env.update(DISPLAY=self.display, HOME=self.home,
+                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
+        self.env.pop("XDG_RUNTIME_DIR", None)
+        self.wait_for_server()
+        return self
+
+    def wait_for_server(self):
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            if subprocess.run(["xdpyinfo"], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0:
+                return
+            time.sleep(0.05)
+        raise RuntimeError("Xvfb did not answer")
+
+    def start_wm(self):
+        """Starts openbox and waits until it manages the screen."""
+        self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                                 capture_output=True, text=True).stdout
+            if "window id" in out:
+                return
+            time.sleep(0.05)
+        raise RuntimeError("openbox did not start")
+
+    def screenshot(self, window="root"):
+        xwd = subprocess.run(["xwd", "-silent", "-id" if window != "root" else "-root"]
+                             + ([str(window)] if window != "root" else []),
+                             env=self.env, capture_output=True, check=True).stdout
+        ppm = subprocess.run(["convert", "xwd:-", "-depth", "8", "ppm:-"], input=xwd,
+                             capture_output=True, check=True).stdout
+        return _read_ppm(ppm)
+
+    def fill_root(self, color_name):
+        """Paints the root window one colour (for a known background)."""
+        subprocess.run(["xsetroot", "-solid", color_name], env=self.env, check=True)
+
+    def run(self, args, timeout=30, **kw):
+        return subprocess.run(args, env=self.env, timeout=timeout, capture_output=True, **kw)
+
+    def __exit__(self, *exc):
+        for p in (self.wm, self.proc):
+            if p is not None and p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        shutil.rmtree(self.home, ignore_errors=True)
+        return False
+
+
+def colorref_rgb(value):
+    """A 0x00BBGGRR colour reference as an (r, g, b) tuple."""
+    value &= 0xFFFFFF
+    return (value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF)
