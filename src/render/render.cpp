@@ -101,17 +101,21 @@ void DrawOnDesk(Display& display, const std::string& deskText, std::int32_t lett
         colorsSaved = false;
         display.DeleteDC(dc);
     } catch (...) {
-        // Give back whatever this call still holds; the failure stays silent.
-        try {
-            if (fontSelected) display.SelectObject(dc, oldFont);
-            if (font != 0) display.DeleteObject(font);
-            if (colorsSaved) {
-                display.SetTextColor(dc, oldText);
-                display.SetBkColor(dc, oldBack);
+        // Give back whatever this call still holds; each step on its own, so
+        // one more failure cannot keep the rest. The failure stays silent.
+        auto quietly = [](auto&& step) {
+            try {
+                step();
+            } catch (...) {
             }
-            if (dc != 0) display.DeleteDC(dc);
-        } catch (...) {
+        };
+        if (fontSelected) quietly([&] { display.SelectObject(dc, oldFont); });
+        if (font != 0) quietly([&] { display.DeleteObject(font); });
+        if (colorsSaved) {
+            quietly([&] { display.SetTextColor(dc, oldText); });
+            quietly([&] { display.SetBkColor(dc, oldBack); });
         }
+        if (dc != 0) quietly([&] { display.DeleteDC(dc); });
     }
 }
 

@@ -4,12 +4,11 @@
 #include <memory>
 #include <string>
 
+#include "dialogs/cbrowse.h"
 #include "platform/platform.h"
+#include "window/fsb.h"
 
 namespace scriblane {
-
-class cBrowse;
-class fSB;
 
 // The command line's argument text, as one string.
 inline std::string CmdText;

@@ -1,0 +1,127 @@
+#include "render/render.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+
+namespace scriblane {
+namespace {
+
+class RenderTest : public ::testing::Test {
+protected:
+    void SetUp() override { DeskBackColor = 15464446; }
+    fake::FakePlatform fake;
+};
+
+TEST_F(RenderTest, BoxForScreens) {
+    struct Case {
+        std::int32_t w, h;
+        Rect box;
+    } cases[] = {
+        {1024, 768, {312, 184, 712, 584}},  {1366, 768, {483, 184, 883, 584}},
+        {641, 481, {120, 40, 520, 440}},    {1025, 769, {312, 184, 712, 584}},
+        {640, 480, {200, 200, 800, 600}},   {800, 480, {200, 200, 800, 600}},
+        {640, 1024, {200, 200, 800, 600}},  {0, 0, {200, 200, 800, 600}},
+        {-5, 900, {200, 200, 800, 600}},    {INT32_MAX, INT32_MAX, {1073741623, 1073741623, 1073742023, 1073742023}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+        fake.screenWidth = c.w;
+        fake.screenHeight = c.h;
+        DrawOnDesk(fake, "Hi", 30, 15, 0, "Arial");
+        EXPECT_EQ(fake.drawnBox, c.box);
+    }
+}
+
+TEST_F(RenderTest, NoScreenContextGivesTheFallbackBoxWithoutReleasing) {
+    fake.windowDcResult = 0;
+    DrawOnDesk(fake, "Hi", 30, 15, 0, "Arial");
+    EXPECT_EQ(fake.drawnBox, (Rect{200, 200, 800, 600}));
+    EXPECT_TRUE(fake.CallsNamed({"ReleaseDC", "GetDeviceCaps"}).empty());
+}
+
+TEST_F(RenderTest, ScreenSizeIsWrittenOnlyForLargeScreens) {
+    std::int32_t w = -1, h = -1;
+    fake.screenWidth = 640;
+    EXPECT_FALSE(GetScreenSize(fake, w, h));
+    EXPECT_EQ(w, -1);
+    EXPECT_EQ(fake.CallsNamed({"ReleaseDC"}).size(), 1u);
+    fake.screenWidth = 1920;
+    fake.screenHeight = 1080;
+    EXPECT_TRUE(GetScreenSize(fake, w, h));
+    EXPECT_EQ(w, 1920);
+    EXPECT_EQ(h, 1080);
+}
+
+TEST_F(RenderTest, CallsInOrderWithTheirArguments) {
+    fake.screenWidth = 1024;
+    fake.screenHeight = 768;
+    fake.dcTextColor = 77;
+    fake.dcBackColor = 88;
+    DeskBackColor = -5;  // handed on unchanged, whatever its value
+    const std::string text = "abc";
+    DrawOnDesk(fake, text, -12, 0, 10114821, "Liberation Sans");
+    const std::vector<std::string> expected{
+        "CreateDCA(\"DISPLAY\", null, null, null)",
+        "GetWindowDC(0x0)",
+        "GetDeviceCaps(0x200, 8)",
+        "GetDeviceCaps(0x200, 10)",
+        "ReleaseDC(0x0, 0x200)",
+        "GetTextColor(0x100)",
+        "SetTextColor(0x100, 10114821)",
+        "GetBkColor(0x100)",
+        "SetBkColor(0x100, -5)",
+        "CreateFontA(-12, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, \"Liberation Sans\")",
+        "SelectObject(0x100, 0x300)",
+        "DrawTextA(0x100, \" abc\", 4, 312,184,712,584, 261)",
+        "SelectObject(0x100, 0x400)",
+        "DeleteObject(0x300)",
+        "SetTextColor(0x100, 77)",
+        "SetBkColor(0x100, 88)",
+        "DeleteDC(0x100)",
+    };
+    EXPECT_EQ(fake.calls, expected);
+    EXPECT_EQ(text, "abc");
+    EXPECT_TRUE(fake.liveObjects.empty());
+}
+
+TEST_F(RenderTest, TextColorRule) {
+    struct Case {
+        std::int32_t given, drawn;
+    } cases[] = {{0, 0},          {1, 1},          {16777215, 16777215}, {16777216, 0},
+                 {-1, 0},         {INT32_MIN, 0},  {INT32_MAX, 0},       {10114821, 10114821}};
+    for (const auto& c : cases) {
+        fake.ClearCalls();
+        DrawOnDesk(fake, "x", 30, 15, c.given, "Arial");
+        EXPECT_EQ(fake.CallsNamed({"SetTextColor"}).front(),
+                  "SetTextColor(0x100, " + std::to_string(c.drawn) + ")")
+            << "given " << c.given;
+    }
+}
+
+TEST_F(RenderTest, EmptyTextDrawsOneSpace) {
+    DrawOnDesk(fake, "", 0, 0, 0, "");
+    EXPECT_EQ(fake.drawnText, " ");
+}
+
+TEST_F(RenderTest, NoDisplayContextDoesNothingElse) {
+    fake.createDcResult = 0;
+    DrawOnDesk(fake, "x", 30, 15, 0, "Arial");
+    EXPECT_EQ(fake.calls, std::vector<std::string>{"CreateDCA(\"DISPLAY\", null, null, null)"});
+}
+
+// A platform failure part-way must stay silent and give back what was made.
+TEST_F(RenderTest, FailuresReleaseEverythingAndStaySilent) {
+    for (const char* op : {"GetTextColor", "SetBkColor", "CreateFontA", "SelectObject",
+                           "DrawTextA", "GetDeviceCaps"}) {
+        SCOPED_TRACE(op);
+        fake.liveObjects.clear();
+        fake.failOn = op;
+        EXPECT_NO_THROW(DrawOnDesk(fake, "x", 30, 15, 0, "Arial"));
+        fake.failOn.clear();
+        EXPECT_TRUE(fake.liveObjects.empty());
+    }
+}
+
+}  // namespace
+}  // namespace scriblane
