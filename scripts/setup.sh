@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs everything Scriblane needs to build and test, from Debian's
+# packages. Safe to run again: it does nothing when all is in place.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config libgtest-dev
+  qt6-base-dev libx11-dev libxft-dev libfontconfig-dev libxrandr-dev libxext-dev
+  # Windows cross-build and Wine (32-bit needs the i386 architecture)
+  g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64 qemu-user-static
+  # a virtual X server and the tools the tests drive it with
+  xvfb xauth x11-apps x11-utils x11-xserver-utils imagemagick xdotool openbox
+  fonts-liberation fonts-dejavu-core python3 hyperfine zip
+)
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: run as root (it installs packages with apt-get)" >&2
+  exit 1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+"$(dirname "$0")/enable-i386.sh"
