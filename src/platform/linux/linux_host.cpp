@@ -1,0 +1,74 @@
+// The Linux platform put together: the X display for drawing, QSettings for
+// the store, the Qt window and dialogs (which make their QApplication only
+// when a window is needed, so command-line mode stays cheap).
+#include "platform/linux/linux_host.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/linux/qt_dialogs.h"
+#include "platform/linux/qt_form.h"
+#include "platform/linux/qt_settings.h"
+#include "platform/linux/x11_display.h"
+
+namespace scriblane {
+namespace {
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    return args;
+}
+
+class LinuxHost : public PlatformHost {
+public:
+    LinuxHost(::Display* dpy, int argc, char** argv)
+        : dpy_(dpy),
+          display_(dpy),
+          // What was drawn must reach the server before the process ends.
+          form_(Arguments(argc, argv), [dpy] { XSync(dpy, False); }),
+          platform_{display_, store_, form_, dialogs_} {}
+
+    ~LinuxHost() override { XCloseDisplay(dpy_); }
+
+    Platform& platform() override { return platform_; }
+    int RunEventLoop() override { return form_.Exec(); }
+
+private:
+    ::Display* dpy_;
+    linuxp::X11Display display_;
+    linuxp::QtSettingsStore store_;
+    linuxp::QtForm form_;
+    linuxp::QtDialogs dialogs_;
+    Platform platform_;
+};
+
+}  // namespace
+
+std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
+    ::Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) {
+        const char* raw = std::getenv("DISPLAY");
+        // Shown on one line whatever the variable holds.
+        std::string name;
+        for (const char* c = raw ? raw : ""; *c; ++c) {
+            name += (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F) ? '?' : *c;
+        }
+        if (!name.empty()) {
+            std::fprintf(stderr,
+                         "scriblane: cannot open X display \"%s\" (is an X server running and "
+                         "DISPLAY set?)\n",
+                         name.c_str());
+        } else {
+            std::fprintf(stderr, "scriblane: cannot open X display (DISPLAY is not set)\n");
+        }
+        return nullptr;
+    }
+    linuxp::InstallX11ErrorHandlers();
+    return std::make_unique<LinuxHost>(dpy, argc, argv);
+}
+
+}  // namespace scriblane
