@@ -2,14 +2,122 @@
 
 #include <unistd.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QWindow>
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 
+#include "platform/linux/qt_convert.h"
+#include "platform/linux/qt_widgets.h"
+
+// The embedded icon lives in a static library: its resources must be
+// registered by name before first use.
+static void InitScriblaneResources() { Q_INIT_RESOURCE(scriblane); }
+
 namespace scriblane::linuxp {
+namespace {
+
+// QApplication keeps references to these for its whole life.
+int gArgc = 1;
+char gName[] = "scriblane";
+char* gArgv[] = {gName, nullptr};
+
+// How long to wait for the window manager to tell the frame it will draw.
+constexpr int kFrameExtentsTimeoutMs = 300;
+
+QFont MakeFont(const FontSpec& spec) {
+    QFont font;
+    // Where the named face is missing, a metric-compatible face comes first,
+    // then one that is always installed with fontconfig.
+    font.setFamilies({QString::fromUtf8(spec.face), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+    font.setPointSizeF(spec.points);
+    font.setBold(spec.bold);
+    font.setItalic(false);
+    return font;
+}
+
+QColor ToQColor(ColorRef color) {
+    const Rgb rgb = ColorRefToRgb(color);
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+QMessageBox::StandardButton ToStandardButton(std::int32_t id) {
+    switch (id) {
+        case kIdCancel: return QMessageBox::Cancel;
+        case kIdAbort: return QMessageBox::Abort;
+        case kIdRetry: return QMessageBox::Retry;
+        case kIdIgnore: return QMessageBox::Ignore;
+        case kIdYes: return QMessageBox::Yes;
+        case kIdNo: return QMessageBox::No;
+        default: return QMessageBox::Ok;
+    }
+}
+
+std::int32_t FromStandardButton(QMessageBox::StandardButton button, std::int32_t fallback) {
+    switch (button) {
+        case QMessageBox::Ok: return kIdOk;
+        case QMessageBox::Cancel: return kIdCancel;
+        case QMessageBox::Abort: return kIdAbort;
+        case QMessageBox::Retry: return kIdRetry;
+        case QMessageBox::Ignore: return kIdIgnore;
+        case QMessageBox::Yes: return kIdYes;
+        case QMessageBox::No: return kIdNo;
+        default: return fallback;
+    }
+}
+
+QMessageBox::Icon ToQtIcon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::Warning: return QMessageBox::Warning;
+        case MsgIcon::Information: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+bool TakesFocus(ControlKind kind) {
+    return kind == ControlKind::TextBox || kind == ControlKind::Button ||
+           kind == ControlKind::ComboList || kind == ControlKind::PictureBox;
+}
+
+}  // namespace
 
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
     : args_(std::move(args)), beforeEnd_(std::move(beforeEnd)) {}
 
-QtForm::~QtForm() = default;
+QtForm::~QtForm() {
+    // The application outlives the form on purpose (one per process).
+    delete window_;
+}
+
+void QtForm::EnsureApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    // Never deleted: the program ends through _exit, and a second
+    // QApplication in one process is not allowed anyway.
+    auto* app = new QApplication(gArgc, gArgv);
+    (void)app;
+    // The program ends when its window is closed or End runs, never
+    // because a message box was the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QStringLiteral("scriblane"));
+    InitScriblaneResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/scriblane/scriblane.png")));
+}
 
 void QtForm::Load(const FormSpec& spec, FormEvents& events) {
     spec_ = &spec;
@@ -18,20 +126,334 @@ void QtForm::Load(const FormSpec& spec, FormEvents& events) {
     events.OnLoad();
 }
 
-void QtForm::Show() { throw FormError("the window cannot be shown yet"); }
-double QtForm::Width() { return spec_ ? spec_->clientWidth : 0; }
-double QtForm::Height() { return spec_ ? spec_->clientHeight : 0; }
-void QtForm::Move(std::int32_t, std::int32_t) {}
-void QtForm::Unload() {}
-Handle QtForm::hWnd() { return 0; }
+double QtForm::Dpr() const {
+    if (QGuiApplication::instance() == nullptr) return 1.0;
+    if (window_ != nullptr) return window_->devicePixelRatioF();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->devicePixelRatio() : 1.0;
+}
 
-std::string QtForm::GetText(Ctl c) { return model_.GetText(c); }
-void QtForm::SetText(Ctl c, const std::string& text) { model_.SetText(c, text); }
-void QtForm::AddItem(Ctl c, const std::string& item) { model_.AddItem(c, item); }
-void QtForm::SetListIndex(Ctl c, std::int32_t index) { model_.SetListIndex(c, index); }
+// Twips to Qt's device-independent units: device pixels first (what the
+// table means), then Qt's own scale on high-DPI screens.
+int QtForm::Px(int twips) const {
+    const double tpp = twipsPerPixel_.value_or(15.0);
+    return static_cast<int>(std::lround(TwipsToPixels(twips, tpp) / Dpr()));
+}
+
+void QtForm::EnsureWindow() {
+    if (window_ != nullptr) return;
+    if (spec_ == nullptr) throw FormError("the window is not loaded");
+    EnsureApplication();
+    TwipsPerPixelX();  // fixes the scale before anything is sized
+
+    const Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+    window_ = new FormWindow([this] { return CloseRequested(); });
+    window_->setWindowFlags(flags);
+    window_->setWindowTitle(QString::fromUtf8(spec_->title));
+    window_->setFont(MakeFont(spec_->font));
+    window_->setFixedSize(Px(spec_->clientWidth), Px(spec_->clientHeight));
+    BuildControls();
+    // The native window now, so its frame can be asked for before mapping.
+    window_->winId();
+    window_->move(Px(spec_->initialLeft), Px(spec_->initialTop));
+}
+
+void QtForm::BuildControls() {
+    QGroupBox* frame = nullptr;
+    for (const ControlSpec& c : spec_->controls) {
+        if (c.kind == ControlKind::Frame && frame == nullptr) {
+            frame = new QGroupBox(QString::fromUtf8(c.text), window_);
+            // The table's frame has its caption on the top border line and
+            // the border near the top edge; some styles draw the caption
+            // above a lower border, which the table's positions do not allow.
+            static QStyle* const classic = QStyleFactory::create(QStringLiteral("Windows"));
+            if (classic != nullptr) frame->setStyle(classic);
+        }
+    }
+    std::vector<const ControlSpec*> focusable;
+    for (const ControlSpec& c : spec_->controls) {
+        QWidget* parent = (c.inFrame && frame != nullptr) ? static_cast<QWidget*>(frame) : window_;
+        const ControlState& state = model_[c.id];
+        const QString caption = QString::fromUtf8(c.text);
+        QWidget* widget = nullptr;
+        switch (c.kind) {
+            case ControlKind::Frame:
+                widget = frame;
+                break;
+            case ControlKind::TextBox:
+                if (c.multiLine) {
+                    auto* edit = new QPlainTextEdit(parent);
+                    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+                    edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+                    edit->setTabChangesFocus(true);
+                    edit->setPlainText(QString::fromStdString(ToLf(state.text)));
+                    widget = edit;
+                } else {
+                    auto* edit = new QLineEdit(parent);
+                    edit->setMaxLength(INT_MAX);
+                    edit->setAlignment((c.centred ? Qt::AlignHCenter : Qt::AlignLeft) |
+                                       Qt::AlignVCenter);
+                    edit->setText(QString::fromStdString(state.text));
+                    widget = edit;
+                }
+                break;
+            case ControlKind::Button: {
+                auto* button = new QPushButton(caption, parent);
+                button->setAutoDefault(false);
+                button->setDefault(false);
+                const Ctl id = c.id;
+                QObject::connect(button, &QPushButton::clicked, button, [this, id] {
+                    if (events_ == nullptr) return;
+                    try {
+                        events_->OnClick(id);
+                    } catch (const std::exception& e) {
+                        std::fprintf(stderr, "scriblane: %s\n", e.what());
+                    } catch (...) {
+                        std::fprintf(stderr, "scriblane: unknown failure in a command\n");
+                    }
+                });
+                widget = button;
+                break;
+            }
+            case ControlKind::ComboList: {
+                auto* combo = new QComboBox(parent);
+                combo->setEditable(false);
+                QStringList items;
+                items.reserve(static_cast<qsizetype>(state.items.size()));
+                for (const std::string& item : state.items) items << QString::fromStdString(item);
+                combo->addItems(items);
+                combo->setCurrentIndex(state.listIndex);
+                const Ctl id = c.id;
+                QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                                 [this, id](int index) { model_[id].listIndex = index; });
+                widget = combo;
+                break;
+            }
+            case ControlKind::PictureBox: {
+                auto* swatch = new ColorSwatch(parent);
+                swatch->setColor(ToQColor(state.backColor));
+                widget = swatch;
+                break;
+            }
+            case ControlKind::Label: {
+                auto* label = new QLabel(caption, parent);
+                label->setTextFormat(Qt::PlainText);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                label->setWordWrap(true);
+                widget = label;
+                break;
+            }
+            case ControlKind::Line: {
+                const QPalette::ColorRole role =
+                    c.lineSysColor == kColorBtnText ? QPalette::ButtonText : QPalette::WindowText;
+                widget = new LineWidget(parent, QPoint(Px(c.left), Px(c.top)),
+                                        QPoint(Px(c.width), Px(c.height)), role);
+                break;
+            }
+        }
+        if (widget == nullptr) continue;
+        widget->setObjectName(QString::fromUtf8(c.name) +
+                              (c.index != kNoIndex ? QString::number(c.index) : QString()));
+        if (c.kind != ControlKind::Line) {
+            widget->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
+        }
+        widget->setFont(MakeFont(c.font));
+        if (c.tooltip != nullptr) widget->setToolTip(QString::fromUtf8(c.tooltip));
+        if (TakesFocus(c.kind) && c.tabIndex != kNoTab) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+            focusable.push_back(&c);
+        } else {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+        controls_[c.id] = widget;
+    }
+    std::stable_sort(focusable.begin(), focusable.end(),
+                     [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+    for (std::size_t i = 1; i < focusable.size(); ++i) {
+        QWidget::setTabOrder(controls_[focusable[i - 1]->id], controls_[focusable[i]->id]);
+    }
+    if (!focusable.empty()) controls_[focusable.front()->id]->setFocus(Qt::OtherFocusReason);
+}
+
+bool QtForm::CloseRequested() {
+    // A second close while the handler still runs (a box is up) is refused;
+    // the handler runs once.
+    if (closing_) return false;
+    closing_ = true;
+    std::int32_t cancel = 0;
+    if (events_ != nullptr) {
+        try {
+            events_->OnUnload(cancel);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "scriblane: %s\n", e.what());
+        } catch (...) {
+        }
+    }
+    closing_ = false;
+    if (cancel != 0) return false;
+    // Nothing else keeps the program once its one window is gone.
+    Unload();
+    QCoreApplication::quit();
+    return true;
+}
+
+x11::FrameExtents QtForm::Extents() {
+    if (window_ != nullptr && window_->isVisible()) {
+        if (QWindow* handle = window_->windowHandle()) {
+            const QMargins m = handle->frameMargins();
+            if (!m.isNull()) {
+                const double dpr = Dpr();
+                return {static_cast<int>(std::lround(m.left() * dpr)),
+                        static_cast<int>(std::lround(m.right() * dpr)),
+                        static_cast<int>(std::lround(m.top() * dpr)),
+                        static_cast<int>(std::lround(m.bottom() * dpr))};
+            }
+        }
+    }
+    if (extents_) return *extents_;
+    x11::FrameExtents found;
+    if (window_ != nullptr && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        void* display = nullptr;
+        if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            display = x11->display();
+        }
+        found = x11::QueryFrameExtents(display, static_cast<unsigned long>(window_->winId()),
+                                       kFrameExtentsTimeoutMs);
+    }
+    extents_ = found;
+    return found;
+}
+
+void QtForm::Show() {
+    EnsureWindow();
+    window_->show();
+    shown_ = true;
+}
+
+double QtForm::Width() {
+    EnsureWindow();
+    const x11::FrameExtents e = Extents();
+    const double client = std::lround(window_->width() * Dpr());
+    return (client + e.left + e.right) * TwipsPerPixelX();
+}
+
+double QtForm::Height() {
+    EnsureWindow();
+    const x11::FrameExtents e = Extents();
+    const double client = std::lround(window_->height() * Dpr());
+    return (client + e.top + e.bottom) * TwipsPerPixelY();
+}
+
+void QtForm::Move(std::int32_t left, std::int32_t top) {
+    EnsureWindow();
+    const double dpr = Dpr();
+    const long outerX = std::lround(left / TwipsPerPixelX());
+    const long outerY = std::lround(top / TwipsPerPixelY());
+    if (window_->isVisible() && !window_->windowHandle()->frameMargins().isNull()) {
+        // Mapped and framed: Qt places the frame itself.
+        window_->move(static_cast<int>(std::lround(outerX / dpr)),
+                      static_cast<int>(std::lround(outerY / dpr)));
+        return;
+    }
+    // Not framed yet: the client goes inside the frame the manager announced.
+    const x11::FrameExtents e = Extents();
+    window_->move(static_cast<int>(std::lround((outerX + e.left) / dpr)),
+                  static_cast<int>(std::lround((outerY + e.top) / dpr)));
+}
+
+void QtForm::Unload() {
+    if (window_ == nullptr) return;
+    // Keep what the user typed: the model answers once the widgets are gone.
+    for (const auto& [id, widget] : controls_) {
+        if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+            model_[id].text = ToCrLf(edit->toPlainText().toStdString());
+        } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+            model_[id].text = line->text().toStdString();
+        }
+    }
+    FormWindow* window = window_;
+    window_ = nullptr;
+    controls_.clear();
+    extents_.reset();
+    shown_ = false;
+    window->DisarmClose();
+    window->hide();
+    window->deleteLater();
+}
+
+Handle QtForm::hWnd() {
+    return window_ != nullptr && window_->testAttribute(Qt::WA_WState_Created)
+               ? static_cast<Handle>(window_->winId())
+               : 0;
+}
+
+QWidget* QtForm::Window() const { return window_; }
+
+QWidget* QtForm::Control(Ctl control) const {
+    auto it = controls_.find(control);
+    return it != controls_.end() ? it->second : nullptr;
+}
+
+std::string QtForm::GetText(Ctl c) {
+    if (QWidget* w = Control(c)) {
+        if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+            return ToCrLf(edit->toPlainText().toStdString());
+        }
+        if (auto* line = qobject_cast<QLineEdit*>(w)) return line->text().toStdString();
+    }
+    return model_.GetText(c);
+}
+
+void QtForm::SetText(Ctl c, const std::string& text) {
+    model_.SetText(c, text);  // throws for a list without that entry
+    QWidget* w = Control(c);
+    if (w == nullptr) return;
+    const QString value = QString::fromStdString(text);
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+        edit->setPlainText(QString::fromStdString(ToLf(text)));
+    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        line->setText(value);
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        combo->setCurrentIndex(model_[c].listIndex);
+    } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+        button->setText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(value);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(w)) {
+        frame->setTitle(value);
+    }
+}
+
+void QtForm::AddItem(Ctl c, const std::string& item) {
+    model_.AddItem(c, item);
+    if (auto* combo = qobject_cast<QComboBox*>(Control(c))) {
+        // Qt selects the first entry put into an empty list; the list keeps
+        // its selection (or none) instead.
+        const QSignalBlocker quiet(combo);
+        combo->addItem(QString::fromStdString(item));
+        combo->setCurrentIndex(model_[c].listIndex);
+    }
+}
+
+void QtForm::SetListIndex(Ctl c, std::int32_t index) {
+    model_.SetListIndex(c, index);
+    if (auto* combo = qobject_cast<QComboBox*>(Control(c))) combo->setCurrentIndex(index);
+}
+
 ColorRef QtForm::GetBackColor(Ctl c) { return model_[c].backColor; }
-void QtForm::SetBackColor(Ctl c, ColorRef color) { model_[c].backColor = color; }
-void QtForm::Refresh(Ctl) {}
+
+void QtForm::SetBackColor(Ctl c, ColorRef color) {
+    model_[c].backColor = color;
+    if (auto* swatch = dynamic_cast<ColorSwatch*>(Control(c))) swatch->setColor(ToQColor(color));
+}
+
+void QtForm::Refresh(Ctl c) {
+    if (QWidget* w = Control(c); w != nullptr && w->isVisible()) w->repaint();
+}
 
 const std::vector<std::string>& QtForm::Fonts() {
     if (!fontsListed_) {
@@ -44,15 +466,51 @@ const std::vector<std::string>& QtForm::Fonts() {
 std::int32_t QtForm::ScreenFontCount() { return static_cast<std::int32_t>(Fonts().size()); }
 
 std::string QtForm::ScreenFont(std::int32_t index) {
-    return Fonts().at(static_cast<std::size_t>(index));
+    const auto& fonts = Fonts();
+    if (index < 0 || static_cast<std::size_t>(index) >= fonts.size()) {
+        throw FormError("no screen font " + std::to_string(index));
+    }
+    return fonts[static_cast<std::size_t>(index)];
 }
 
-double QtForm::TwipsPerPixelX() { return 15.0; }
-double QtForm::TwipsPerPixelY() { return 15.0; }
+// Fixed for the program's life once asked: the layout is made in it. With a
+// toolkit running, Qt's logical DPI times its scale; before that, the
+// server's Xft.dpi, which is what Qt will use; 96 DPI when neither says.
+double QtForm::TwipsPerPixelX() {
+    if (!twipsPerPixel_) {
+        double dpi = 96.0;
+        if (QGuiApplication::instance() != nullptr) {
+            if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+                dpi = screen->logicalDotsPerInch() * screen->devicePixelRatio();
+            }
+        } else if (auto server = x11::ServerXftDpi()) {
+            dpi = *server;
+        }
+        twipsPerPixel_ = TwipsPerPixelAt(dpi);
+    }
+    return *twipsPerPixel_;
+}
 
-std::int32_t QtForm::MsgBox(const std::string& prompt, std::int32_t) {
-    std::fprintf(stderr, "Scriblane: %s\n", prompt.c_str());
-    return 1;
+double QtForm::TwipsPerPixelY() { return TwipsPerPixelX(); }
+
+std::int32_t QtForm::MsgBox(const std::string& prompt, std::int32_t style) {
+    EnsureApplication();
+    const MsgBoxLayout layout = MsgBoxLayoutFor(style);
+    QWidget* owner = (window_ != nullptr && window_->isVisible()) ? window_ : nullptr;
+    QMessageBox box(owner);
+    box.setWindowTitle(QString::fromUtf8(spec_ != nullptr ? spec_->title : "Scriblane"));
+    box.setTextFormat(Qt::PlainText);  // user text is never markup
+    box.setText(QString::fromStdString(ToLf(prompt)));
+    box.setIcon(ToQtIcon(layout.icon));
+    for (std::int32_t id : layout.buttons) {
+        QPushButton* button = box.addButton(ToStandardButton(id));
+        if (id == layout.defaultAnswer) box.setDefaultButton(button);
+        if (id == layout.escapeAnswer) box.setEscapeButton(button);
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == nullptr) return layout.escapeAnswer;
+    return FromStandardButton(box.standardButton(clicked), layout.escapeAnswer);
 }
 
 Handle QtForm::hInstance() { return static_cast<Handle>(getpid()); }
@@ -73,6 +531,9 @@ void QtForm::End() {
     _exit(0);
 }
 
-int QtForm::Exec() { return 0; }
+int QtForm::Exec() {
+    if (!shown_ || QCoreApplication::instance() == nullptr) return 0;
+    return QApplication::exec();
+}
 
 }  // namespace scriblane::linuxp

@@ -1,15 +1,25 @@
 // The form runtime on Linux. While the window is hidden it is only a
-// FormModel; the Qt widgets are made when the window is first shown.
+// FormModel; the Qt application and widgets are made when the window is
+// first needed on screen (placing or showing it), never in command-line mode.
 #pragma once
 
 #include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/linux/form_model.h"
+#include "platform/linux/qt_x11.h"
 #include "platform/platform.h"
 
+class QApplication;
+class QWidget;
+
 namespace scriblane::linuxp {
+
+class FormWindow;
 
 class QtForm : public FormRuntime {
 public:
@@ -41,11 +51,26 @@ public:
     std::string Command() override;
     void End() override;
 
-    // Runs Qt's event loop once the window is shown.
+    // Runs Qt's event loop once the window is shown; 0 at once otherwise.
     int Exec();
+
+    // The widgets, for the dialogs' owner and for tests; nullptr while the
+    // window does not exist.
+    QWidget* Window() const;
+    QWidget* Control(Ctl control) const;
+
+    // Makes the QApplication when there is none yet (dialogs need one too).
+    static void EnsureApplication();
 
 private:
     const std::vector<std::string>& Fonts();
+    void EnsureWindow();
+    void BuildControls();
+    bool CloseRequested();
+    x11::FrameExtents Extents();
+    int Px(int twips) const;
+    double Dpr() const;
+
     std::vector<std::string> args_;
     std::function<void()> beforeEnd_;
     const FormSpec* spec_ = nullptr;
@@ -53,6 +78,13 @@ private:
     FormModel model_;
     std::vector<std::string> fonts_;
     bool fontsListed_ = false;
+    std::optional<double> twipsPerPixel_;
+
+    FormWindow* window_ = nullptr;
+    std::map<Ctl, QWidget*> controls_;
+    std::optional<x11::FrameExtents> extents_;
+    bool shown_ = false;
+    bool closing_ = false;
 };
 
 }  // namespace scriblane::linuxp

@@ -1,0 +1,26 @@
+// The few X11 questions Qt does not answer before a window is mapped: the
+// screen's logical DPI without a toolkit, and the frame the window manager
+// will put around a window. Plain types only, so no Xlib macro leaks into
+// code that includes Qt.
+#pragma once
+
+#include <optional>
+
+namespace scriblane::linuxp::x11 {
+
+struct FrameExtents {
+    int left = 0, right = 0, top = 0, bottom = 0;
+    friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
+};
+
+// Xft.dpi of the default display, read over a short-lived connection of its
+// own; nullopt when there is no display or no such resource.
+std::optional<double> ServerXftDpi();
+
+// `display` is an Xlib Display*. The window manager's frame around `window`:
+// the _NET_FRAME_EXTENTS it already set, else its answer to
+// _NET_REQUEST_FRAME_EXTENTS (waiting at most `timeoutMs`). All zero when no
+// window manager runs or it does not answer.
+FrameExtents QueryFrameExtents(void* display, unsigned long window, int timeoutMs);
+
+}  // namespace scriblane::linuxp::x11
