@@ -1,6 +1,8 @@
 #include "platform/linux/qt_settings.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -59,20 +61,59 @@ std::string QtSettingsStore::GetSetting(const std::string& app, const std::strin
     }
 }
 
-void QtSettingsStore::SaveSetting(const std::string& app, const std::string& section,
-                                  const std::string& key, const std::string& value) {
+namespace {
+
+// One write; the status QSettings ends with.
+QSettings::Status Write(const std::string& app, const std::string& section, const std::string& key,
+                        const std::string& value, QString& fileName) {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, FromBytes(app),
                        FromBytes(app));
+    fileName = settings.fileName();
     // Text that is not UTF-8 is kept byte for byte rather than mangled.
     if (IsValidUtf8(value)) {
         settings.setValue(Key(section, key), FromBytes(value));
     } else {
-        settings.setValue(Key(section, key), QByteArray(value.data(), static_cast<qsizetype>(value.size())));
+        settings.setValue(Key(section, key),
+                          QByteArray(value.data(), static_cast<qsizetype>(value.size())));
     }
     settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        throw SettingsError("Cannot save the settings to " + ToBytes(settings.fileName()) + ": " +
-                            Describe(settings.status()));
+    return settings.status();
+}
+
+}  // namespace
+
+void QtSettingsStore::SaveSetting(const std::string& app, const std::string& section,
+                                  const std::string& key, const std::string& value) {
+    const QString path =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, FromBytes(app), FromBytes(app))
+            .fileName();
+    // What was there before, in case it turns out to be unparsable.
+    QByteArray before;
+    bool hadFile = false;
+    {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            before = file.readAll();
+            hadFile = true;
+        }
+    }
+    QString fileName;
+    QSettings::Status status = Write(app, section, key, value, fileName);
+    if (status == QSettings::FormatError && hadFile) {
+        // QSettings rewrote a file it could not parse, and a FormatError
+        // would hide a refused write. The original bytes are kept beside it
+        // (nothing lost) and the settings start afresh.
+        QSaveFile aside(path + QStringLiteral(".damaged"));
+        if (!aside.open(QIODevice::WriteOnly) || aside.write(before) != before.size() ||
+            !aside.commit() || !QFile::remove(path)) {
+            throw SettingsError("Cannot save the settings to " + ToBytes(path) +
+                                ": the file is damaged and cannot be replaced");
+        }
+        status = Write(app, section, key, value, fileName);
+    }
+    if (status != QSettings::NoError) {
+        throw SettingsError("Cannot save the settings to " + ToBytes(fileName) + ": " +
+                            Describe(status));
     }
 }
 

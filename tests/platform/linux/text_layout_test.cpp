@@ -1,0 +1,184 @@
+// DrawTextA's text handling and Win32 font sizing, without an X server.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "platform/linux/x11_display.h"
+
+namespace scriblane::linuxp {
+namespace {
+
+struct DecodeCase {
+    const char* name;
+    std::string bytes;
+    std::u32string expected;
+};
+
+class DecodeTextTest : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeTextTest, DecodesUtf8AndFallsBackToWindows1252) {
+    const DecodeCase& c = GetParam();
+    EXPECT_EQ(DecodeText(c.bytes.data(), c.bytes.size()), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, DecodeTextTest,
+    ::testing::Values(
+        DecodeCase{"ascii", "Hello", U"Hello"},
+        DecodeCase{"two_byte", "\xC3\xA9t\xC3\xA9", U"\u00E9t\u00E9"},
+        DecodeCase{"three_byte", "\xE2\x82\xAC", U"\u20AC"},
+        DecodeCase{"four_byte", "\xF0\x9F\x98\x80", U"\U0001F600"},
+        DecodeCase{"latin1_byte", "\xE9t\xE9", U"\u00E9t\u00E9"},
+        DecodeCase{"cp1252_euro", "\x80", U"\u20AC"},
+        DecodeCase{"cp1252_quotes", "\x93x\x94", U"\u201Cx\u201D"},
+        DecodeCase{"cp1252_undefined", "\x81\x8D\x8F\x90\x9D", U"\u0081\u008D\u008F\u0090\u009D"},
+        DecodeCase{"overlong_nul", "\xC0\x80", U"\u00C0\u20AC"},
+        DecodeCase{"overlong_three", "\xE0\x80\xAF", U"\u00E0\u20AC\u00AF"},
+        DecodeCase{"surrogate", "\xED\xA0\x80", U"\u00ED\u00A0\u20AC"},
+        DecodeCase{"beyond_unicode", "\xF4\x90\x80\x80", U"\u00F4\u0090\u20AC\u20AC"},
+        DecodeCase{"truncated", "\xE2\x82", U"\u00E2\u201A"},
+        DecodeCase{"lone_continuation", "a\x80" "b", U"a\u20ACb"},
+        DecodeCase{"embedded_nul", std::string("a\0b", 3), std::u32string(U"a\0b", 3)},
+        DecodeCase{"control", "\t\x01\x1B", U"\t\u0001\u001B"},
+        DecodeCase{"empty", "", U""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LinesCase {
+    const char* name;
+    std::u32string text;
+    bool singleLine;
+    bool noPrefix;
+    std::vector<std::u32string> lines;
+    std::vector<std::vector<std::size_t>> underlined;
+};
+
+class LayoutLinesTest : public ::testing::TestWithParam<LinesCase> {};
+
+TEST_P(LayoutLinesTest, SplitsLinesAndAppliesPrefixes) {
+    const LinesCase& c = GetParam();
+    const std::vector<TextLine> got = LayoutLines(c.text, c.singleLine, c.noPrefix);
+    ASSERT_EQ(got.size(), c.lines.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].text, c.lines[i]) << "line " << i;
+        const std::vector<std::size_t> expected =
+            i < c.underlined.size() ? c.underlined[i] : std::vector<std::size_t>{};
+        EXPECT_EQ(got[i].underlined, expected) << "line " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LayoutLinesTest,
+    ::testing::Values(
+        LinesCase{"plain", U"  Hello", false, false, {U"  Hello"}, {}},
+        LinesCase{"empty", U"", false, false, {U""}, {}},
+        LinesCase{"lf", U"a\nb", false, false, {U"a", U"b"}, {}},
+        LinesCase{"cr", U"a\rb", false, false, {U"a", U"b"}, {}},
+        LinesCase{"crlf_is_one_break", U"a\r\nb", false, false, {U"a", U"b"}, {}},
+        LinesCase{"lfcr_is_two_breaks", U"a\n\rb", false, false, {U"a", U"", U"b"}, {}},
+        LinesCase{"trailing_break", U"a\n", false, false, {U"a", U""}, {}},
+        LinesCase{"double_ampersand", U"A&&B", false, false, {U"A&B"}, {}},
+        LinesCase{"prefix_underlines_next", U"A&BC", false, false, {U"ABC"}, {{1}}},
+        LinesCase{"trailing_ampersand", U"AB&", false, false, {U"AB"}, {}},
+        LinesCase{"three_ampersands", U"&&&x", false, false, {U"&x"}, {{1}}},
+        LinesCase{"four_ampersands", U"A&&&&B", false, false, {U"A&&B"}, {}},
+        LinesCase{"prefix_before_break", U"a&\nb", false, false, {U"a", U"b"}, {}},
+        LinesCase{"underline_on_second_line", U"x\n&y&z", false, false, {U"x", U"yz"}, {{}, {0, 1}}},
+        LinesCase{"tab_kept", U"a\tb", false, false, {U"a\tb"}, {}},
+        LinesCase{"no_prefix", U"A&B&&C", false, true, {U"A&B&&C"}, {}},
+        LinesCase{"single_line_keeps_breaks", U"a\r\nb", true, false, {U"a\r\nb"}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LayoutLinesTest, TenThousandLines) {
+    std::u32string text;
+    for (int i = 0; i < 10000; ++i) text += U"line\n";
+    const auto lines = LayoutLines(text, false, false);
+    ASSERT_EQ(lines.size(), 10001u);
+    EXPECT_EQ(lines[9999].text, U"line");
+    EXPECT_EQ(lines[10000].text, U"");
+}
+
+struct CentreCase {
+    std::int64_t left, right, width, expected;
+};
+
+TEST(CentredLeftTest, HalvesAsIntegers) {
+    const CentreCase cases[] = {
+        {312, 712, 72, 476},   // 512 - 36
+        {312, 712, 73, 476},   // width/2 rounds toward zero
+        {200, 800, 10, 495},
+        {0, 5, 0, 2},          // (0+5)/2 = 2
+        {-5, 0, 0, -2},        // toward zero, not floor
+        {0, -5, 3, -3},
+        {INT32_MIN, INT32_MAX, 0, 0},  // no 32-bit overflow
+    };
+    for (const CentreCase& c : cases) {
+        EXPECT_EQ(CentredLeft(c.left, c.right, c.width), c.expected)
+            << c.left << " " << c.right << " " << c.width;
+    }
+}
+
+// Liberation Sans' design metrics (Arial's are the same).
+constexpr FaceMetrics kSans{2048, 1854, 434, 1176};
+
+TEST(ComputeFontSizeTest, PositiveHeightIsTheCell) {
+    const FontSize s = ComputeFontSize(kSans, 30, 0);
+    EXPECT_EQ(s.cell, 30);
+    EXPECT_NEAR(s.emPixels, 30.0 * 2048 / 2288, 1e-9);
+    EXPECT_EQ(s.ascent, 24);  // 30 * 1854 / 2288 = 24.3
+    EXPECT_DOUBLE_EQ(s.xScale, 1.0);
+}
+
+TEST(ComputeFontSizeTest, NegativeHeightIsTheEm) {
+    const FontSize s = ComputeFontSize(kSans, -20, 0);
+    EXPECT_DOUBLE_EQ(s.emPixels, 20.0);
+    EXPECT_EQ(s.cell, 22);  // 20 * 2288 / 2048 = 22.3
+}
+
+TEST(ComputeFontSizeTest, ZeroHeightIsTheDefaultCell) {
+    EXPECT_EQ(ComputeFontSize(kSans, 0, 0).cell, kDefaultCellHeight);
+}
+
+TEST(ComputeFontSizeTest, WidthIsTheAverageCharacterWidth) {
+    for (std::int32_t width : {1, 7, 15, 30, 100}) {
+        const FontSize s = ComputeFontSize(kSans, 30, width);
+        const double average = 1176 * s.emPixels / 2048 * s.xScale;
+        EXPECT_NEAR(average, width, 1e-9) << width;
+    }
+    const FontSize positive = ComputeFontSize(kSans, 30, 15);
+    const FontSize negative = ComputeFontSize(kSans, 30, -15);
+    EXPECT_DOUBLE_EQ(negative.xScale, positive.xScale);
+}
+
+TEST(ComputeFontSizeTest, DoubleWidthDoublesTheStretch) {
+    EXPECT_NEAR(ComputeFontSize(kSans, 30, 30).xScale, 2 * ComputeFontSize(kSans, 30, 15).xScale,
+                1e-12);
+}
+
+TEST(ComputeFontSizeTest, ExtremesAreClamped) {
+    for (std::int32_t h : {INT32_MIN, INT32_MIN + 1, -100000, 100000, INT32_MAX}) {
+        for (std::int32_t w : {INT32_MIN, -1, 0, 1, INT32_MAX}) {
+            const FontSize s = ComputeFontSize(kSans, h, w);
+            EXPECT_GE(s.emPixels, 1.0) << h << " " << w;
+            EXPECT_LE(s.emPixels, kMaxEmPixels) << h << " " << w;
+            EXPECT_LE(s.emPixels * s.xScale, kMaxEmPixels + 1e-6) << h << " " << w;
+            EXPECT_GT(s.xScale, 0.0) << h << " " << w;
+            EXPECT_GE(s.cell, 1) << h << " " << w;
+            EXPECT_LE(s.cell, 2288) << h << " " << w;
+            EXPECT_GE(s.ascent, 0);
+            EXPECT_LE(s.ascent, s.cell);
+        }
+    }
+}
+
+TEST(ComputeFontSizeTest, BrokenFaceMetricsStillGiveASize) {
+    const FaceMetrics broken{0, 0, 0, 0};
+    const FontSize s = ComputeFontSize(broken, 30, 15);
+    EXPECT_EQ(s.cell, 30);
+    EXPECT_GT(s.emPixels, 0);
+    EXPECT_GT(s.xScale, 0);
+}
+
+}  // namespace
+}  // namespace scriblane::linuxp
