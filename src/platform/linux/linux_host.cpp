@@ -5,9 +5,6 @@
 
 #include <X11/Xlib.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include "platform/linux/qt_dialogs.h"
 #include "platform/linux/qt_form.h"
@@ -51,20 +48,7 @@ private:
 std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
     ::Display* dpy = XOpenDisplay(nullptr);
     if (!dpy) {
-        const char* raw = std::getenv("DISPLAY");
-        // Shown on one line whatever the variable holds.
-        std::string name;
-        for (const char* c = raw ? raw : ""; *c; ++c) {
-            name += (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F) ? '?' : *c;
-        }
-        if (!name.empty()) {
-            std::fprintf(stderr,
-                         "scriblane: cannot open X display \"%s\" (is an X server running and "
-                         "DISPLAY set?)\n",
-                         name.c_str());
-        } else {
-            std::fprintf(stderr, "scriblane: cannot open X display (DISPLAY is not set)\n");
-        }
+        linuxp::ReportNoDisplay();
         return nullptr;
     }
     linuxp::InstallX11ErrorHandlers();

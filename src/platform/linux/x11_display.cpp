@@ -14,6 +14,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
 #include <unistd.h>
@@ -209,6 +210,23 @@ int LostConnection(::Display*) {
 }
 
 }  // namespace
+
+void ReportNoDisplay() {
+    const char* raw = std::getenv("DISPLAY");
+    // Shown on one line whatever the variable holds.
+    std::string name;
+    for (const char* c = raw ? raw : ""; *c; ++c) {
+        name += (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F) ? '?' : *c;
+    }
+    if (name.empty()) {
+        std::fprintf(stderr, "scriblane: cannot open X display (DISPLAY is not set)\n");
+    } else {
+        std::fprintf(stderr,
+                     "scriblane: cannot open X display \"%s\" (is an X server running and "
+                     "DISPLAY set?)\n",
+                     name.c_str());
+    }
+}
 
 void InstallX11ErrorHandlers() {
     XSetErrorHandler(RecordError);

@@ -67,6 +67,8 @@ FontSize ComputeFontSize(const FaceMetrics& face, std::int32_t height, std::int3
 
 // ---- The display
 
+// One line on stderr saying which display could not be opened.
+void ReportNoDisplay();
 void InstallX11ErrorHandlers();
 // X protocol errors seen since start (they are recorded, never fatal).
 unsigned long X11ErrorCount();

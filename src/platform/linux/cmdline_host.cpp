@@ -1,0 +1,162 @@
+// The host of the `scriblane` program itself. Command-line mode runs here
+// with no toolkit beyond QtCore: loading Qt's GUI libraries alone would cost
+// more than the drawing. Without an argument the window is wanted, so the
+// full program (scriblane-window, Qt Widgets) takes over by exec.
+#include <X11/Xlib.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/linux/form_model.h"
+#include "platform/linux/linux_host.h"
+#include "platform/linux/qt_settings.h"
+#include "platform/linux/x11_display.h"
+#include "window/layout.h"
+
+namespace scriblane {
+namespace {
+
+std::string JoinArguments(int argc, char** argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) text += ' ';
+        text += argv[i] ? argv[i] : "";
+    }
+    return text;
+}
+
+// The window, hidden for good: the controls' state without widgets.
+class HiddenForm : public FormRuntime {
+public:
+    HiddenForm(std::string command, ::Display* dpy) : command_(std::move(command)), dpy_(dpy) {}
+
+    void Load(const FormSpec& spec, FormEvents& events) override {
+        spec_ = &spec;
+        for (const ControlSpec& c : spec.controls) model_[c.id].text = c.text;
+        events.OnLoad();
+    }
+    void Show() override { throw FormError("the window is not available in command-line mode"); }
+    double Width() override { return spec_ ? spec_->clientWidth : 0; }
+    double Height() override { return spec_ ? spec_->clientHeight : 0; }
+    void Move(std::int32_t, std::int32_t) override {}
+    void Unload() override {}
+    Handle hWnd() override { return 0; }
+    std::string GetText(Ctl c) override { return model_.GetText(c); }
+    void SetText(Ctl c, const std::string& text) override { model_.SetText(c, text); }
+    void AddItem(Ctl c, const std::string& item) override { model_.AddItem(c, item); }
+    void SetListIndex(Ctl c, std::int32_t index) override { model_.SetListIndex(c, index); }
+    ColorRef GetBackColor(Ctl c) override { return model_[c].backColor; }
+    void SetBackColor(Ctl c, ColorRef color) override { model_[c].backColor = color; }
+    void Refresh(Ctl) override {}
+    std::int32_t ScreenFontCount() override { return static_cast<std::int32_t>(Fonts().size()); }
+    std::string ScreenFont(std::int32_t index) override {
+        return Fonts().at(static_cast<std::size_t>(index));
+    }
+    double TwipsPerPixelX() override { return 15.0; }
+    double TwipsPerPixelY() override { return 15.0; }
+    std::int32_t MsgBox(const std::string& prompt, std::int32_t) override {
+        std::fprintf(stderr, "scriblane: %s\n", prompt.c_str());
+        return 1;
+    }
+    Handle hInstance() override { return static_cast<Handle>(getpid()); }
+    std::string Command() override { return command_; }
+    void End() override {
+        // What was drawn must reach the server before the process ends.
+        XSync(dpy_, False);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        _exit(0);
+    }
+
+private:
+    const std::vector<std::string>& Fonts() {
+        if (!fontsListed_) {
+            fonts_ = linuxp::ListScreenFonts();
+            fontsListed_ = true;
+        }
+        return fonts_;
+    }
+
+    std::string command_;
+    ::Display* dpy_;
+    const FormSpec* spec_ = nullptr;
+    linuxp::FormModel model_;
+    std::vector<std::string> fonts_;
+    bool fontsListed_ = false;
+};
+
+class CommandLineHost : public PlatformHost {
+public:
+    CommandLineHost(::Display* dpy, std::string command)
+        : dpy_(dpy), display_(dpy), form_(std::move(command), dpy),
+          platform_{display_, store_, form_, dialogs_} {}
+    ~CommandLineHost() override { XCloseDisplay(dpy_); }
+    Platform& platform() override { return platform_; }
+    int RunEventLoop() override { return 0; }
+
+private:
+    // Command-line mode never opens a dialog; asking for one is refused.
+    class NoDialogs : public CommonDialogs {
+    public:
+        std::int32_t ChooseColorA(ChooseColorRecord&) override { return 0; }
+        std::int32_t GetOpenFileNameA(OpenFileNameRecord&) override { return 0; }
+        std::int32_t GetSaveFileNameA(OpenFileNameRecord&) override { return 0; }
+    };
+
+    ::Display* dpy_;
+    linuxp::X11Display display_;
+    linuxp::QtSettingsStore store_;
+    HiddenForm form_;
+    NoDialogs dialogs_;
+    Platform platform_;
+};
+
+// The window program: beside this one (build tree, or installed in one
+// folder), else in ../libexec/scriblane/ (installed the usual way).
+std::string WindowProgram() {
+    char self[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return {};
+    self[n] = '\0';
+    std::string dir(self);
+    dir.erase(dir.rfind('/') + 1);
+    for (const std::string candidate :
+         {dir + "scriblane-window", dir + "../libexec/scriblane/scriblane-window"}) {
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
+    std::string command = JoinArguments(argc, argv);
+    if (command.empty()) {
+        const std::string program = WindowProgram();
+        if (program.empty()) {
+            std::fprintf(stderr, "scriblane: the window program scriblane-window is missing\n");
+            return nullptr;
+        }
+        std::vector<char*> args(argv, argv + argc);
+        args.push_back(nullptr);
+        execv(program.c_str(), args.data());
+        std::fprintf(stderr, "scriblane: cannot start %s: %s\n", program.c_str(),
+                     std::strerror(errno));
+        return nullptr;
+    }
+    ::Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) {
+        linuxp::ReportNoDisplay();
+        return nullptr;
+    }
+    linuxp::InstallX11ErrorHandlers();
+    return std::make_unique<CommandLineHost>(dpy, std::move(command));
+}
+
+}  // namespace scriblane
