@@ -160,3 +160,32 @@ def colorref_rgb(value):
     """A 0x00BBGGRR colour reference as an (r, g, b) tuple."""
     value &= 0xFFFFFF
     return (value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF)
+
+
+def write_settings(server, body, raw=None):
+    """Writes the program's settings file by hand into the server's temporary
+    config home: `body` is the text after the [settings] line, or `raw` the
+    whole file as bytes. Returns the file's path."""
+    folder = os.path.join(server.env["XDG_CONFIG_HOME"], "Scriblane")
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, "Scriblane.conf")
+    with open(path, "wb") as f:
+        f.write(raw if raw is not None else ("[settings]\n" + body + "\n").encode("utf-8"))
+    return path
+
+
+def count_other(image, color, box=None, skip=None):
+    """Pixels inside `box` whose colour is not `color`, leaving out those
+    inside `skip` (boxes are left, top, right, bottom; right/bottom exclusive)."""
+    x0, y0, x1, y1 = box or (0, 0, image.width, image.height)
+    x0, y0, x1, y1 = max(0, x0), max(0, y0), min(image.width, x1), min(image.height, y1)
+    want = bytes(color)
+    n = 0
+    for y in range(y0, y1):
+        row = image.data[(y * image.width) * 3:((y + 1) * image.width) * 3]
+        for x in range(x0, x1):
+            if skip and skip[0] <= x < skip[2] and skip[1] <= y < skip[3]:
+                continue
+            if row[x * 3:x * 3 + 3] != want:
+                n += 1
+    return n

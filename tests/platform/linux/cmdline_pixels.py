@@ -1,0 +1,242 @@
+"""Command-line mode on a real X server: what `scriblane TEXT` leaves on the
+root window, read back pixel by pixel.
+
+Usage: cmdline_pixels.py PATH_TO_SCRIBLANE
+"""
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+import xtest
+
+PROGRAM = None
+ROOT = (16, 32, 48)       # the colour the root is painted before each run
+ROOT_NAME = "#102030"
+BACK = (254, 247, 235)    # default background, 15464446
+TEXT = (5, 87, 154)       # default text colour, 10114821
+
+
+class WindowWatch:
+    """Records every window created or mapped on the root while it runs."""
+
+    def __init__(self, server):
+        self.server = server
+
+    def __enter__(self):
+        self.proc = subprocess.Popen(["xev", "-root", "-event", "substructure"], env=self.server.env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        time.sleep(0.3)  # let xev select its events before the program starts
+        return self
+
+    def __exit__(self, *exc):
+        time.sleep(0.2)
+        self.proc.terminate()
+        self.output = self.proc.communicate(timeout=5)[0]
+        return False
+
+    def events(self):
+        return [line for line in self.output.splitlines()
+                if line.startswith("CreateNotify") or line.startswith("MapNotify")]
+
+
+def run(server, args, settings=None, timeout=20):
+    server.fill_root(ROOT_NAME)
+    if settings is not None:
+        xtest.write_settings(server, settings)
+    result = server.run([PROGRAM] + args, timeout=timeout)
+    return result, server.screenshot()
+
+
+def band(image, color=BACK, box=None):
+    return image.find(color, box)
+
+
+class DefaultsTest(unittest.TestCase):
+    def test_hello_draws_the_default_band(self):
+        with xtest.XServer(1024, 768) as server:
+            with WindowWatch(server) as watch:
+                result, image = run(server, ["Hello"])
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertEqual(result.stderr, b"")
+            self.assertEqual(watch.events(), [], "command-line mode made a window")
+            found = band(image)
+            self.assertIsNotNone(found, "no background band")
+            left, top, right, bottom = found
+            self.assertEqual(top, 184)
+            self.assertEqual(bottom - top, 30)
+            self.assertLessEqual(abs((left + right) / 2 - 512), 1)
+            self.assertGreater(right - left, 40)
+            self.assertGreater(image.count(TEXT, found), 20, "no text pixels in the band")
+            # Everything else in the box and on the screen is untouched.
+            self.assertEqual(xtest.count_other(image, ROOT, (0, 0, 1024, 768), skip=found), 0)
+            # The band is solid background except where glyphs are.
+            self.assertEqual(image.count(BACK, (left, top, left + 10, bottom)), 10 * 30)
+
+    def test_nothing_is_written_to_the_settings(self):
+        with xtest.XServer() as server:
+            result, _ = run(server, ["Hello"])
+            self.assertEqual(result.returncode, 0)
+            self.assertFalse(os.path.exists(os.path.join(server.env["XDG_CONFIG_HOME"], "Scriblane")))
+
+    def test_small_screen_uses_the_fixed_box(self):
+        with xtest.XServer(640, 480) as server:
+            result, image = run(server, ["Hello"])
+            self.assertEqual(result.returncode, 0, result.stderr)
+            left, top, right, bottom = band(image)
+            self.assertEqual(top, 200)
+            self.assertEqual(bottom - top, 30)
+            self.assertLessEqual(abs((left + right) / 2 - 500), 1)
+
+    def test_screen_size_decides_the_box(self):
+        with xtest.XServer(1280, 1024) as server:
+            result, image = run(server, ["Hello"])
+            self.assertEqual(result.returncode, 0, result.stderr)
+            left, top, right, bottom = band(image)
+            self.assertEqual(top, (1024 - 400) // 2)
+            self.assertLessEqual(abs((left + right) / 2 - 640), 1)
+
+
+class SavedSettingsTest(unittest.TestCase):
+    def setUp(self):
+        self.server = xtest.XServer().__enter__()
+        result, image = run(self.server, ["Hello"])
+        self.assertEqual(result.returncode, 0)
+        self.default = band(image)
+
+    def tearDown(self):
+        self.server.__exit__(None, None, None)
+
+    def width(self, box):
+        return box[2] - box[0]
+
+    def test_height_sets_the_band_height(self):
+        for th, cell in (("50", 50), ("12", 12), ("30.4", 30), ("  40  ", 40)):
+            with self.subTest(th=th):
+                result, image = run(self.server, ["Hello"], "th=%s" % th)
+                self.assertEqual(result.returncode, 0)
+                left, top, right, bottom = band(image)
+                self.assertEqual((top, bottom - top), (184, cell))
+
+    def test_width_scales_the_band(self):
+        result, image = run(self.server, ["Hello"], "tw=30")
+        wide = band(image)
+        ratio = self.width(wide) / self.width(self.default)
+        self.assertTrue(1.8 <= ratio <= 2.2, ratio)
+        self.assertEqual(wide[1], 184)
+        self.assertEqual(wide[3] - wide[1], 30)
+        result, image = run(self.server, ["Hello"], "tw=-30")
+        self.assertEqual(band(image), wide, "a negative width is its magnitude")
+
+    def test_colours(self):
+        result, image = run(self.server, ["Hello"], "colorT=255\ncolorB=65280")
+        green = band(image, (0, 255, 0))
+        self.assertEqual(green, self.default)
+        self.assertGreater(image.count((255, 0, 0), green), 20)
+        self.assertIsNone(band(image))
+
+    def test_out_of_range_colours(self):
+        # The background keeps its low 24 bits; an unusable text colour is black.
+        result, image = run(self.server, ["Hello"], "colorB=-5\ncolorT=-1")
+        self.assertEqual(result.returncode, 0)
+        found = band(image, xtest.colorref_rgb(-5))
+        self.assertEqual(found, self.default)
+        self.assertGreater(image.count((0, 0, 0), found), 20)
+        result, image = run(self.server, ["Hello"], "colorB=16777216")
+        self.assertEqual(band(image, (0, 0, 0)), self.default)
+
+    def test_font_none_means_arial(self):
+        result, image = run(self.server, ["Hello"], "font=none")
+        self.assertEqual(band(image), self.default)
+        result, image = run(self.server, ["Hello"], "font=Arial")
+        self.assertEqual(band(image), self.default)
+
+    def test_unknown_and_empty_faces_still_draw(self):
+        for face in ("No Such Face Anywhere", ""):
+            with self.subTest(face=face):
+                result, image = run(self.server, ["Hello"], "font=%s" % face)
+                self.assertEqual(result.returncode, 0)
+                found = band(image)
+                self.assertIsNotNone(found)
+                self.assertEqual(found[1], 184)
+                self.assertEqual(found[3] - found[1], 30)
+
+    def test_number_beyond_32_bits_draws_nothing(self):
+        for setting in ("th=99999999999", "tw=-99999999999", "colorB=4294967296"):
+            with self.subTest(setting=setting):
+                result, image = run(self.server, ["Hello"], setting)
+                self.assertEqual(result.returncode, 0)
+                self.assertEqual(xtest.count_other(image, ROOT), 0)
+
+    def test_non_numeric_values_fall_back(self):
+        result, image = run(self.server, ["Hello"], "th=abc\ntw=1,2\ncolorB=red")
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(band(image), self.default)
+
+
+class TextLayoutTest(unittest.TestCase):
+    def setUp(self):
+        self.server = xtest.XServer().__enter__()
+
+    def tearDown(self):
+        self.server.__exit__(None, None, None)
+
+    def test_two_lines(self):
+        result, image = run(self.server, ["aaaa\nbb"])
+        self.assertEqual(result.returncode, 0)
+        first = band(image, box=(0, 184, 1024, 214))
+        second = band(image, box=(0, 214, 1024, 244))
+        self.assertEqual((first[1], first[3]), (184, 214))
+        self.assertEqual((second[1], second[3]), (214, 244))
+        self.assertLess(second[2] - second[0], first[2] - first[0])
+        for line in (first, second):
+            self.assertLessEqual(abs((line[0] + line[2]) / 2 - 512), 1)
+        self.assertIsNone(band(image, box=(0, 244, 1024, 768)))
+        # CR LF and CR break lines too.
+        for text in ("aaaa\r\nbb", "aaaa\rbb"):
+            result, image = run(self.server, [text])
+            self.assertEqual(band(image, box=(0, 214, 1024, 244)), second, repr(text))
+
+    def test_ampersands(self):
+        widths = {}
+        images = {}
+        for text in ("A&B", "A&&B", "A&&&&B"):
+            result, image = run(self.server, [text])
+            self.assertEqual(result.returncode, 0)
+            found = band(image)
+            widths[text] = found[2] - found[0]
+            images[text] = (image, found)
+        ampersand = widths["A&&&&B"] - widths["A&&B"]
+        self.assertGreater(ampersand, 3)
+        self.assertEqual(widths["A&&B"] - widths["A&B"], ampersand)
+        # A lone '&' underlines the letter after it; "&&" underlines nothing.
+        underline_row = 211
+        image, found = images["A&B"]
+        self.assertGreater(image.count(TEXT, (found[0], underline_row, found[2], underline_row + 1)), 5)
+        image, found = images["A&&B"]
+        self.assertEqual(image.count(TEXT, (found[0], underline_row, found[2], underline_row + 1)), 0)
+
+    def test_trailing_ampersand_draws_nothing_more(self):
+        _, image = run(self.server, ["AB"])
+        plain = band(image)
+        _, image = run(self.server, ["AB&"])
+        self.assertEqual(band(image), plain)
+
+    def test_arguments_are_joined_with_spaces(self):
+        _, image = run(self.server, ["Hello world"])
+        joined = band(image)
+        _, image = run(self.server, ["Hello", "world"])
+        self.assertEqual(band(image), joined)
+
+    def test_utf8_text(self):
+        result, image = run(self.server, ["Grüße ✓"])
+        self.assertEqual(result.returncode, 0)
+        found = band(image)
+        self.assertEqual(found[1], 184)
+        self.assertGreater(image.count(TEXT, found), 20)
+
+
+if __name__ == "__main__":
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    unittest.main()
