@@ -1,0 +1,110 @@
+"""Command-line mode with absurd input: extreme sizes, huge and hostile text,
+damaged settings. Each run must end on its own with status 0 and leave a
+sensible picture; the timeouts are generous limits, not measurements.
+
+Usage: cmdline_extremes.py PATH_TO_SCRIBLANE
+"""
+import os
+import random
+import sys
+import unittest
+
+import xtest
+
+PROGRAM = None
+ROOT = (16, 32, 48)
+ROOT_NAME = "#102030"
+BACK = (254, 247, 235)
+TEXT = (5, 87, 154)
+LIMIT = 20  # seconds a single run may take before it counts as hung
+
+INT_MAX = "2147483647"
+INT_MIN = "-2147483648"
+
+
+class ExtremesTest(unittest.TestCase):
+    def setUp(self):
+        self.server = xtest.XServer().__enter__()
+
+    def tearDown(self):
+        self.server.__exit__(None, None, None)
+
+    def run_program(self, args, settings=None, raw=None):
+        self.server.fill_root(ROOT_NAME)
+        if settings is not None or raw is not None:
+            xtest.write_settings(self.server, settings or "", raw=raw)
+        result = self.server.run([PROGRAM] + args, timeout=LIMIT)
+        self.assertEqual(result.returncode, 0, result.stderr[-500:])
+        return result, self.server.screenshot()
+
+    def test_extreme_sizes(self):
+        for th in (INT_MAX, INT_MIN, "0"):
+            for tw in (INT_MAX, INT_MIN, "0"):
+                with self.subTest(th=th, tw=tw):
+                    _, image = self.run_program(["Hello"], "th=%s\ntw=%s" % (th, tw))
+                    found = image.find(BACK)
+                    self.assertIsNotNone(found, "nothing drawn")
+                    self.assertEqual(found[1], 184)
+                    if th == "0":
+                        self.assertEqual(found[3] - found[1], 16)  # the default cell
+                    else:
+                        self.assertEqual(found[3], 768)  # a cell taller than the screen
+                    if tw != "0":
+                        # Stretched past the screen on both sides, the band
+                        # is clipped, not wrapped.
+                        self.assertEqual((found[0], found[2]), (0, 1024))
+                    # Nothing above the box's top was touched.
+                    self.assertEqual(xtest.count_other(image, ROOT, (0, 0, 1024, 184)), 0)
+
+    def test_tiny_sizes(self):
+        for th, tw in (("1", "1"), ("-1", "-1"), ("2", "0"), ("0", "1")):
+            with self.subTest(th=th, tw=tw):
+                _, image = self.run_program(["Hello"], "th=%s\ntw=%s" % (th, tw))
+                self.assertEqual(xtest.count_other(image, ROOT, (0, 0, 1024, 184)), 0)
+
+    def test_one_mebibyte_of_text(self):
+        # One argument may hold at most 128 KiB; the program joins arguments
+        # with single spaces.
+        words = ["W" * (120 * 1024)] * 9
+        self.assertGreater(sum(map(len, words)) + 8, 1024 * 1024)
+        _, image = self.run_program(words)
+        found = image.find(BACK)
+        self.assertEqual(found, (0, 184, 1024, 214))
+        self.assertGreater(image.count(TEXT, found), 1000)
+
+    def test_ten_thousand_lines(self):
+        _, image = self.run_program(["line\n" * 10000])
+        found = image.find(BACK)
+        self.assertEqual((found[1], found[3]), (184, 768))
+        # Lines stack one cell apart all the way down.
+        for top in range(184, 768, 30):
+            self.assertIsNotNone(image.find(BACK, (0, top, 1024, top + 1)), top)
+
+    def test_invalid_utf8_and_control_characters(self):
+        for text in (b"\xff\xfe\x80abc\xc0\x80\xed\xa0\x80", b"\x01\x02\x1b[31m\x7f\tTab",
+                     bytes(range(1, 256)), b"\xe2\x82"):
+            with self.subTest(text=text[:16]):
+                _, image = self.run_program([text])
+                found = image.find(BACK)
+                self.assertIsNotNone(found)
+                self.assertEqual(found[1], 184)
+
+    def test_binary_garbage_settings(self):
+        rng = random.Random(4)
+        for n in range(3):
+            garbage = bytes(rng.randrange(256) for _ in range(8192))
+            with self.subTest(n=n):
+                self.run_program(["Hello"], raw=garbage)
+        self.run_program(["Hello"], raw=b"[settings]\nth=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)\n"
+                                        b"tw=@ByteArray(\xff\x00)\nfont=\x00\x01\n")
+
+    def test_huge_values_in_settings(self):
+        for setting in ("th=" + "9" * 5000, "font=" + "F" * 100000, "colorT=1e999",
+                        "th=-0.0000000001", "tw=4.5e2"):
+            with self.subTest(setting=setting[:20]):
+                self.run_program(["Hello"], setting)
+
+
+if __name__ == "__main__":
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    unittest.main()
