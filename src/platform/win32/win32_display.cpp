@@ -1,0 +1,97 @@
+#include "platform/win32/win32_display.h"
+
+#include <windows.h>
+
+namespace scriblane::win32 {
+namespace {
+
+HDC Dc(Handle h) { return reinterpret_cast<HDC>(h); }
+Handle H(const void* p) { return reinterpret_cast<Handle>(p); }
+
+// The core's Rect and the SDK's RECT are both four 32-bit values in the same
+// order; they are still copied, never cast, so neither relies on the other.
+RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+Rect FromRect(const RECT& r) {
+    return Rect{static_cast<std::int32_t>(r.left), static_cast<std::int32_t>(r.top),
+                static_cast<std::int32_t>(r.right), static_cast<std::int32_t>(r.bottom)};
+}
+
+}  // namespace
+
+Handle Win32Display::CreateDCA(const char* driver, const char* device, const char* output,
+                               const void* initData) {
+    return H(::CreateDCA(driver, device, output, static_cast<const DEVMODEA*>(initData)));
+}
+
+Handle Win32Display::GetWindowDC(Handle hwnd) {
+    return H(::GetWindowDC(reinterpret_cast<HWND>(hwnd)));
+}
+
+std::int32_t Win32Display::GetDeviceCaps(Handle hdc, std::int32_t index) {
+    return ::GetDeviceCaps(Dc(hdc), index);
+}
+
+std::int32_t Win32Display::ReleaseDC(Handle hwnd, Handle hdc) {
+    return ::ReleaseDC(reinterpret_cast<HWND>(hwnd), Dc(hdc));
+}
+
+ColorRef Win32Display::GetTextColor(Handle hdc) {
+    return static_cast<ColorRef>(::GetTextColor(Dc(hdc)));
+}
+
+ColorRef Win32Display::SetTextColor(Handle hdc, ColorRef color) {
+    return static_cast<ColorRef>(::SetTextColor(Dc(hdc), static_cast<COLORREF>(color)));
+}
+
+ColorRef Win32Display::GetBkColor(Handle hdc) {
+    return static_cast<ColorRef>(::GetBkColor(Dc(hdc)));
+}
+
+ColorRef Win32Display::SetBkColor(Handle hdc, ColorRef color) {
+    return static_cast<ColorRef>(::SetBkColor(Dc(hdc), static_cast<COLORREF>(color)));
+}
+
+Handle Win32Display::CreateFontA(const FontRequest& r) {
+    return H(::CreateFontA(r.height, r.width, r.escapement, r.orientation, r.weight, r.italic,
+                           r.underline, r.strikeOut, r.charSet, r.outPrecision, r.clipPrecision,
+                           r.quality, r.pitchAndFamily, r.faceName.c_str()));
+}
+
+Handle Win32Display::SelectObject(Handle hdc, Handle object) {
+    return H(::SelectObject(Dc(hdc), reinterpret_cast<HGDIOBJ>(object)));
+}
+
+std::int32_t Win32Display::DrawTextA(Handle hdc, const char* text, std::int32_t count, Rect* rect,
+                                     std::uint32_t format) {
+    RECT r{};
+    if (rect != nullptr) r = ToRect(*rect);
+    // DT_MODIFYSTRING would write into the text; the core never asks for it
+    // and its text may be read-only, so it is refused here.
+    if ((format & DT_MODIFYSTRING) != 0) return 0;
+    const int result = ::DrawTextA(Dc(hdc), text, count, rect != nullptr ? &r : nullptr, format);
+    if (rect != nullptr) *rect = FromRect(r);
+    return result;
+}
+
+std::int32_t Win32Display::DeleteObject(Handle object) {
+    return ::DeleteObject(reinterpret_cast<HGDIOBJ>(object));
+}
+
+std::int32_t Win32Display::DeleteDC(Handle hdc) { return ::DeleteDC(Dc(hdc)); }
+
+std::int32_t Win32Display::SystemParametersInfoA(std::uint32_t action, std::uint32_t param,
+                                                 Rect* rect, std::uint32_t winIni) {
+    // Only rectangle-valued queries fit this signature; others are refused
+    // rather than letting the system write a different type into `rect`.
+    if (action != SPI_GETWORKAREA || rect == nullptr) return 0;
+    RECT r{};
+    const BOOL ok = ::SystemParametersInfoA(action, param, &r, winIni);
+    if (ok) *rect = FromRect(r);
+    return ok;
+}
+
+ColorRef Win32Display::GetSysColor(std::int32_t index) {
+    return static_cast<ColorRef>(::GetSysColor(index));
+}
+
+}  // namespace scriblane::win32
