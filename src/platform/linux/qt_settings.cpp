@@ -41,6 +41,9 @@ std::string QtSettingsStore::GetSetting(const std::string& app, const std::strin
                                         const std::string& key, const std::string& fallback) {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, FromBytes(app),
                        FromBytes(app));
+    // The user's own file only, as the per-user store it stands for: no
+    // system-wide or organisation-wide defaults.
+    settings.setFallbacksEnabled(false);
     const QVariant value = settings.value(Key(section, key));
     if (!value.isValid()) return fallback;
     switch (value.typeId()) {

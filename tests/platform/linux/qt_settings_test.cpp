@@ -90,6 +90,18 @@ TEST(QtSettingsStoreTest, MissingFileAndKeyGiveTheFallback) {
     EXPECT_EQ(store.GetSetting(app, "settings", "th", "x"), "30");
 }
 
+TEST(QtSettingsStoreTest, OnlyTheUsersOwnFileIsRead) {
+    const std::string app = AppName();
+    // System-wide and organisation-wide files are not this user's settings.
+    WriteFile(fs::path(std::getenv("XDG_CONFIG_DIRS")) / app / (app + ".conf"),
+              "[settings]\nth=99\n");
+    WriteFile(ConfigHome() / (app + ".conf"), "[settings]\nth=98\n");
+    QtSettingsStore store;
+    EXPECT_EQ(store.GetSetting(app, "settings", "th", "fallback"), "fallback");
+    WriteFile(ConfFile(app), "[settings]\nth=97\n");
+    EXPECT_EQ(store.GetSetting(app, "settings", "th", "fallback"), "97");
+}
+
 TEST(QtSettingsStoreTest, FileLayoutIsAppFolderAndSettingsGroup) {
     QtSettingsStore store;
     const std::string app = AppName();
@@ -267,6 +279,7 @@ int main(int argc, char** argv) {
     const char* dir = mkdtemp(pattern);
     if (!dir) return 1;
     setenv("XDG_CONFIG_HOME", dir, 1);
+    setenv("XDG_CONFIG_DIRS", (std::string(dir) + "/system").c_str(), 1);
     setenv("HOME", dir, 1);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
