@@ -1,0 +1,319 @@
+// X11Display against a private Xvfb: device-context state, screen metrics,
+// the desktop colour, and the exact pixels DrawTextA leaves on the root.
+// gtest before Xlib: Xlib's macros (None, Bool) clash with gtest's names.
+#include <gtest/gtest.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "platform/linux/x11_display.h"
+
+namespace scriblane::linuxp {
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+
+pid_t xvfbPid = 0;
+std::string displayName;
+
+bool StartXvfb() {
+    // Xvfb picks a free display number itself and reports it (-displayfd),
+    // so parallel test runs never share a server.
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    xvfbPid = fork();
+    if (xvfbPid == 0) {
+        close(fds[0]);
+        freopen("/dev/null", "w", stderr);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+               "-nolisten", "tcp", "-noreset", "+extension", "RANDR", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) {
+        waitpid(xvfbPid, nullptr, 0);
+        xvfbPid = 0;
+        return false;
+    }
+    displayName = ":" + number;
+    setenv("DISPLAY", displayName.c_str(), 1);
+    return true;
+}
+
+class X11DisplayTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InstallX11ErrorHandlers(); }
+
+    void SetUp() override {
+        ASSERT_NE(xvfbPid, 0) << "no Xvfb";
+        dpy_ = XOpenDisplay(displayName.c_str());
+        ASSERT_NE(dpy_, nullptr);
+        root_ = DefaultRootWindow(dpy_);
+        // A known root: one solid colour, no properties from earlier tests.
+        XSetWindowBackground(dpy_, root_, 0x102030);
+        XClearWindow(dpy_, root_);
+        for (const char* name : {"_NET_WORKAREA", "_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
+            XDeleteProperty(dpy_, root_, XInternAtom(dpy_, name, False));
+        }
+        XSync(dpy_, False);
+        display_ = std::make_unique<X11Display>(dpy_);
+    }
+
+    void TearDown() override {
+        display_.reset();
+        if (dpy_) XCloseDisplay(dpy_);
+    }
+
+    // The root's pixel as 0xRRGGBB.
+    unsigned long Pixel(int x, int y) {
+        XSync(dpy_, False);
+        XImage* image = XGetImage(dpy_, root_, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image) return ~0ul;
+        const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+        XDestroyImage(image);
+        return p;
+    }
+
+    // Bounding box of the pixels of `rgb` in the root (right/bottom exclusive).
+    Rect Find(unsigned long rgb) {
+        XSync(dpy_, False);
+        XImage* image = XGetImage(dpy_, root_, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+        Rect r{INT_MAX, INT_MAX, -1, -1};
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if ((XGetPixel(image, x, y) & 0xFFFFFF) != rgb) continue;
+                r.left = std::min(r.left, x);
+                r.top = std::min(r.top, y);
+                r.right = std::max(r.right, x + 1);
+                r.bottom = std::max(r.bottom, y + 1);
+            }
+        }
+        XDestroyImage(image);
+        return r;
+    }
+
+    Handle Font(std::int32_t height, std::int32_t width, const char* face = "arial") {
+        FontRequest request;
+        request.height = height;
+        request.width = width;
+        request.charSet = 1;
+        request.faceName = face;
+        return display_->CreateFontA(request);
+    }
+
+    ::Display* dpy_ = nullptr;
+    Window root_ = 0;
+    std::unique_ptr<X11Display> display_;
+};
+
+TEST_F(X11DisplayTest, NewContextHasWin32Defaults) {
+    EXPECT_EQ(display_->CreateDCA("WINSPOOL", nullptr, nullptr, nullptr), 0u);
+    EXPECT_EQ(display_->CreateDCA(nullptr, nullptr, nullptr, nullptr), 0u);
+    const Handle dc = display_->CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    ASSERT_NE(dc, 0u);
+    EXPECT_EQ(display_->GetTextColor(dc), 0);
+    EXPECT_EQ(display_->GetBkColor(dc), 0xFFFFFF);
+    EXPECT_EQ(display_->SetTextColor(dc, 0x123456), 0);
+    EXPECT_EQ(display_->SetTextColor(dc, 7), 0x123456);
+    EXPECT_EQ(display_->SetBkColor(dc, -5), 0xFFFFFF);
+    EXPECT_EQ(display_->GetBkColor(dc), -5);
+    EXPECT_EQ(display_->DeleteDC(dc), 1);
+    EXPECT_EQ(display_->DeleteDC(dc), 0);
+    EXPECT_EQ(display_->GetTextColor(dc), -1);  // CLR_INVALID on a freed context
+    EXPECT_EQ(display_->SetBkColor(dc, 1), -1);
+}
+
+TEST_F(X11DisplayTest, ScreenContextReportsThePrimaryScreen) {
+    const Handle dc = display_->GetWindowDC(0);
+    ASSERT_NE(dc, 0u);
+    EXPECT_EQ(display_->GetDeviceCaps(dc, kHorzRes), kWidth);
+    EXPECT_EQ(display_->GetDeviceCaps(dc, kVertRes), kHeight);
+    EXPECT_EQ(display_->GetDeviceCaps(dc, 12), 24);  // BITSPIXEL
+    EXPECT_EQ(display_->GetDeviceCaps(0xDEAD, kHorzRes), 0);
+    EXPECT_EQ(display_->ReleaseDC(0, dc), 1);
+    EXPECT_EQ(display_->ReleaseDC(0, dc), 0);
+    // A context from CreateDCA is not released, it is deleted.
+    const Handle created = display_->CreateDCA("display", nullptr, nullptr, nullptr);
+    EXPECT_EQ(display_->ReleaseDC(0, created), 0);
+    EXPECT_EQ(display_->DeleteDC(created), 1);
+}
+
+TEST_F(X11DisplayTest, FontsSelectAndDelete) {
+    const Handle dc = display_->CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    const Handle font = Font(30, 15);
+    ASSERT_NE(font, 0u);
+    const Handle stock = display_->SelectObject(dc, font);
+    EXPECT_NE(stock, 0u);
+    EXPECT_EQ(display_->SelectObject(dc, 0xBAD), 0u);  // not an object
+    EXPECT_EQ(display_->DeleteObject(font), 0) << "deleted while selected";
+    EXPECT_EQ(display_->SelectObject(dc, stock), font);
+    EXPECT_EQ(display_->DeleteObject(font), 1);
+    EXPECT_EQ(display_->DeleteObject(font), 0);
+    EXPECT_EQ(display_->SelectObject(dc, font), 0u);
+    EXPECT_EQ(display_->DeleteDC(dc), 1);
+}
+
+TEST_F(X11DisplayTest, DrawTextFillsOnlyTheLineCells) {
+    const Handle dc = display_->CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    display_->SetTextColor(dc, 0x0000FF);  // red
+    display_->SetBkColor(dc, 0x00FF00);    // green
+    const Handle font = Font(30, 15);
+    const Handle old = display_->SelectObject(dc, font);
+    Rect box{312, 184, 712, 584};
+    const char text[] = "  Hello\nab";
+    EXPECT_EQ(display_->DrawTextA(dc, text, 10, &box, 261), 60);  // two cells
+    const Rect band = Find(0x00FF00);
+    EXPECT_EQ(band.top, 184);
+    EXPECT_EQ(band.bottom, 244);
+    EXPECT_LE(std::abs((band.left + band.right) - 1024), 1);
+    EXPECT_NE(Find(0xFF0000).right, -1) << "no text pixels";
+    // The box outside the lines is untouched.
+    EXPECT_EQ(Pixel(312, 184), 0x102030u);
+    EXPECT_EQ(Pixel(511, 300), 0x102030u);
+    EXPECT_EQ(Pixel(511, 244), 0x102030u);
+    display_->SelectObject(dc, old);
+    display_->DeleteObject(font);
+    display_->DeleteDC(dc);
+}
+
+TEST_F(X11DisplayTest, BackgroundUsesTheLow24Bits) {
+    const Handle dc = display_->CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    display_->SetBkColor(dc, static_cast<ColorRef>(0x7F563412));
+    Rect box{0, 0, 400, 400};
+    display_->DrawTextA(dc, "   ", 3, &box, 261);
+    // 0x00BBGGRR 0x563412 is red 0x12, green 0x34, blue 0x56.
+    EXPECT_EQ(Pixel(200, 5), 0x123456u);
+    display_->DeleteDC(dc);
+}
+
+TEST_F(X11DisplayTest, DrawTextEdgeCases) {
+    const Handle dc = display_->CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    Rect box{312, 184, 712, 584};
+    EXPECT_EQ(display_->DrawTextA(dc, "x", 1, nullptr, 261), 0);
+    EXPECT_EQ(display_->DrawTextA(0xBAD, "x", 1, &box, 261), 0);
+    EXPECT_EQ(display_->DrawTextA(dc, "ab\ncd", -1, &box, 261), 2 * kDefaultCellHeight);
+    EXPECT_EQ(display_->DrawTextA(dc, "", 0, &box, 261), kDefaultCellHeight);
+    // Boxes far outside the 16-bit coordinate range draw nothing and do not wrap.
+    for (const Rect& far : {Rect{INT32_MIN, INT32_MIN, INT32_MIN + 400, INT32_MIN + 400},
+                            Rect{INT32_MAX - 400, INT32_MAX - 400, INT32_MAX, INT32_MAX},
+                            Rect{65536 + 312, 65536 + 184, 65536 + 712, 65536 + 584}}) {
+        XClearWindow(dpy_, root_);
+        Rect r = far;
+        display_->SetBkColor(dc, 0x00FF00);
+        display_->DrawTextA(dc, "Hello", 5, &r, 261);
+        EXPECT_EQ(Find(0x00FF00).right, -1) << far.left;
+    }
+    display_->DeleteDC(dc);
+}
+
+TEST_F(X11DisplayTest, WorkAreaIsTheScreenWithoutAWindowManager) {
+    Rect area;
+    EXPECT_EQ(display_->SystemParametersInfoA(kSpiGetWorkArea, 0, &area, 0), 1);
+    EXPECT_EQ(area, (Rect{0, 0, kWidth, kHeight}));
+    EXPECT_EQ(display_->SystemParametersInfoA(47, 0, &area, 0), 0);
+    EXPECT_EQ(display_->SystemParametersInfoA(kSpiGetWorkArea, 0, nullptr, 0), 0);
+}
+
+TEST_F(X11DisplayTest, WorkAreaFollowsNetWorkareaWithinThePrimaryScreen) {
+    const Atom atom = XInternAtom(dpy_, "_NET_WORKAREA", False);
+    const long values[] = {0, 30, 1024, 700, 5, 5, 10, 10};  // first desktop counts
+    XChangeProperty(dpy_, root_, atom, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(values), 8);
+    XSync(dpy_, False);
+    Rect area;
+    display_->SystemParametersInfoA(kSpiGetWorkArea, 0, &area, 0);
+    EXPECT_EQ(area, (Rect{0, 30, 1024, 730}));
+    const long beyond[] = {-100, -100, 5000, 5000};
+    XChangeProperty(dpy_, root_, atom, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(beyond), 4);
+    XSync(dpy_, False);
+    display_->SystemParametersInfoA(kSpiGetWorkArea, 0, &area, 0);
+    EXPECT_EQ(area, (Rect{0, 0, kWidth, kHeight}));
+}
+
+TEST_F(X11DisplayTest, DesktopColourComesFromTheRootPicture) {
+    EXPECT_EQ(display_->GetSysColor(kColorBackground), 0x00A56E3A);  // nothing published
+    const Pixmap pixmap = XCreatePixmap(dpy_, root_, 4, 4, 24);
+    GC gc = XCreateGC(dpy_, pixmap, 0, nullptr);
+    XSetForeground(dpy_, gc, 0xC08040);  // red C0, green 80, blue 40
+    XFillRectangle(dpy_, pixmap, gc, 0, 0, 4, 4);
+    XFreeGC(dpy_, gc);
+    const Atom atom = XInternAtom(dpy_, "_XROOTPMAP_ID", False);
+    XChangeProperty(dpy_, root_, atom, XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
+    XSync(dpy_, False);
+    EXPECT_EQ(display_->GetSysColor(kColorBackground), 0x4080C0);
+    // A stale id (the picture is gone) falls back instead of failing.
+    XFreePixmap(dpy_, pixmap);
+    XSync(dpy_, False);
+    EXPECT_EQ(display_->GetSysColor(kColorBackground), 0x00A56E3A);
+}
+
+TEST_F(X11DisplayTest, FixedSystemColours) {
+    EXPECT_EQ(display_->GetSysColor(kColorWindowText), 0);
+    EXPECT_EQ(display_->GetSysColor(kColorBtnText), 0);
+    EXPECT_EQ(display_->GetSysColor(5), 0xFFFFFF);  // COLOR_WINDOW
+    EXPECT_EQ(display_->GetSysColor(-1), 0);
+    EXPECT_EQ(display_->GetSysColor(1000), 0);
+}
+
+TEST_F(X11DisplayTest, LostServerEndsTheProcessWithOneLine) {
+    int err[2];
+    ASSERT_EQ(pipe(err), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(err[1], STDERR_FILENO);
+        ::Display* d = XOpenDisplay(displayName.c_str());
+        if (!d) _exit(3);
+        InstallX11ErrorHandlers();
+        XSync(d, False);
+        // The connection is cut under the program's feet.
+        shutdown(ConnectionNumber(d), SHUT_RDWR);
+        XSync(d, False);
+        _exit(4);  // not reached: the handler ends the process
+    }
+    close(err[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    char buffer[512] = {};
+    const ssize_t n = read(err[0], buffer, sizeof buffer - 1);
+    close(err[0]);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(std::string(buffer, n > 0 ? n : 0),
+              "scriblane: lost the connection to the X display\n");
+}
+
+}  // namespace
+}  // namespace scriblane::linuxp
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    if (!scriblane::linuxp::StartXvfb()) {
+        std::fprintf(stderr, "cannot start Xvfb\n");
+        return 1;
+    }
+    const int result = RUN_ALL_TESTS();
+    kill(scriblane::linuxp::xvfbPid, SIGTERM);
+    waitpid(scriblane::linuxp::xvfbPid, nullptr, 0);
+    return result;
+}
