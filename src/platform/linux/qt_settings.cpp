@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
 #include <QSettings>
 #include <QString>
@@ -90,6 +92,15 @@ void QtSettingsStore::SaveSetting(const std::string& app, const std::string& sec
     const QString path =
         QSettings(QSettings::NativeFormat, QSettings::UserScope, FromBytes(app), FromBytes(app))
             .fileName();
+    // A writer killed between creating its lock file and filling it leaves
+    // an empty lock, which QLockFile gives up on only after 30 s. A live
+    // writer fills its lock at once, so an empty one a second old is stale.
+    const QString lockName = path + QStringLiteral(".lock");
+    if (QFileInfo lock(lockName); lock.exists() && lock.size() == 0) {
+        QLockFile probe(lockName);
+        probe.setStaleLockTime(1000);
+        if (probe.tryLock(2000)) probe.unlock();
+    }
     // What was there before, in case it turns out to be unparsable.
     QByteArray before;
     bool hadFile = false;

@@ -247,6 +247,24 @@ TEST(QtSettingsStoreTest, KilledWriterNeverLeavesATornFile) {
     EXPECT_EQ(store.GetSetting(app, "settings", "font", ""), *kLongValues.begin());
 }
 
+TEST(QtSettingsStoreTest, EmptyLockLeftByAKilledWriterDoesNotHoldUpASave) {
+    const std::string app = AppName();
+    WriteFile(ConfFile(app), "[settings]\nth=1\n");
+    WriteFile(ConfFile(app).string() + ".lock", "");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(15);  // a hang guard: the lock would otherwise hold it 30 s
+        QtSettingsStore store;
+        store.SaveSetting(app, "settings", "th", "2");
+        _exit(store.GetSetting(app, "settings", "th", "") == "2" ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the save hung on the stale lock";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(QtSettingsStoreTest, ConcurrentWritersKeepEachOthersKeys) {
     const std::string app = AppName();
     constexpr int kRounds = 60;
