@@ -94,9 +94,9 @@ private:
 class CommandLineHost : public PlatformHost {
 public:
     CommandLineHost(::Display* dpy, std::string command)
-        : dpy_(dpy), display_(dpy), form_(std::move(command), dpy),
+        : connection_{dpy},
+          dpy_(dpy), display_(dpy), form_(std::move(command), dpy),
           platform_{display_, store_, form_, dialogs_} {}
-    ~CommandLineHost() override { XCloseDisplay(dpy_); }
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return 0; }
 
@@ -109,6 +109,11 @@ private:
         std::int32_t GetSaveFileNameA(OpenFileNameRecord&) override { return 0; }
     };
 
+    // Declared first, so the connection is closed after everything using it.
+    struct Connection {
+        ::Display* dpy;
+        ~Connection() { XCloseDisplay(dpy); }
+    } connection_;
     ::Display* dpy_;
     linuxp::X11Display display_;
     linuxp::QtSettingsStore store_;

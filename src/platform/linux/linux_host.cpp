@@ -23,18 +23,23 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 class LinuxHost : public PlatformHost {
 public:
     LinuxHost(::Display* dpy, int argc, char** argv)
-        : dpy_(dpy),
+        : connection_{dpy},
+          dpy_(dpy),
           display_(dpy),
           // What was drawn must reach the server before the process ends.
           form_(Arguments(argc, argv), [dpy] { XSync(dpy, False); }),
           platform_{display_, store_, form_, dialogs_} {}
 
-    ~LinuxHost() override { XCloseDisplay(dpy_); }
 
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return form_.Exec(); }
 
 private:
+    // Declared first, so the connection is closed after everything using it.
+    struct Connection {
+        ::Display* dpy;
+        ~Connection() { XCloseDisplay(dpy); }
+    } connection_;
     ::Display* dpy_;
     linuxp::X11Display display_;
     linuxp::QtSettingsStore store_;

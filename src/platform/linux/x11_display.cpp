@@ -417,6 +417,8 @@ Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const
         stockFont_ = NewHandle();
         fonts_[stockFont_] = std::move(font);
     }
+    // Screens may have changed since the last drawing; a new context looks again.
+    primary_.reset();
     const Handle h = NewHandle();
     Context& c = contexts_[h];
     c.font = stockFont_;
@@ -430,10 +432,25 @@ Handle X11Display::GetWindowDC(Handle hwnd) {
     return h;
 }
 
+std::pair<std::int32_t, std::int32_t> X11Display::RootSize() {
+    // Asked of the server: Xlib's own figures go stale when the screen is
+    // resized while the program runs.
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    const int screen = DefaultScreen(dpy_);
+    if (!XGetGeometry(dpy_, RootWindow(dpy_, screen), &root, &x, &y, &width, &height, &border,
+                      &depth)) {
+        return {DisplayWidth(dpy_, screen), DisplayHeight(dpy_, screen)};
+    }
+    return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+}
+
 Rect X11Display::PrimaryScreen() {
     if (primary_) return *primary_;
     const int screen = DefaultScreen(dpy_);
-    Rect r{0, 0, DisplayWidth(dpy_, screen), DisplayHeight(dpy_, screen)};
+    const auto [width, height] = RootSize();
+    Rect r{0, 0, width, height};
     int event = 0, error = 0, major = 0, minor = 0;
     if (XRRQueryExtension(dpy_, &event, &error) && XRRQueryVersion(dpy_, &major, &minor) &&
         (major > 1 || (major == 1 && minor >= 3))) {
@@ -583,8 +600,9 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
     const std::int64_t total = cell * static_cast<std::int64_t>(lines.size());
 
     const int screen = DefaultScreen(dpy_);
-    const std::int64_t screenW = DisplayWidth(dpy_, screen);
-    const std::int64_t screenH = DisplayHeight(dpy_, screen);
+    const auto [rootW, rootH] = RootSize();
+    const std::int64_t screenW = rootW;
+    const std::int64_t screenH = rootH;
 
     if (!draw_) {
         XftDraw* d = XftDrawCreate(dpy_, RootWindow(dpy_, screen), DefaultVisual(dpy_, screen),

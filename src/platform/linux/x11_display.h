@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -111,6 +112,7 @@ private:
     };
 
     Rect PrimaryScreen();
+    std::pair<std::int32_t, std::int32_t> RootSize();
     Font* Realize(Handle font);
     Handle NewHandle() { return nextHandle_++; }
 
