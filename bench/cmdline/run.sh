@@ -4,12 +4,12 @@
 # one private Xvfb; the medians and their ratio are printed.
 #
 # Usage: bench/cmdline/run.sh [PATH_TO_SCRIBLANE] [RUNS]
-# Default program: build/src/platform/linux/scriblane under the repository.
+# Default program: build/scriblane under the repository.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
-program="${1:-$repo/build/src/platform/linux/scriblane}"
+program="${1:-$repo/build/scriblane}"
 runs="${2:-30}"
 [ -x "$program" ] || { echo "run.sh: no program at $program (build it first)" >&2; exit 1; }
 (( runs >= 10 )) || { echo "run.sh: at least 10 runs" >&2; exit 1; }
