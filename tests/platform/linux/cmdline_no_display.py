@@ -1,5 +1,6 @@
-"""Without a usable X display the program says so in one line on stderr,
-ends with a failure status and writes nothing.
+"""When the program cannot start (no usable X display, the window program
+missing) it says so in one line on stderr, ends with a failure status and
+writes nothing.
 
 Usage: cmdline_no_display.py PATH_TO_SCRIBLANE
 """
@@ -49,6 +50,23 @@ class NoDisplayTest(unittest.TestCase):
 
     def test_display_name_with_a_line_break_stays_one_line(self):
         self.check(["Hello"], ":4999\nsecond line")
+
+
+class MissingWindowProgramTest(unittest.TestCase):
+    def test_without_an_argument_a_missing_window_program_is_reported(self):
+        folder = tempfile.mkdtemp(prefix="scriblane-alone-")
+        try:
+            alone = os.path.join(folder, "scriblane")
+            shutil.copy(PROGRAM, alone)
+            env = dict(os.environ, HOME=folder, XDG_CONFIG_HOME=os.path.join(folder, ".config"))
+            result = subprocess.run([alone], env=env, capture_output=True, timeout=20)
+            self.assertNotEqual(result.returncode, 0)
+            lines = result.stderr.decode("utf-8", "replace").splitlines()
+            self.assertEqual(len(lines), 1, result.stderr)
+            self.assertIn("scriblane-window", lines[0])
+            self.assertEqual(sorted(os.listdir(folder)), ["scriblane"])
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":
