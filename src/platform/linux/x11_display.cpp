@@ -537,6 +537,9 @@ ColorRef X11Display::SetBkColor(Handle hdc, ColorRef color) {
     return std::exchange(it->second.back, color);
 }
 
+// Face, height, width, weight, italic, underline and strike-out are honoured;
+// escapement, orientation, character set and the precision/quality hints
+// have no counterpart in Xft and are ignored.
 Handle X11Display::CreateFontA(const FontRequest& request) {
     auto font = std::make_unique<Font>();
     font->request = request;
