@@ -12,6 +12,7 @@ class DialogRecordsAndRegistry(unittest.TestCase):
         with xtest.XServer() as xs:
             env = wine_support.wine_env(xs.env)
             try:
+                wine_support.start_server(env)
                 rc, out = wine_support.run_output(env, [exe])
             finally:
                 wine_support.stop_server(env)

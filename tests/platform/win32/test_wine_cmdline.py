@@ -17,6 +17,7 @@ class CommandLineMode(unittest.TestCase):
         cls.exe = wine_support.exe_path()
         cls.xs = xtest.XServer(1024, 768).__enter__()
         cls.env = wine_support.wine_env(cls.xs.env)
+        wine_support.start_server(cls.env)
         wine_support.reg_delete_all(cls.env)
 
     @classmethod

@@ -35,6 +35,7 @@ class WindowMode(unittest.TestCase):
         cls.exe = wine_support.exe_path()
         cls.xs = xtest.XServer(1024, 768).__enter__()
         cls.env = wine_support.wine_env(cls.xs.env)
+        wine_support.start_server(cls.env)
         wine_support.reg_delete_all(cls.env)
 
     @classmethod
