@@ -21,5 +21,5 @@ fi
 cmake -S "$ROOT" -B "$BUILD_DIR" \
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$ARCH.cmake" \
   -DCMAKE_BUILD_TYPE=Release
-cmake --build "$BUILD_DIR" -j2 --target scriblane scriblane_win32_checks package_win32
+cmake --build "$BUILD_DIR" -j2 --target scriblane scriblane_win32_checks scriblane_bench_minimal package_win32
 ls -l "$BUILD_DIR/scriblane.exe"

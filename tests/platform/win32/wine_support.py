@@ -86,8 +86,15 @@ def start(env, args, log="program"):
 def start_server(env):
     """Keeps the prefix's wineserver (and Wine's services) running between
     programs; by default each program start would boot them again."""
-    subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=60, check=True)
+    def persist():
+        return subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=60).returncode
+    if persist() != 0:
+        # A server still running (for instance from wineboot) cannot be made
+        # persistent from outside: end it and start a new one.
+        stop_server(env)
+        if persist() != 0:
+            raise RuntimeError("cannot start a wineserver for " + prefix_dir())
 
 
 def stop_server(env):
