@@ -11,6 +11,11 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/win32_dialogs.h"
+#include "platform/win32/win32_form.h"
+#include "window/layout.h"
+
+#include <commctrl.h>
+#include <vector>
 
 using namespace scriblane;
 
@@ -181,13 +186,179 @@ void Registry() {
     }
     Check("a refused write throws SettingsError", message.empty(), false);
     Check("the message names the key", message.find("cannot open") != std::string::npos, true);
-    std::printf("     (message: %s)\n", message.c_str());
+    std::printf("     (message: %.60s...)\n", message.c_str());
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\ScriblaneChecks");
+}
+
+struct QuietEvents : FormEvents {
+    int loads = 0;
+    void OnLoad() override { ++loads; }
+    void OnClick(Ctl) override {}
+    void OnUnload(std::int32_t&) override {}
+};
+
+HWND Control(HWND form, Ctl c) { return GetDlgItem(form, 100 + static_cast<int>(c)); }
+
+LONG_PTR StyleOf(HWND form, Ctl c) { return GetWindowLongPtrA(Control(form, c), GWL_STYLE); }
+
+template <typename F>
+void Throws(const char* what, F&& f) {
+    bool threw = false;
+    try {
+        f();
+    } catch (const FormError&) {
+        threw = true;
+    }
+    Check(what, threw, true);
+}
+
+// The window as built from the shared layout, hidden, without a message loop.
+void Form() {
+    win32::Win32Form form;
+    QuietEvents events;
+    form.Load(MainFormSpec(), events);
+    HWND hwnd = reinterpret_cast<HWND>(form.hWnd());
+    Check("form: OnLoad ran once during Load", events.loads, 1);
+    Check("form: created hidden", IsWindowVisible(hwnd) != FALSE, false);
+    char title[64] = {};
+    GetWindowTextA(hwnd, title, sizeof title);
+    CheckText("form: title", title, "Scriblane");
+
+    const double tppX = form.TwipsPerPixelX();
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    Check("form: twips per pixel follow the DPI", tppX * dpi, 1440.0);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    Check("form: client width is 4350 twips", client.right, MulDiv(4350, dpi, 1440));
+    Check("form: client height is 3540 twips", client.bottom, MulDiv(3540, dpi, 1440));
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    Check("form: caption, system menu, minimize box",
+          (style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX)) ==
+              (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX),
+          true);
+    Check("form: no maximize box, no sizing border",
+          (style & (WS_MAXIMIZEBOX | WS_THICKFRAME)) != 0, false);
+
+    RECT outer{};
+    GetWindowRect(hwnd, &outer);
+    Check("form: Width is the outer width in twips", form.Width(), (outer.right - outer.left) * tppX);
+    Check("form: Height is the outer height in twips", form.Height(),
+          (outer.bottom - outer.top) * form.TwipsPerPixelY());
+    form.Move(1500, 3000);
+    GetWindowRect(hwnd, &outer);
+    Check("form: Move places the outer corner (x)", outer.left, MulDiv(1500, dpi, 1440));
+    Check("form: Move places the outer corner (y)", outer.top, MulDiv(3000, dpi, 1440));
+    Check("form: Move keeps the size", form.Width(), (outer.right - outer.left) * tppX);
+
+    const LONG_PTR text = StyleOf(hwnd, Ctl::tText);
+    Check("tText: multi-line, Enter is a line break, scroll bar",
+          (text & (ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP)) ==
+              (ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP),
+          true);
+    Check("tH: centred single line", (StyleOf(hwnd, Ctl::tH) & (ES_CENTER | ES_MULTILINE)),
+          ES_CENTER);
+    const LONG_PTR combo = StyleOf(hwnd, Ctl::fBox);
+    Check("fBox: drop-down list", combo & 3, CBS_DROPDOWNLIST);
+    Check("fBox: not sorted", (combo & CBS_SORT) != 0, false);
+    for (Ctl b : {Ctl::bWrite, Ctl::bSave, Ctl::bHelp, Ctl::bCol, Ctl::bcolBK, Ctl::bUseDeskCol}) {
+        Check("button: plain push button", StyleOf(hwnd, b) & BS_TYPEMASK, BS_PUSHBUTTON);
+    }
+    Check("Frame1: group box", StyleOf(hwnd, Ctl::Frame1) & BS_TYPEMASK, BS_GROUPBOX);
+    Check("PicT: focusable sunken swatch",
+          (StyleOf(hwnd, Ctl::PicT) & WS_TABSTOP) != 0 &&
+              (GetWindowLongPtrA(Control(hwnd, Ctl::PicT), GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0,
+          true);
+    RECT line{};
+    GetWindowRect(Control(hwnd, Ctl::Line3), &line);
+    Check("Line3: one pixel high", line.bottom - line.top, 1);
+    GetWindowRect(Control(hwnd, Ctl::Line2), &line);
+    Check("Line2: one pixel wide", line.right - line.left, 1);
+
+    // Each control's font from the table: bold where it says, points at this DPI.
+    LOGFONTA lf{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Control(hwnd, Ctl::bWrite), WM_GETFONT, 0, 0)),
+               sizeof lf, &lf);
+    Check("bWrite font: 9.75 pt", lf.lfHeight, -MulDiv(975, dpi, 7200));
+    Check("bWrite font: bold", lf.lfWeight, FW_BOLD);
+    CheckText("bWrite font: Arial", lf.lfFaceName, "Arial");
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Control(hwnd, Ctl::tH), WM_GETFONT, 0, 0)),
+               sizeof lf, &lf);
+    Check("tH font: not bold", lf.lfWeight, FW_NORMAL);
+
+    // Tab order: the focusable controls by their tab index.
+    std::vector<Ctl> want;
+    for (int tab = 0; tab < 32; ++tab)
+        for (const auto& c : MainFormSpec().controls)
+            if (c.tabIndex == tab &&
+                (GetWindowLongPtrA(Control(hwnd, c.id), GWL_STYLE) & WS_TABSTOP) != 0)
+                want.push_back(c.id);
+    int inOrder = 0;
+    HWND at = Control(hwnd, want.front());
+    for (std::size_t i = 1; i < want.size(); ++i) {
+        // Hidden windows are skipped by the dialog manager; walk the z-order.
+        HWND next = GetWindow(at, GW_HWNDNEXT);
+        while (next != nullptr && (GetWindowLongPtrA(next, GWL_STYLE) & WS_TABSTOP) == 0)
+            next = GetWindow(next, GW_HWNDNEXT);
+        inOrder += next == Control(hwnd, want[i]);
+        at = next;
+    }
+    Check("tab order follows the tab indexes", inOrder, static_cast<int>(want.size()) - 1);
+    Check("twelve focusable controls", want.size(), 12u);
+
+    // Texts and the list.
+    form.SetText(Ctl::tW, "  42 ");
+    CheckText("SetText/GetText round-trip", form.GetText(Ctl::tW), "  42 ");
+    CheckText("a label's caption", form.GetText(Ctl::Label1_3), "Choose Font:");
+    Throws("SetListIndex(0) on the empty list throws", [&] { form.SetListIndex(Ctl::fBox, 0); });
+    Throws("AddItem on a text box throws", [&] { form.AddItem(Ctl::tH, "x"); });
+    form.AddItem(Ctl::fBox, "Zeta");
+    form.AddItem(Ctl::fBox, "Alpha");
+    form.SetListIndex(Ctl::fBox, 0);
+    CheckText("the list keeps the order added", form.GetText(Ctl::fBox), "Zeta");
+    form.SetText(Ctl::fBox, "Alpha");
+    CheckText("SetText selects the entry", form.GetText(Ctl::fBox), "Alpha");
+    Throws("SetText of a missing entry throws", [&] { form.SetText(Ctl::fBox, "Gamma"); });
+    CheckText("a failed SetText leaves the selection", form.GetText(Ctl::fBox), "Alpha");
+    Throws("SetListIndex beyond the list throws", [&] { form.SetListIndex(Ctl::fBox, 2); });
+
+    form.SetBackColor(Ctl::PicBk, 0x123456);
+    Check("a swatch keeps its colour", form.GetBackColor(Ctl::PicBk), 0x123456);
+
+    // Screen fonts: computed once, no vertical faces, each name once.
+    const std::int32_t fonts = form.ScreenFontCount();
+    Check("there are screen fonts", fonts > 0, true);
+    int bad = 0;
+    for (std::int32_t i = 0; i < fonts; ++i) {
+        const std::string face = form.ScreenFont(i);
+        bad += face.empty() || face[0] == '@';
+        for (std::int32_t j = 0; j < i; ++j) bad += form.ScreenFont(j) == face;
+    }
+    Check("screen fonts: no '@' faces, no duplicates", bad, 0);
+    Throws("ScreenFont beyond the count throws", [&] { form.ScreenFont(fonts); });
+
+    const LRESULT tips = SendMessageA(FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr),
+                                      TTM_GETTOOLCOUNT, 0, 0);
+    Check("six tooltips", tips, 6);
+
+    form.Unload();
+    Check("Unload destroys the window", IsWindow(hwnd) != FALSE, false);
+    Check("hWnd is 0 after Unload", form.hWnd(), 0u);
+    Throws("Width after Unload throws", [&] { form.Width(); });
 }
 
 }  // namespace
 
 int main() {
+    INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    try {
+        Form();
+    } catch (const std::exception& e) {
+        ++failures;
+        std::printf("FAIL form: %s\n", e.what());
+    }
     ColorRecord();
     FileRecords();
     try {
