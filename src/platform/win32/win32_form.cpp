@@ -51,6 +51,19 @@ LRESULT CALLBACK ColorProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
+// The group box paints only its edge and caption; the parent does not paint
+// beneath children, so the box fills its inside itself.
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_ERASEBKGND) {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, FrameProc, 0);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
 int CALLBACK CollectFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM data) {
     reinterpret_cast<FaceList*>(data)->Add(font->lfFaceName);
     return 1;
@@ -168,8 +181,10 @@ void Win32Form::CreateControls(const FormSpec& spec) {
                 if (c.centred) style |= ES_CENTER;
                 break;
             case ControlKind::Frame:
+                // Lowest in the z-order and clipped by the controls above it,
+                // so it never paints over them.
                 cls = "BUTTON";
-                style |= BS_GROUPBOX;
+                style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
                 break;
             case ControlKind::Button:
                 cls = "BUTTON";
@@ -208,6 +223,7 @@ void Win32Form::CreateControls(const FormSpec& spec) {
         if (h == nullptr) throw FormError(std::string("cannot create the control ") + c.name);
         controls_[i] = h;
         SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
+        if (c.kind == ControlKind::Frame) SetWindowSubclass(h, FrameProc, 0, 0);
         if (c.kind == ControlKind::Line) {
             colors_[i] = static_cast<ColorRef>(GetSysColor(c.lineSysColor));
             SetWindowLongPtrA(h, 0, static_cast<LONG_PTR>(colors_[i]));

@@ -23,6 +23,7 @@ SAVE = centre(480, 1860, 1275, 315)
 TEXT_COLOR = centre(2520, 300, 1035, 315)
 PIC_T = centre(3780, 300, 315, 315)
 PIC_BK = centre(3780, 840, 315, 315)
+TEXT_BOX = centre(60, 300, 4215, 795, in_frame=False)
 EMPTY_IN_FRAME = (120, 165)   # no control there: the frame's inside
 EMPTY_ABOVE = (5, 5)
 BOX = (312, 184, 712, 584)
@@ -109,6 +110,15 @@ class WindowMode(unittest.TestCase):
         self.assertEqual(image.pixel(512, 150), ROOT)
         self.assertGreater(band[2] - band[0], 100, "the band is too short for the typed text")
         self.assertGreater(image.count((0, 0, 0), band), 30)
+
+        # Tab leaves the text box instead of typing into it.
+        self.click(main, TEXT_BOX)
+        wine_support.xdotool(xs, "key", "End", "Tab")
+        wine_support.xdotool(xs, "type", "--delay", "60", "zzzz")
+        xs.fill_root("#102030")
+        self.click(main, WRITE)
+        again = wine_support.wait_for_pixels(xs, lambda im: im.find(back, BOX) is not None)
+        self.assertEqual(again.find(back, BOX), band, "Tab or the typing went into the text")
 
         # "?" opens the help box; Enter closes it.
         self.click(main, HELP)
