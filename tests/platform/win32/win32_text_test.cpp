@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@ namespace {
 struct ArgumentCase {
     const char* line;
     const char* want;
+    friend void PrintTo(const ArgumentCase& c, std::ostream* os) { *os << "[" << c.line << "]"; }
 };
 
 class ArgumentTextTest : public ::testing::TestWithParam<ArgumentCase> {};
@@ -55,6 +57,9 @@ struct TwipsCase {
     int twips;
     int dpi;
     int want;
+    friend void PrintTo(const TwipsCase& c, std::ostream* os) {
+        *os << c.twips << "tw@" << c.dpi;
+    }
 };
 
 class TwipsTest : public ::testing::TestWithParam<TwipsCase> {};
@@ -75,6 +80,7 @@ struct FontCase {
     double points;
     int dpi;
     int want;
+    friend void PrintTo(const FontCase& c, std::ostream* os) { *os << c.points << "pt@" << c.dpi; }
 };
 
 class FontHeightTest : public ::testing::TestWithParam<FontCase> {};
