@@ -389,6 +389,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(QtFormTest, MsgBoxWorksBeforeTheWindowIsShown) {
     form.Load(MainFormSpec(), events);
+    QtForm::EnsureApplication();  // the answering timer needs an event loop's thread
     auto guard = WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
     EXPECT_EQ(form.MsgBox("early", 64), 1);
     EXPECT_EQ(form.Window(), nullptr);

@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""Start-to-window-mapped time of `scriblane` (no argument) against a minimal
+Qt 6 program, on one Xvfb with openbox, alternating runs; prints the medians
+and their ratio. Not a test: nothing here passes or fails.
+
+Usage: bench_window.py SCRIBLANE [--minimal PATH] [--runs N]
+Without --minimal the yardstick is built from minimal.cpp with CMake.
+"""
+import argparse
+import ctypes
+import ctypes.util
+import os
+import select
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "support"))
+from xtest import XServer  # noqa: E402
+
+MAP_NOTIFY = 19
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+
+
+class MapWatcher:
+    """Reports the moment a window of a given title is mapped, from the X
+    server's own MapNotify events (no polling of the window list)."""
+
+    def __init__(self, display_name):
+        x = ctypes.CDLL(ctypes.util.find_library("X11"))
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x.XPending.argtypes = [ctypes.c_void_p]
+        x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+        x.XConnectionNumber.argtypes = [ctypes.c_void_p]
+        x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_char_p)]
+        x.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                 ctypes.POINTER(ctypes.c_ulong),
+                                 ctypes.POINTER(ctypes.POINTER(ctypes.c_ulong)),
+                                 ctypes.POINTER(ctypes.c_uint)]
+        x.XFree.argtypes = [ctypes.c_void_p]
+        self.x = x
+        self.dpy = x.XOpenDisplay(display_name.encode())
+        if not self.dpy:
+            raise RuntimeError("cannot open " + display_name)
+        x.XSelectInput(self.dpy, x.XDefaultRootWindow(self.dpy), SUBSTRUCTURE_NOTIFY_MASK)
+        x.XSync(self.dpy, 0)
+        self.fd = x.XConnectionNumber(self.dpy)
+
+    def _name(self, window):
+        name = ctypes.c_char_p()
+        if self.x.XFetchName(self.dpy, window, ctypes.byref(name)) and name.value is not None:
+            return name.value.decode(errors="replace")
+        return None
+
+    def _titled(self, window, title):
+        """`window` or one of its children (a frame holds the client) has the title."""
+        if self._name(window) == title:
+            return True
+        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        children = ctypes.POINTER(ctypes.c_ulong)()
+        count = ctypes.c_uint()
+        if not self.x.XQueryTree(self.dpy, window, ctypes.byref(root), ctypes.byref(parent),
+                                 ctypes.byref(children), ctypes.byref(count)):
+            return False
+        found = any(self._name(children[i]) == title for i in range(count.value))
+        if children:
+            self.x.XFree(children)
+        return found
+
+    def drain(self):
+        event = (ctypes.c_long * 24)()
+        while self.x.XPending(self.dpy):
+            self.x.XNextEvent(self.dpy, event)
+
+    def wait_mapped(self, title, timeout):
+        event = (ctypes.c_long * 24)()
+        deadline = time.perf_counter() + timeout
+        while True:
+            while self.x.XPending(self.dpy):
+                self.x.XNextEvent(self.dpy, event)
+                if event[0] == MAP_NOTIFY and self._titled(event[5], title):
+                    return time.perf_counter()
+            left = deadline - time.perf_counter()
+            if left <= 0:
+                raise RuntimeError("no window %r within %.0f s" % (title, timeout))
+            select.select([self.fd], [], [], left)
+
+
+def build_minimal():
+    out = os.path.join(tempfile.gettempdir(), "scriblane-bench-minimal")
+    subprocess.run(["cmake", "-S", HERE, "-B", out, "-DCMAKE_BUILD_TYPE=Release"], check=True,
+                   stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", out], check=True, stdout=subprocess.DEVNULL)
+    return os.path.join(out, "minimal")
+
+
+def time_start(server, watcher, program, title):
+    watcher.drain()
+    start = time.perf_counter()
+    proc = subprocess.Popen([program], env=server.env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    try:
+        mapped = watcher.wait_mapped(title, 30)
+    finally:
+        proc.terminate()
+        try:
+            proc.wait(5)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+    return mapped - start
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("scriblane")
+    parser.add_argument("--minimal")
+    parser.add_argument("--runs", type=int, default=15)
+    args = parser.parse_args()
+    minimal = args.minimal or build_minimal()
+    scriblane = os.path.abspath(args.scriblane)
+
+    with XServer() as server:
+        server.start_wm()
+        watcher = MapWatcher(server.display)
+        # One untimed start each warms the file cache and fontconfig's.
+        time_start(server, watcher, scriblane, "Scriblane")
+        time_start(server, watcher, minimal, "Minimal")
+        times = {"scriblane": [], "minimal": []}
+        for _ in range(args.runs):
+            times["scriblane"].append(time_start(server, watcher, scriblane, "Scriblane"))
+            times["minimal"].append(time_start(server, watcher, minimal, "Minimal"))
+
+    med = {k: statistics.median(v) for k, v in times.items()}
+    for name in ("scriblane", "minimal"):
+        v = times[name]
+        print("%-9s median %6.1f ms  min %6.1f  max %6.1f  (%d runs)"
+              % (name, med[name] * 1000, min(v) * 1000, max(v) * 1000, len(v)))
+    print("ratio scriblane/minimal: %.2f (target <= 1.3)" % (med["scriblane"] / med["minimal"]))
+
+
+if __name__ == "__main__":
+    main()
