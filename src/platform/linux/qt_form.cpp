@@ -12,9 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyle>
-#include <QStyleFactory>
 #include <QWindow>
+#include <future>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -38,12 +37,20 @@ char* gArgv[] = {gName, nullptr};
 // How long to wait for the window manager to tell the frame it will draw.
 constexpr int kFrameExtentsTimeoutMs = 300;
 
-QFont MakeFont(const FontSpec& spec) {
-    QFont font;
-    // Where the named face is missing, a metric-compatible face comes first,
-    // then one that is always installed with fontconfig.
-    font.setFamilies({QString::fromUtf8(spec.face), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+// The face to use for a table face: itself when installed, else a
+// metric-compatible face, else one that comes with fontconfig nearly
+// everywhere. Deciding here spares Qt a fallback search per font.
+QString InstalledFace(const char* face, const std::vector<std::string>& installed) {
+    for (const char* candidate : {face, "Liberation Sans", "Arimo", "DejaVu Sans"}) {
+        if (std::find(installed.begin(), installed.end(), candidate) != installed.end()) {
+            return QString::fromUtf8(candidate);
+        }
+    }
+    return QString::fromUtf8(face);  // let Qt's own matching choose
+}
+
+QFont MakeFont(const FontSpec& spec, const std::vector<std::string>& installed) {
+    QFont font(InstalledFace(spec.face, installed));
     font.setPointSizeF(spec.points);
     font.setBold(spec.bold);
     font.setItalic(false);
@@ -98,11 +105,16 @@ bool TakesFocus(ControlKind kind) {
 }  // namespace
 
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
-    : args_(std::move(args)), beforeEnd_(std::move(beforeEnd)) {}
+    : args_(std::move(args)),
+      beforeEnd_(std::move(beforeEnd)),
+      // Listing the faces is the slowest part of loading; it runs beside
+      // the rest of start-up until the list is first asked for.
+      fontsFuture_(std::async(std::launch::async, ListScreenFonts)) {}
 
 QtForm::~QtForm() {
     // The application outlives the form on purpose (one per process).
     delete window_;
+    if (fontsFuture_.valid()) fontsFuture_.wait();
 }
 
 void QtForm::EnsureApplication() {
@@ -152,24 +164,26 @@ void QtForm::EnsureWindow() {
     window_ = new FormWindow([this] { return CloseRequested(); });
     window_->setWindowFlags(flags);
     window_->setWindowTitle(QString::fromUtf8(spec_->title));
-    window_->setFont(MakeFont(spec_->font));
+    window_->setFont(MakeFont(spec_->font, Fonts()));
     window_->setFixedSize(Px(spec_->clientWidth), Px(spec_->clientHeight));
-    BuildControls();
-    // The native window now, so its frame can be asked for before mapping.
+    // The native window first, so the window manager tells its frame while
+    // the controls are being made.
     window_->winId();
     window_->move(Px(spec_->initialLeft), Px(spec_->initialTop));
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            x11Display_ = x11->display();
+            extentsRequested_ = x11::RequestFrameExtents(
+                x11Display_, static_cast<unsigned long>(window_->winId()));
+        }
+    }
 }
 
 void QtForm::BuildControls() {
     QGroupBox* frame = nullptr;
     for (const ControlSpec& c : spec_->controls) {
         if (c.kind == ControlKind::Frame && frame == nullptr) {
-            frame = new QGroupBox(QString::fromUtf8(c.text), window_);
-            // The table's frame has its caption on the top border line and
-            // the border near the top edge; some styles draw the caption
-            // above a lower border, which the table's positions do not allow.
-            static QStyle* const classic = QStyleFactory::create(QStringLiteral("Windows"));
-            if (classic != nullptr) frame->setStyle(classic);
+            frame = new CaptionFrame(QString::fromUtf8(c.text), window_);
         }
     }
     std::vector<const ControlSpec*> focusable;
@@ -261,7 +275,7 @@ void QtForm::BuildControls() {
         if (c.kind != ControlKind::Line) {
             widget->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
         }
-        widget->setFont(MakeFont(c.font));
+        widget->setFont(MakeFont(c.font, Fonts()));
         if (c.tooltip != nullptr) widget->setToolTip(QString::fromUtf8(c.tooltip));
         if (TakesFocus(c.kind) && c.tabIndex != kNoTab) {
             widget->setFocusPolicy(Qt::StrongFocus);
@@ -276,7 +290,7 @@ void QtForm::BuildControls() {
     for (std::size_t i = 1; i < focusable.size(); ++i) {
         QWidget::setTabOrder(controls_[focusable[i - 1]->id], controls_[focusable[i]->id]);
     }
-    if (!focusable.empty()) controls_[focusable.front()->id]->setFocus(Qt::OtherFocusReason);
+    firstFocus_ = focusable.empty() ? nullptr : controls_[focusable.front()->id];
 }
 
 bool QtForm::CloseRequested() {
@@ -316,13 +330,9 @@ x11::FrameExtents QtForm::Extents() {
     }
     if (extents_) return *extents_;
     x11::FrameExtents found;
-    if (window_ != nullptr && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        void* display = nullptr;
-        if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
-            display = x11->display();
-        }
-        found = x11::QueryFrameExtents(display, static_cast<unsigned long>(window_->winId()),
-                                       kFrameExtentsTimeoutMs);
+    if (window_ != nullptr && x11Display_ != nullptr) {
+        found = x11::AwaitFrameExtents(x11Display_, static_cast<unsigned long>(window_->winId()),
+                                       extentsRequested_, kFrameExtentsTimeoutMs);
     }
     extents_ = found;
     return found;
@@ -330,8 +340,18 @@ x11::FrameExtents QtForm::Extents() {
 
 void QtForm::Show() {
     EnsureWindow();
+    const bool build = controls_.empty();
+    // Map first: the window manager frames and maps the window while the
+    // controls are made here. Nothing is painted before they all exist, as
+    // painting waits for the event loop.
     window_->show();
     shown_ = true;
+    if (build) {
+        BuildControls();
+        for (const auto& entry : controls_) entry.second->show();
+        // A hidden widget cannot take the focus, so only now.
+        if (firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 double QtForm::Width() {
@@ -378,6 +398,7 @@ void QtForm::Unload() {
     FormWindow* window = window_;
     window_ = nullptr;
     controls_.clear();
+    firstFocus_ = nullptr;
     extents_.reset();
     shown_ = false;
     window->DisarmClose();
@@ -457,7 +478,7 @@ void QtForm::Refresh(Ctl c) {
 
 const std::vector<std::string>& QtForm::Fonts() {
     if (!fontsListed_) {
-        fonts_ = ListScreenFonts();
+        fonts_ = fontsFuture_.valid() ? fontsFuture_.get() : ListScreenFonts();
         fontsListed_ = true;
     }
     return fonts_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -78,11 +79,15 @@ private:
     FormModel model_;
     std::vector<std::string> fonts_;
     bool fontsListed_ = false;
+    std::future<std::vector<std::string>> fontsFuture_;
     std::optional<double> twipsPerPixel_;
 
     FormWindow* window_ = nullptr;
     std::map<Ctl, QWidget*> controls_;
+    QWidget* firstFocus_ = nullptr;
     std::optional<x11::FrameExtents> extents_;
+    void* x11Display_ = nullptr;  // Qt's Xlib connection, on X11 only
+    bool extentsRequested_ = false;
     bool shown_ = false;
     bool closing_ = false;
 };

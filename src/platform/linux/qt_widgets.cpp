@@ -16,6 +16,28 @@ void FormWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
+CaptionFrame::CaptionFrame(const QString& title, QWidget* parent) : QGroupBox(title, parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void CaptionFrame::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QFontMetrics metrics(font());
+    // An etched border: a dark line with a light one inside and below it.
+    const QRect border = rect().adjusted(0, metrics.height() / 2, -2, -2);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(border);
+    painter.setPen(palette().color(QPalette::Light));
+    painter.drawRect(border.translated(1, 1));
+    const QString caption = title();
+    if (caption.isEmpty()) return;
+    const QRect text(7, 0, metrics.horizontalAdvance(caption) + 4, metrics.height());
+    painter.fillRect(text, palette().window());
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                   QPalette::WindowText));
+    painter.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, caption);
+}
+
 ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QGroupBox>
 #include <QWidget>
 #include <functional>
 
@@ -23,6 +24,16 @@ protected:
 
 private:
     std::function<bool()> onClose_;
+};
+
+// A titled frame with its caption on the top border line and the border
+// near the top edge, whatever the style: the table's positions assume it.
+class CaptionFrame : public QGroupBox {
+public:
+    CaptionFrame(const QString& title, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A sunken, focusable patch that shows one colour and nothing else.

@@ -72,14 +72,12 @@ std::optional<double> ServerXftDpi() {
     return dpi;
 }
 
-FrameExtents QueryFrameExtents(void* display, unsigned long window, int timeoutMs) {
+bool RequestFrameExtents(void* display, unsigned long window) {
     ::Display* dpy = static_cast<::Display*>(display);
-    if (dpy == nullptr || window == 0) return {};
-    const Atom extents = XInternAtom(dpy, "_NET_FRAME_EXTENTS", False);
-    if (auto known = ReadExtents(dpy, window, extents)) return *known;
-
+    if (dpy == nullptr || window == 0) return false;
+    if (ReadExtents(dpy, window, XInternAtom(dpy, "_NET_FRAME_EXTENTS", False))) return false;
     const Atom request = XInternAtom(dpy, "_NET_REQUEST_FRAME_EXTENTS", False);
-    if (!ManagerSupports(dpy, request)) return {};
+    if (!ManagerSupports(dpy, request)) return false;
 
     XEvent ev{};
     ev.xclient.type = ClientMessage;
@@ -89,16 +87,30 @@ FrameExtents QueryFrameExtents(void* display, unsigned long window, int timeoutM
     XSendEvent(dpy, DefaultRootWindow(dpy), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &ev);
     XFlush(dpy);
+    return true;
+}
 
+FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,
+                               int timeoutMs) {
+    ::Display* dpy = static_cast<::Display*>(display);
+    if (dpy == nullptr || window == 0) return {};
+    const Atom extents = XInternAtom(dpy, "_NET_FRAME_EXTENTS", False);
+    if (auto known = ReadExtents(dpy, window, extents)) return *known;
+    if (!requested) return {};
     // The answer is a property change on our window; polling the property
     // keeps us off the toolkit's event queue.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (auto answer = ReadExtents(dpy, window, extents)) return *answer;
-        const timespec pause{0, 1'000'000};
+        const timespec pause{0, 500'000};
         nanosleep(&pause, nullptr);
+        if (auto answer = ReadExtents(dpy, window, extents)) return *answer;
     }
     return {};
+}
+
+FrameExtents QueryFrameExtents(void* display, unsigned long window, int timeoutMs) {
+    const bool requested = RequestFrameExtents(display, window);
+    return AwaitFrameExtents(display, window, requested, timeoutMs);
 }
 
 }  // namespace scriblane::linuxp::x11

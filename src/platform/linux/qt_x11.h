@@ -23,4 +23,12 @@ std::optional<double> ServerXftDpi();
 // window manager runs or it does not answer.
 FrameExtents QueryFrameExtents(void* display, unsigned long window, int timeoutMs);
 
+// The two halves of QueryFrameExtents, so the manager can work on the
+// request while the window is being built. RequestFrameExtents returns
+// whether a request went out (a manager that supports it runs and the
+// extents are not set yet); AwaitFrameExtents then waits for the answer.
+bool RequestFrameExtents(void* display, unsigned long window);
+FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,
+                               int timeoutMs);
+
 }  // namespace scriblane::linuxp::x11
