@@ -119,6 +119,12 @@ QtForm::~QtForm() {
 
 void QtForm::EnsureApplication() {
     if (QCoreApplication::instance() != nullptr) return;
+    // The layout is in twips: it scales with the DPI by itself, to exact
+    // device pixels. Qt's own fractional scaling on top would round window
+    // positions to its larger units and miss the placement by a pixel.
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING")) {
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    }
     // Never deleted: the program ends through _exit, and a second
     // QApplication in one process is not allowed anyway.
     auto* app = new QApplication(gArgc, gArgv);

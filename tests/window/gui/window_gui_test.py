@@ -182,6 +182,15 @@ class WindowTest(unittest.TestCase):
         # The outer frame's bottom-right corner sits on the work area's.
         self.assertEqual((x + w + right, y + h + bottom), (ax + aw, ay + ah))
 
+    def test_window_follows_the_logical_dpi(self):
+        # 120 DPI: 12 twips a pixel.
+        self.server.run(["xrdb", "-merge"], input=b"Xft.dpi: 120\n", check=True)
+        s = self.start()
+        x, y, w, h = s.geometry()
+        self.assertEqual((w, h), (int(4350 / 12 + 0.5), int(3540 / 12 + 0.5)))
+        _, right, _, bottom = s.frame_extents()
+        self.assertEqual((x + w + right, y + h + bottom), (self.server.width, self.server.height))
+
     def test_window_is_fixed_size_without_maximize(self):
         s = self.start()
         hints = s.prop("WM_NORMAL_HINTS")
