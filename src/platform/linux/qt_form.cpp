@@ -104,12 +104,16 @@ bool TakesFocus(ControlKind kind) {
 
 }  // namespace
 
+// Listing the faces is the slowest part of loading, so it starts as soon as
+// the program is loaded and runs beside the rest of start-up; the first form
+// takes its result.
+std::future<std::vector<std::string>> gEarlyFonts = std::async(std::launch::async, ListScreenFonts);
+
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
     : args_(std::move(args)),
       beforeEnd_(std::move(beforeEnd)),
-      // Listing the faces is the slowest part of loading; it runs beside
-      // the rest of start-up until the list is first asked for.
-      fontsFuture_(std::async(std::launch::async, ListScreenFonts)) {}
+      fontsFuture_(gEarlyFonts.valid() ? std::move(gEarlyFonts)
+                                       : std::async(std::launch::async, ListScreenFonts)) {}
 
 QtForm::~QtForm() {
     // The application outlives the form on purpose (one per process).
