@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIcon>
+#include <QPixmap>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,11 +21,8 @@
 #include <cstdio>
 
 #include "platform/linux/qt_convert.h"
+#include "platform/linux/qt_icon.h"
 #include "platform/linux/qt_widgets.h"
-
-// The embedded icon lives in a static library: its resources must be
-// registered by name before first use.
-static void InitScriblaneResources() { Q_INIT_RESOURCE(scriblane); }
 
 namespace scriblane::linuxp {
 namespace {
@@ -137,8 +135,7 @@ void QtForm::EnsureApplication() {
     // because a message box was the last window.
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("scriblane"));
-    InitScriblaneResources();
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/scriblane/scriblane.png")));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(ScriblaneIcon())));
 }
 
 void QtForm::Load(const FormSpec& spec, FormEvents& events) {

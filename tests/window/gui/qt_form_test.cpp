@@ -25,6 +25,7 @@
 
 #include "platform/linux/qt_dialogs.h"
 #include "platform/linux/qt_form.h"
+#include "platform/linux/qt_icon.h"
 #include "platform/linux/qt_widgets.h"
 #include "window/layout.h"
 
@@ -393,6 +394,24 @@ TEST_F(QtFormTest, MsgBoxWorksBeforeTheWindowIsShown) {
     auto guard = WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
     EXPECT_EQ(form.MsgBox("early", 64), 1);
     EXPECT_EQ(form.Window(), nullptr);
+}
+
+TEST(ScriblaneIcon, IsTheInstalledPngPixelForPixel) {
+    QtForm::EnsureApplication();
+    const QImage drawn = ScriblaneIcon();
+    const QImage installed =
+        QImage(QStringLiteral(SCRIBLANE_SOURCE_DIR "/resources/linux/scriblane.png"))
+            .convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(installed.isNull());
+    ASSERT_EQ(drawn.size(), QSize(32, 32));
+    ASSERT_EQ(installed.size(), drawn.size());
+    int differing = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) differing += drawn.pixel(x, y) != installed.pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(qAlpha(drawn.pixel(0, 0)), 0);  // transparent corners
+    EXPECT_EQ(drawn.pixel(5, 11), qRgba(5, 87, 154, 255));
 }
 
 // --- Dialogs
