@@ -106,6 +106,9 @@ bool TakesFocus(ControlKind kind) {
 // the program is loaded and runs beside the rest of start-up; the first form
 // takes its result.
 std::future<std::vector<std::string>> gEarlyFonts = std::async(std::launch::async, ListScreenFonts);
+// Likewise the screen's DPI, asked of the X server over a connection of its
+// own (Xlib is thread-safe by default since 1.8).
+std::future<std::optional<double>> gEarlyDpi = std::async(std::launch::async, x11::ServerXftDpi);
 
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
     : args_(std::move(args)),
@@ -511,7 +514,7 @@ double QtForm::TwipsPerPixelX() {
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
                 dpi = screen->logicalDotsPerInch() * screen->devicePixelRatio();
             }
-        } else if (auto server = x11::ServerXftDpi()) {
+        } else if (auto server = gEarlyDpi.valid() ? gEarlyDpi.get() : x11::ServerXftDpi()) {
             dpi = *server;
         }
         twipsPerPixel_ = TwipsPerPixelAt(dpi);
