@@ -43,8 +43,12 @@ public:
     ColorRef GetBackColor(Ctl control) override;
     void SetBackColor(Ctl control, ColorRef color) override;
     void Refresh(Ctl control) override;
+    // The installed scalable faces in fontconfig's listing order (not
+    // sorted), each family once; ScreenFont throws FormError past the end.
     std::int32_t ScreenFontCount() override;
     std::string ScreenFont(std::int32_t index) override;
+    // 1440 / logical DPI, fixed once first asked. Before Qt runs it comes from
+    // the X server's Xft.dpi resource (what Qt will use too), else 96 DPI.
     double TwipsPerPixelX() override;
     double TwipsPerPixelY() override;
     std::int32_t MsgBox(const std::string& prompt, std::int32_t style) override;
