@@ -528,7 +528,13 @@ protected:
         guard = WhenModal<QFileDialog>([this, name](QFileDialog* dialog) {
             title = dialog->windowTitle();
             filters = dialog->nameFilters();
-            dialog->selectFile(QString::fromStdString(name));
+            // As a user does: type the name into the dialog's name box.
+            const QString typed = QString::fromStdString(name);
+            if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                edit->setText(typed);
+            } else {
+                dialog->selectFile(typed);
+            }
             // accept() is protected on QFileDialog; it is still a slot.
             QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
         });
