@@ -63,7 +63,7 @@ void WriteFromCommand(Platform& platform, std::string& text) {
         const std::int32_t height = ReadNumber(store, kKeyHeight, "30", 30);
         std::string face = ReadSetting(store, kKeyFont, kNoFontMarker);
         if (face == kNoFontMarker) face = "arial";
-        text.insert(0, " ");
+        text = " " + text;
         DrawOnDesk(platform.display, text, height, width, color, face);
     } catch (...) {
         // Command-line mode never shows a message.
