@@ -16,6 +16,8 @@ struct DecodeCase {
     std::u32string expected;
 };
 
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+
 class DecodeTextTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(DecodeTextTest, DecodesUtf8AndFallsBackToWindows1252) {
@@ -53,6 +55,9 @@ struct LinesCase {
     std::vector<std::u32string> lines;
     std::vector<std::vector<std::size_t>> underlined;
 };
+
+// Test names stay readable and stable (the default prints the object's bytes).
+void PrintTo(const LinesCase& c, std::ostream* os) { *os << c.name; }
 
 class LayoutLinesTest : public ::testing::TestWithParam<LinesCase> {};
 
