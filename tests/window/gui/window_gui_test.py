@@ -140,9 +140,16 @@ class WindowSession:
         self.x.run(["xdotool", "mousemove", "--window", self.wid, str(x), str(y), "click", "1"])
 
     def key(self, *keys):
+        """Presses keys in the box that is up, else in the main window, once
+        it has the focus (a box may still be taking it)."""
+        boxes = [w for w in self.visible_named() if w != self.wid]
+        target = boxes[-1] if boxes else self.wid
+        self.x.run(["xdotool", "windowactivate", "--sync", target], timeout=10)
         self.x.run(["xdotool", "key", "--clearmodifiers"] + list(keys))
 
     def type(self, text):
+        # Keys go to the focused window: make sure ours has the focus first.
+        self.x.run(["xdotool", "windowactivate", "--sync", self.wid], timeout=10)
         self.x.run(["xdotool", "type", "--delay", "20", text])
 
     def wait_exit(self, timeout):
@@ -280,10 +287,16 @@ class WindowTest(unittest.TestCase):
         s = self.start()
         # The swatches show the saved colours (red text, green background).
         wx, wy, _, _ = s.geometry()
-        shot = self.server.screenshot()
-        for name, rgb in (("PicT", (255, 0, 0)), ("PicBk", (0, 255, 0))):
-            cx, cy = centre_of(name)
-            self.assertEqual(shot.pixel(wx + cx, wy + cy), rgb, name)
+        wanted = {name: rgb for name, rgb in (("PicT", (255, 0, 0)), ("PicBk", (0, 255, 0)))}
+        deadline = time.time() + 10
+        while True:  # until the window has painted
+            shot = self.server.screenshot()
+            seen = {name: shot.pixel(wx + centre_of(name)[0], wy + centre_of(name)[1])
+                    for name in wanted}
+            if seen == wanted or time.time() > deadline:
+                break
+            time.sleep(0.1)
+        self.assertEqual(seen, wanted)
         # What the window holds goes back into a fresh file unchanged.
         os.remove(conf_path(self.server))
         s.click("bSave")
@@ -299,7 +312,6 @@ class WindowTest(unittest.TestCase):
 
     def test_alt_f4_ends_the_program(self):
         s = self.start()
-        s.x.run(["xdotool", "windowactivate", "--sync", s.wid])
         s.key("alt+F4")
         self.assertEqual(s.wait_exit(5), 0, "closing the window ends the process promptly")
 
