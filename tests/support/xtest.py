@@ -4,6 +4,7 @@ Each test starts its own Xvfb on a free display number, so tests never touch
 the developer's screen and can run side by side.
 """
 import os
+import select
 import shutil
 import subprocess
 import tempfile
@@ -83,22 +84,34 @@ class XServer:
         self.proc = None
         self.wm = None
 
+    # The X server picks its display number and reports it (-displayfd):
+    # probing for a free number and starting the server in two steps lets two
+    # tests started together end up sharing one server.
     def __enter__(self):
-        for number in range(90, 400):
-            if os.path.exists("/tmp/.X11-unix/X%d" % number) or os.path.exists("/tmp/.X%d-lock" % number):
-                continue
-            self.proc = subprocess.Popen(["Xvfb", ":%d" % number] + self.args,
-                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            deadline = time.time() + 10
-            while time.time() < deadline and self.proc.poll() is None:
-                if os.path.exists("/tmp/.X11-unix/X%d" % number):
+        read_end, write_end = os.pipe()
+        try:
+            self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end)] + self.args,
+                                         pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+        finally:
+            os.close(write_end)
+        number = b""
+        deadline = time.time() + 10
+        try:
+            while not number.endswith(b"\n") and time.time() < deadline:
+                if not select.select([read_end], [], [], max(0.0, deadline - time.time()))[0]:
                     break
-                time.sleep(0.02)
-            if self.proc.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % number):
-                self.display = ":%d" % number
-                break
-        else:
-            raise RuntimeError("no free X display")
+                chunk = os.read(read_end, 32)
+                if not chunk:
+                    break
+                number += chunk
+        finally:
+            os.close(read_end)
+        if not number.strip().isdigit():
+            self.proc.kill()
+            self.proc.wait()
+            raise RuntimeError("Xvfb did not report a display")
+        self.display = ":" + number.strip().decode()
         self.home = tempfile.mkdtemp(prefix="scriblane-home-")
         self.env = dict(os.environ)
         self.env.update(DISPLAY=self.display, HOME=self.home,
@@ -189,45 +202,3 @@ def count_other(image, color, box=None, skip=None):
             if row[x * 3:x * 3 + 3] != want:
                 n += 1
     return n
-
-
-class IsolatedXServer(XServer):
-    """An XServer whose display number the X server picks and reports itself
-    (-displayfd). Servers started at the same moment by tests running side
-    by side then never take the same number: probing for a free number and
-    starting the server are two steps, and two tests can both find one
-    number free and end up sharing one server."""
-
-    def __enter__(self):
-        import select
-        read_end, write_end = os.pipe()
-        try:
-            self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_end)] + self.args,
-                                         pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL)
-        finally:
-            os.close(write_end)
-        number = b""
-        deadline = time.time() + 10
-        try:
-            while not number.endswith(b"\n") and time.time() < deadline:
-                if not select.select([read_end], [], [], max(0.0, deadline - time.time()))[0]:
-                    break
-                chunk = os.read(read_end, 32)
-                if not chunk:
-                    break
-                number += chunk
-        finally:
-            os.close(read_end)
-        if not number.strip().isdigit():
-            self.proc.kill()
-            self.proc.wait()
-            raise RuntimeError("Xvfb did not report a display")
-        self.display = ":" + number.strip().decode()
-        self.home = tempfile.mkdtemp(prefix="scriblane-home-")
-        self.env = dict(os.environ)
-        self.env.update(DISPLAY=self.display, HOME=self.home,
-                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"))
-        self.env.pop("XDG_RUNTIME_DIR", None)
-        self.wait_for_server()
-        return self

@@ -38,25 +38,45 @@ void FormModel::SetListIndex(Ctl c, std::int32_t index) {
     s.listIndex = index;
 }
 
+namespace {
+
+// Each family once, in the order met; a font's first family name is its own.
+void AddFamilies(FcFontSet* set, std::set<std::string>& seen, std::vector<std::string>& faces) {
+    if (set == nullptr) return;
+    for (int i = 0; i < set->nfont; ++i) {
+        FcChar8* family = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch) continue;
+        std::string name(reinterpret_cast<const char*>(family));
+        if (seen.insert(name).second) faces.push_back(std::move(name));
+    }
+}
+
+}  // namespace
+
 std::vector<std::string> ListScreenFonts() {
     std::vector<std::string> faces;
     if (!FcInit()) return faces;
-    FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_SCALABLE, nullptr);
-    FcFontSet* set = FcFontList(nullptr, pattern, objects);
     std::set<std::string> seen;
-    if (set != nullptr) {
-        for (int i = 0; i < set->nfont; ++i) {
-            FcChar8* family = nullptr;
-            // A font may list several family names; the first is its own.
-            if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch) continue;
-            std::string name(reinterpret_cast<const char*>(family));
-            if (seen.insert(name).second) faces.push_back(std::move(name));
-        }
-        FcFontSetDestroy(set);
+    // fontconfig's own preference for the desktop's default face comes first,
+    // so the first entry is a readable face rather than whatever the font
+    // cache happens to hold first (often a symbol font); every other
+    // installed family follows in fontconfig's list order.
+    if (FcPattern* preferred = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"))) {
+        FcConfigSubstitute(nullptr, preferred, FcMatchPattern);
+        FcDefaultSubstitute(preferred);
+        FcResult result;
+        FcFontSet* sorted = FcFontSort(nullptr, preferred, FcFalse, nullptr, &result);
+        AddFamilies(sorted, seen, faces);
+        if (sorted != nullptr) FcFontSetDestroy(sorted);
+        FcPatternDestroy(preferred);
     }
+    FcPattern* all = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* listed = FcFontList(nullptr, all, objects);
+    AddFamilies(listed, seen, faces);
+    if (listed != nullptr) FcFontSetDestroy(listed);
     FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
+    FcPatternDestroy(all);
     return faces;
 }
 

@@ -32,8 +32,9 @@ private:
     std::map<Ctl, ControlState> controls_;
 };
 
-// The installed scalable screen faces through fontconfig, in fontconfig's
-// order, each family once.
+// The installed faces through fontconfig, each family once: those fontconfig
+// prefers for the default sans-serif face first, in its order of preference,
+// then every other family in fontconfig's list order.
 std::vector<std::string> ListScreenFonts();
 
 }  // namespace scriblane::linuxp

@@ -43,8 +43,9 @@ public:
     ColorRef GetBackColor(Ctl control) override;
     void SetBackColor(Ctl control, ColorRef color) override;
     void Refresh(Ctl control) override;
-    // The installed scalable faces in fontconfig's listing order (not
-    // sorted), each family once; ScreenFont throws FormError past the end.
+    // The installed faces as ListScreenFonts orders them (fontconfig's
+    // preference first, not sorted by name), each family once; ScreenFont
+    // throws FormError past the end.
     std::int32_t ScreenFontCount() override;
     std::string ScreenFont(std::int32_t index) override;
     // 1440 / logical DPI, fixed once first asked. Before Qt runs it comes from

@@ -12,7 +12,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
-from xtest import IsolatedXServer as XServer, colorref_rgb  # noqa: E402
+from xtest import XServer, colorref_rgb  # noqa: E402
 
 PROGRAM = None
 
