@@ -1,8 +1,11 @@
 // The host of the `scriblane` program itself. Command-line mode runs here
-// with no toolkit beyond QtCore: loading Qt's GUI libraries alone would cost
-// more than the drawing. Without an argument the window is wanted, so the
-// full program (scriblane-window, Qt Widgets) takes over by exec.
+// with no toolkit linked in: loading Qt's libraries alone would cost more than
+// the drawing. The settings store (QtCore) is a module loaded once the
+// command line is known to be drawn; without an argument the window is
+// wanted, and the full program (scriblane-window, Qt Widgets) takes over by
+// exec before any of Qt is loaded.
 #include <X11/Xlib.h>
+#include <dlfcn.h>
 #include <limits.h>
 #include <unistd.h>
 
@@ -15,7 +18,6 @@
 
 #include "platform/linux/form_model.h"
 #include "platform/linux/linux_host.h"
-#include "platform/linux/qt_settings.h"
 #include "platform/linux/x11_display.h"
 #include "window/layout.h"
 
@@ -93,10 +95,10 @@ private:
 
 class CommandLineHost : public PlatformHost {
 public:
-    CommandLineHost(::Display* dpy, std::string command)
+    CommandLineHost(::Display* dpy, std::string command, std::unique_ptr<SettingsStore> store)
         : connection_{dpy},
-          dpy_(dpy), display_(dpy), form_(std::move(command), dpy),
-          platform_{display_, store_, form_, dialogs_} {}
+          dpy_(dpy), display_(dpy), store_(std::move(store)), form_(std::move(command), dpy),
+          platform_{display_, *store_, form_, dialogs_} {}
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return 0; }
 
@@ -116,15 +118,15 @@ private:
     } connection_;
     ::Display* dpy_;
     linuxp::X11Display display_;
-    linuxp::QtSettingsStore store_;
+    std::unique_ptr<SettingsStore> store_;
     HiddenForm form_;
     NoDialogs dialogs_;
     Platform platform_;
 };
 
-// The window program: beside this one (build tree, or installed in one
-// folder), else in ../libexec/scriblane/ (installed the usual way).
-std::string WindowProgram() {
+// A companion file of this program: beside it (build tree, or installed in
+// one folder), else in ../libexec/scriblane/ (installed the usual way).
+std::string Companion(const char* name, int mode) {
     char self[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0) return {};
@@ -132,10 +134,29 @@ std::string WindowProgram() {
     std::string dir(self);
     dir.erase(dir.rfind('/') + 1);
     for (const std::string candidate :
-         {dir + "scriblane-window", dir + "../libexec/scriblane/scriblane-window"}) {
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+         {dir + name, dir + "../libexec/scriblane/" + name}) {
+        if (access(candidate.c_str(), mode) == 0) return candidate;
     }
     return {};
+}
+
+// The settings store module; nullptr after one line on stderr.
+std::unique_ptr<SettingsStore> LoadSettingsStore() {
+    const std::string path = Companion("scriblane-settings.so", R_OK);
+    if (path.empty()) {
+        std::fprintf(stderr, "scriblane: the settings module scriblane-settings.so is missing\n");
+        return nullptr;
+    }
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    using Create = SettingsStore* (*)();
+    auto create = module ? reinterpret_cast<Create>(dlsym(module, "scriblane_create_settings_store"))
+                         : nullptr;
+    if (create == nullptr) {
+        std::fprintf(stderr, "scriblane: cannot load %s: %s\n", path.c_str(), dlerror());
+        return nullptr;
+    }
+    // The module stays loaded for the life of the process.
+    return std::unique_ptr<SettingsStore>(create());
 }
 
 }  // namespace
@@ -143,7 +164,7 @@ std::string WindowProgram() {
 std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
     std::string command = JoinArguments(argc, argv);
     if (command.empty()) {
-        const std::string program = WindowProgram();
+        const std::string program = Companion("scriblane-window", X_OK);
         if (program.empty()) {
             std::fprintf(stderr, "scriblane: the window program scriblane-window is missing\n");
             return nullptr;
@@ -161,7 +182,12 @@ std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
         return nullptr;
     }
     linuxp::InstallX11ErrorHandlers();
-    return std::make_unique<CommandLineHost>(dpy, std::move(command));
+    std::unique_ptr<SettingsStore> store = LoadSettingsStore();
+    if (!store) {
+        XCloseDisplay(dpy);
+        return nullptr;
+    }
+    return std::make_unique<CommandLineHost>(dpy, std::move(command), std::move(store));
 }
 
 }  // namespace scriblane

@@ -73,6 +73,20 @@ class InstallTest(unittest.TestCase):
                 proc.wait(5)
                 proc.stderr.close()
 
+    def test_installed_program_draws_with_saved_settings(self):
+        # Command-line mode loads its settings module from the install tree.
+        with XServer() as server:
+            server.fill_root("#000000")
+            config = os.path.join(server.env["XDG_CONFIG_HOME"], "Scriblane")
+            os.makedirs(config)
+            with open(os.path.join(config, "Scriblane.conf"), "w") as f:
+                f.write("[settings]\nth=50\n")
+            result = server.run([self.path("bin", "scriblane"), "Hi"])
+            self.assertEqual(result.returncode, 0, result.stderr)
+            band = server.screenshot().find((254, 247, 235))
+            self.assertIsNotNone(band)
+            self.assertEqual((band[1], band[3] - band[1]), (184, 50))
+
 
 if __name__ == "__main__":
     BUILD = os.path.abspath(sys.argv.pop(1))
