@@ -11,23 +11,7 @@ ROOT = (0x33, 0x66, 0x99)
 BOX = (312, 184, 712, 584)  # the drawing box on 1024x768
 
 
-class CommandLineMode(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.exe = wine_support.exe_path()
-        cls.xs = xtest.XServer(1024, 768).__enter__()
-        cls.env = wine_support.wine_env(cls.xs.env)
-        wine_support.start_server(cls.env)
-        wine_support.reg_delete_all(cls.env)
-
-    @classmethod
-    def tearDownClass(cls):
-        try:
-            wine_support.reg_delete_all(cls.env)
-            wine_support.stop_server(cls.env)
-        finally:
-            cls.xs.__exit__(None, None, None)
-
+class CommandLineMode(wine_support.WineTestCase):
     def draw(self, *args, shot=None):
         self.xs.fill_root("#336699")
         rc = wine_support.run(self.env, [self.exe] + list(args), timeout=120, log="cmdline")

@@ -30,23 +30,7 @@ BOX = (312, 184, 712, 584)
 ROOT = (0x10, 0x20, 0x30)  # unlike any system colour, so the band stands out
 
 
-class WindowMode(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.exe = wine_support.exe_path()
-        cls.xs = xtest.XServer(1024, 768).__enter__()
-        cls.env = wine_support.wine_env(cls.xs.env)
-        wine_support.start_server(cls.env)
-        wine_support.reg_delete_all(cls.env)
-
-    @classmethod
-    def tearDownClass(cls):
-        try:
-            wine_support.reg_delete_all(cls.env)
-            wine_support.stop_server(cls.env)
-        finally:
-            cls.xs.__exit__(None, None, None)
-
+class WindowMode(wine_support.WineTestCase):
     def click(self, window, point):
         x, y, _, _ = wine_support.geometry(self.xs, window)
         wine_support.xdotool(self.xs, "mousemove", int(x + point[0]), int(y + point[1]))

@@ -14,6 +14,7 @@ import os
 import subprocess
 import sys
 import time
+import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "support"))
@@ -175,3 +176,24 @@ def wait_for_pixels(xs, predicate, timeout=30):
         if predicate(image) or time.time() > deadline:
             return image
         time.sleep(0.3)
+
+
+class WineTestCase(unittest.TestCase):
+    """A private 1024x768 Xvfb with the shared prefix's wineserver running and
+    no Scriblane settings in the registry, before and after the class."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.exe = exe_path()
+        cls.xs = xtest.XServer(1024, 768).__enter__()
+        cls.env = wine_env(cls.xs.env)
+        start_server(cls.env)
+        reg_delete_all(cls.env)
+
+    @classmethod
+    def tearDownClass(cls):
+        try:
+            reg_delete_all(cls.env)
+            stop_server(cls.env)
+        finally:
+            cls.xs.__exit__(None, None, None)
