@@ -123,9 +123,9 @@ class FormRuntime {
 public:
     virtual ~FormRuntime() = default;
 
-    // Creates the window hidden from `spec`, runs events.OnLoad() to its end,
+    // Creates the window hidden from `layout`, runs events.OnLoad() to its end,
     // then returns. Exceptions from OnLoad propagate to the caller.
-    virtual void Load(const FormSpec& spec, FormEvents& events) = 0;
+    virtual void Load(const FormSpec& layout, FormEvents& events) = 0;
     virtual void Show() = 0;  // modeless, returns at once
     virtual double Width() = 0;   // outer size in twips
     virtual double Height() = 0;

@@ -24,10 +24,10 @@ std::string RectText(const Rect* r) {
 }  // namespace
 
 const char* CtlName(Ctl c) {
-    const ControlSpec& spec = SpecOf(c);
+    const ControlSpec& layout = SpecOf(c);
     static thread_local std::string name;
-    name = spec.name;
-    if (spec.index != kNoIndex) name += "(" + std::to_string(spec.index) + ")";
+    name = layout.name;
+    if (layout.index != kNoIndex) name += "(" + std::to_string(layout.index) + ")";
     return name.c_str();
 }
 
@@ -173,8 +173,8 @@ void FakePlatform::SaveSetting(const std::string& app, const std::string& sectio
 
 // --- Form
 
-void FakePlatform::Load(const FormSpec& spec, FormEvents& ev) {
-    Record(std::string("Load(") + spec.title + ")");
+void FakePlatform::Load(const FormSpec& layout, FormEvents& ev) {
+    Record(std::string("Load(") + layout.title + ")");
     loaded = true;
     events = &ev;
     ev.OnLoad();

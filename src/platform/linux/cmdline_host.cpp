@@ -38,9 +38,9 @@ class HiddenForm : public FormRuntime {
 public:
     HiddenForm(std::string command, ::Display* dpy) : command_(std::move(command)), dpy_(dpy) {}
 
-    void Load(const FormSpec& spec, FormEvents& events) override {
-        spec_ = &spec;
-        for (const ControlSpec& c : spec.controls) model_[c.id].text = c.text;
+    void Load(const FormSpec& layout, FormEvents& events) override {
+        spec_ = &layout;
+        for (const ControlSpec& c : layout.controls) model_[c.id].text = c.text;
         events.OnLoad();
     }
     void Show() override { throw FormError("the window is not available in command-line mode"); }

@@ -47,10 +47,10 @@ QString InstalledFace(const char* face, const std::vector<std::string>& installe
     return QString::fromUtf8(face);  // let Qt's own matching choose
 }
 
-QFont MakeFont(const FontSpec& spec, const std::vector<std::string>& installed) {
-    QFont font(InstalledFace(spec.face, installed));
-    font.setPointSizeF(spec.points);
-    font.setBold(spec.bold);
+QFont MakeFont(const FontSpec& wanted, const std::vector<std::string>& installed) {
+    QFont font(InstalledFace(wanted.face, installed));
+    font.setPointSizeF(wanted.points);
+    font.setBold(wanted.bold);
     font.setItalic(false);
     return font;
 }
@@ -141,10 +141,10 @@ void QtForm::EnsureApplication() {
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(ScriblaneIcon())));
 }
 
-void QtForm::Load(const FormSpec& spec, FormEvents& events) {
-    spec_ = &spec;
+void QtForm::Load(const FormSpec& layout, FormEvents& events) {
+    spec_ = &layout;
     events_ = &events;
-    for (const ControlSpec& c : spec.controls) model_[c.id].text = c.text;
+    for (const ControlSpec& c : layout.controls) model_[c.id].text = c.text;
     events.OnLoad();
 }
 

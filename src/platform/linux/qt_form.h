@@ -29,7 +29,7 @@ public:
     QtForm(std::vector<std::string> args, std::function<void()> beforeEnd);
     ~QtForm() override;
 
-    void Load(const FormSpec& spec, FormEvents& events) override;
+    void Load(const FormSpec& layout, FormEvents& events) override;
     void Show() override;
     double Width() override;
     double Height() override;

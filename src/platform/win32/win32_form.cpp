@@ -93,14 +93,14 @@ void Win32Form::ReadDpi() {
     if (dpiY_ <= 0) dpiY_ = 96;
 }
 
-HFONT Win32Form::FontFor(const FontSpec& spec) {
+HFONT Win32Form::FontFor(const FontSpec& wanted) {
     for (const auto& f : fonts_)
-        if (f.spec == spec) return f.font;
-    HFONT font = CreateFontA(PointsToFontHeight(spec.points, dpiY_), 0, 0, 0,
-                             spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+        if (f.wanted == wanted) return f.font;
+    HFONT font = CreateFontA(PointsToFontHeight(wanted.points, dpiY_), 0, 0, 0,
+                             wanted.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, spec.face);
-    if (font != nullptr) fonts_.push_back({spec, font});
+                             DEFAULT_PITCH | FF_DONTCARE, wanted.face);
+    if (font != nullptr) fonts_.push_back({wanted, font});
     return font;
 }
 
@@ -110,7 +110,7 @@ HWND Win32Form::Need(Ctl control) const {
     return controls_[i];
 }
 
-void Win32Form::Load(const FormSpec& spec, FormEvents& events) {
+void Win32Form::Load(const FormSpec& layout, FormEvents& events) {
     if (hwnd_ != nullptr) throw FormError("the window is already loaded");
     ReadDpi();
 
@@ -137,28 +137,28 @@ void Win32Form::Load(const FormSpec& spec, FormEvents& events) {
     }
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT outer{0, 0, TwipsToDevice(spec.clientWidth, dpiX_),
-               TwipsToDevice(spec.clientHeight, dpiY_)};
+    RECT outer{0, 0, TwipsToDevice(layout.clientWidth, dpiX_),
+               TwipsToDevice(layout.clientHeight, dpiY_)};
     AdjustWindowRectEx(&outer, style, FALSE, 0);
-    const int x = TwipsToDevice(spec.initialLeft, dpiX_) + outer.left;
-    const int y = TwipsToDevice(spec.initialTop, dpiY_) + outer.top;
+    const int x = TwipsToDevice(layout.initialLeft, dpiX_) + outer.left;
+    const int y = TwipsToDevice(layout.initialTop, dpiY_) + outer.top;
     events_ = &events;
     unloading_ = false;
-    hwnd_ = CreateWindowExA(0, kFormClass, spec.title, style, std::max(0, x), std::max(0, y),
+    hwnd_ = CreateWindowExA(0, kFormClass, layout.title, style, std::max(0, x), std::max(0, y),
                             outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                             instance_, this);
     if (hwnd_ == nullptr) throw FormError("cannot create the window");
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font)), FALSE);
-    CreateControls(spec);
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(layout.font)), FALSE);
+    CreateControls(layout);
     events.OnLoad();
 }
 
-void Win32Form::CreateControls(const FormSpec& spec) {
+void Win32Form::CreateControls(const FormSpec& layout) {
     const ControlSpec* frame = nullptr;
-    for (const auto& c : spec.controls)
+    for (const auto& c : layout.controls)
         if (c.kind == ControlKind::Frame) frame = &c;
 
-    for (const auto& c : spec.controls) {
+    for (const auto& c : layout.controls) {
         const std::size_t i = Index(c.id);
         if (i >= kCount) continue;
         const int offX = c.inFrame && frame != nullptr ? frame->left : 0;
@@ -233,7 +233,7 @@ void Win32Form::CreateControls(const FormSpec& spec) {
     // Tab order is z-order: focusable controls by tab index at the top, the
     // rest below, the group box last so it never paints over its contents.
     std::vector<const ControlSpec*> order;
-    for (const auto& c : spec.controls) order.push_back(&c);
+    for (const auto& c : layout.controls) order.push_back(&c);
     auto rank = [](const ControlSpec* c) {
         if (c->kind == ControlKind::Frame) return 1 << 20;
         return c->tabIndex == kNoTab ? (1 << 19) : c->tabIndex;
@@ -251,7 +251,7 @@ void Win32Form::CreateControls(const FormSpec& spec) {
                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                 instance_, nullptr);
-    for (const auto& c : spec.controls)
+    for (const auto& c : layout.controls)
         if (c.tooltip != nullptr) AddTooltip(controls_[Index(c.id)], c.tooltip);
 }
 

@@ -18,7 +18,7 @@ public:
     Win32Form();
     ~Win32Form() override;
 
-    void Load(const FormSpec& spec, FormEvents& events) override;
+    void Load(const FormSpec& layout, FormEvents& events) override;
     void Show() override;
     double Width() override;
     double Height() override;
@@ -52,7 +52,7 @@ public:
 private:
     static LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Handle_(UINT msg, WPARAM wp, LPARAM lp);
-    void CreateControls(const FormSpec& spec);
+    void CreateControls(const FormSpec& layout);
     void AddTooltip(HWND control, const char* text);
     HFONT FontFor(const FontSpec& font);
     HWND Need(Ctl control) const;
@@ -69,7 +69,7 @@ private:
     std::array<HWND, kCount> controls_{};
     std::array<ColorRef, kCount> colors_{};
     struct MadeFont {
-        FontSpec spec;
+        FontSpec wanted;
         HFONT font;
     };
     std::vector<MadeFont> fonts_;
