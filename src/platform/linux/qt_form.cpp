@@ -226,9 +226,7 @@ void QtForm::BuildControls() {
                 }
                 break;
             case ControlKind::Button: {
-                auto* button = new QPushButton(caption, parent);
-                button->setAutoDefault(false);
-                button->setDefault(false);
+                auto* button = new CommandButton(caption, parent);
                 const Ctl id = c.id;
                 QObject::connect(button, &QPushButton::clicked, button, [this, id] {
                     if (events_ == nullptr) return;

@@ -1,6 +1,7 @@
 #include "platform/linux/qt_widgets.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -36,6 +37,21 @@ void CaptionFrame::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                    QPalette::WindowText));
     painter.drawText(text, Qt::AlignCenter | Qt::TextSingleLine, caption);
+}
+
+CommandButton::CommandButton(const QString& caption, QWidget* parent)
+    : QPushButton(caption, parent) {
+    setAutoDefault(false);
+    setDefault(false);
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        animateClick();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 ColorSwatch::ColorSwatch(QWidget* parent) : QFrame(parent) {

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFrame>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QWidget>
 #include <functional>
 
@@ -24,6 +25,16 @@ protected:
 
 private:
     std::function<bool()> onClose_;
+};
+
+// A push button that is never the default, yet answers Return and Enter
+// while it has the focus, as a focused button in a Windows dialog does.
+class CommandButton : public QPushButton {
+public:
+    CommandButton(const QString& caption, QWidget* parent);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A titled frame with its caption on the top border line and the border

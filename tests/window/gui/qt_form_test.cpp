@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <array>
 #include <cstdio>
@@ -291,6 +292,31 @@ TEST_F(QtFormTest, ButtonsReportClicksAndAreNeverDefault) {
         button->click();
     }
     EXPECT_EQ(events.clicks, std::vector<Ctl>(std::begin(buttons), std::end(buttons)));
+}
+
+TEST_F(QtFormTest, AFocusedButtonAnswersReturnAndEnterButTheTextBoxKeepsThem) {
+    LoadAndShow();
+    struct Case {
+        Ctl focus;
+        int key;
+        std::vector<Ctl> clicks;
+    } cases[] = {
+        {Ctl::bHelp, Qt::Key_Return, {Ctl::bHelp}},
+        {Ctl::bWrite, Qt::Key_Enter, {Ctl::bWrite}},
+        {Ctl::tText, Qt::Key_Return, {}},
+    };
+    for (const auto& c : cases) {
+        events.clicks.clear();
+        QWidget* target = W<QWidget>(c.focus);
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+        // animateClick reports the click once its short press animation ends.
+        for (int i = 0; i < 50 && events.clicks.size() < c.clicks.size(); ++i) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(10);
+        }
+        EXPECT_EQ(events.clicks, c.clicks);
+    }
 }
 
 TEST_F(QtFormTest, CloseAsksOnceAndHonoursCancel) {
