@@ -96,8 +96,8 @@ private:
 class CommandLineHost : public PlatformHost {
 public:
     CommandLineHost(::Display* dpy, std::string command, std::unique_ptr<SettingsStore> store)
-        : connection_{dpy},
-          dpy_(dpy), display_(dpy), store_(std::move(store)), form_(std::move(command), dpy),
+        : connection_(dpy),
+          display_(dpy), store_(std::move(store)), form_(std::move(command), dpy),
           platform_{display_, *store_, form_, dialogs_} {}
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return 0; }
@@ -111,12 +111,7 @@ private:
         std::int32_t GetSaveFileNameA(OpenFileNameRecord&) override { return 0; }
     };
 
-    // Declared first, so the connection is closed after everything using it.
-    struct Connection {
-        ::Display* dpy;
-        ~Connection() { XCloseDisplay(dpy); }
-    } connection_;
-    ::Display* dpy_;
+    linuxp::X11Connection connection_;  // first: closed last
     linuxp::X11Display display_;
     std::unique_ptr<SettingsStore> store_;
     HiddenForm form_;
@@ -176,12 +171,8 @@ std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
                      std::strerror(errno));
         return nullptr;
     }
-    ::Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy) {
-        linuxp::ReportNoDisplay();
-        return nullptr;
-    }
-    linuxp::InstallX11ErrorHandlers();
+    ::Display* dpy = linuxp::OpenX11Display();
+    if (!dpy) return nullptr;
     std::unique_ptr<SettingsStore> store = LoadSettingsStore();
     if (!store) {
         XCloseDisplay(dpy);

@@ -5,7 +5,6 @@
 
 #include <X11/Xlib.h>
 
-
 #include "platform/linux/qt_dialogs.h"
 #include "platform/linux/qt_form.h"
 #include "platform/linux/qt_settings.h"
@@ -23,8 +22,7 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 class LinuxHost : public PlatformHost {
 public:
     LinuxHost(::Display* dpy, int argc, char** argv)
-        : connection_{dpy},
-          dpy_(dpy),
+        : connection_(dpy),
           display_(dpy),
           // What was drawn must reach the server before the process ends.
           form_(Arguments(argc, argv), [dpy] { XSync(dpy, False); }),
@@ -35,12 +33,7 @@ public:
     int RunEventLoop() override { return form_.Exec(); }
 
 private:
-    // Declared first, so the connection is closed after everything using it.
-    struct Connection {
-        ::Display* dpy;
-        ~Connection() { XCloseDisplay(dpy); }
-    } connection_;
-    ::Display* dpy_;
+    linuxp::X11Connection connection_;  // first: closed last
     linuxp::X11Display display_;
     linuxp::QtSettingsStore store_;
     linuxp::QtForm form_;
@@ -51,12 +44,8 @@ private:
 }  // namespace
 
 std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
-    ::Display* dpy = XOpenDisplay(nullptr);
-    if (!dpy) {
-        linuxp::ReportNoDisplay();
-        return nullptr;
-    }
-    linuxp::InstallX11ErrorHandlers();
+    ::Display* dpy = linuxp::OpenX11Display();
+    if (!dpy) return nullptr;
     return std::make_unique<LinuxHost>(dpy, argc, argv);
 }
 

@@ -233,6 +233,18 @@ void InstallX11ErrorHandlers() {
     XSetIOErrorHandler(LostConnection);
 }
 
+_XDisplay* OpenX11Display() {
+    ::Display* dpy = XOpenDisplay(nullptr);
+    if (dpy == nullptr) {
+        ReportNoDisplay();
+        return nullptr;
+    }
+    InstallX11ErrorHandlers();
+    return dpy;
+}
+
+X11Connection::~X11Connection() { XCloseDisplay(dpy_); }
+
 unsigned long X11ErrorCount() { return errorCount; }
 
 // ---------------------------------------------------------------- fonts
