@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/x11_display.h"
+#include "platform/linux/text_layout.h"
+#include "platform/linux/x11_font.h"
 
 namespace scriblane::linuxp {
 namespace {

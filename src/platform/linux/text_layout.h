@@ -1,0 +1,34 @@
+// Text as DrawTextA reads it: byte decoding, line splitting, '&' prefixes, centring; no X involved.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace scriblane::linuxp {
+
+// Bytes as text: UTF-8 where the bytes form valid UTF-8, every other byte
+// read as Windows-1252 (the five codes that page leaves undefined map to the
+// control characters of the same number, as Windows does).
+std::u32string DecodeText(const char* bytes, std::size_t count);
+
+// Code points back to UTF-8 (for fontconfig's names).
+std::string ToUtf8(const std::u32string& text);
+
+// One output line after prefix processing.
+struct TextLine {
+    std::u32string text;
+    std::vector<std::size_t> underlined;  // indexes into text, ascending
+};
+
+// Splits at CR, LF and CRLF (unless `singleLine`) and applies the '&' prefix
+// rule (unless `noPrefix`): "&&" is one '&', a lone '&' vanishes and
+// underlines the next character, a trailing lone '&' draws nothing.
+std::vector<TextLine> LayoutLines(const std::u32string& text, bool singleLine, bool noPrefix);
+
+// Left edge of a line `width` wide centred on (left + right) / 2, halving as
+// integers do.
+std::int64_t CentredLeft(std::int64_t left, std::int64_t right, std::int64_t width);
+
+}  // namespace scriblane::linuxp

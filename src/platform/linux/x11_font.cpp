@@ -1,0 +1,210 @@
+// Fonts on X11: Win32 sizing from design metrics, fontconfig/Xft realisation, glyph indexes and advances.
+#include "platform/linux/x11_font.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xft/Xft.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_ADVANCES_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "platform/linux/text_layout.h"
+
+namespace scriblane::linuxp {
+
+FontSize ComputeFontSize(const FaceMetrics& face, std::int32_t height, std::int32_t width) {
+    FontSize size;
+    const double upem = face.unitsPerEm > 0 ? face.unitsPerEm : 2048;
+    double cellUnits = face.ascent + face.descent;
+    double ascentUnits = face.ascent;
+    if (!(cellUnits > 0)) {
+        cellUnits = upem;
+        ascentUnits = upem * 0.8;
+    }
+    // 64-bit: the magnitude of INT32_MIN does not fit 32 bits.
+    std::int64_t cell = height;
+    double em;
+    if (height == 0) cell = kDefaultCellHeight;
+    if (cell > 0) {
+        em = static_cast<double>(cell) * upem / cellUnits;
+    } else {
+        em = -static_cast<double>(cell);
+        cell = std::llround(em * cellUnits / upem);
+    }
+    if (em > kMaxEmPixels) {
+        em = kMaxEmPixels;
+        cell = std::llround(em * cellUnits / upem);
+    }
+    if (cell < 1) cell = 1;
+    size.emPixels = std::max(em, 1.0);
+    size.cell = static_cast<std::int32_t>(cell);
+    size.ascent = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(std::llround(static_cast<double>(cell) * ascentUnits / cellUnits),
+                                 0, cell));
+
+    const double wanted = std::fabs(static_cast<double>(width));
+    const double natural =
+        (face.avgCharWidth > 0 ? face.avgCharWidth : upem / 2) * size.emPixels / upem;
+    if (wanted > 0 && natural > 0) {
+        size.xScale = wanted / natural;
+        // Keep the stretched em within the rasteriser's limit, and visible.
+        size.xScale = std::clamp(size.xScale, 1.0 / 1024, kMaxEmPixels / size.emPixels);
+    }
+    return size;
+}
+
+namespace {
+
+constexpr int kMaxGlyphMemory = 64 << 20;
+
+double Scaled(double units, const FontSize& size, double upem) {
+    return units * size.emPixels / upem;
+}
+
+XftFont* OpenFont(::Display* dpy, const FontRequest& request, FaceMetrics& metrics,
+                  bool& scalable, FontSize& size, std::int32_t& ulOffset, std::int32_t& ulThick,
+                  std::int32_t& strike) {
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return nullptr;
+    const std::string face =
+        ToUtf8(DecodeText(request.faceName.data(), request.faceName.size()));
+    if (!face.empty()) {
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    }
+    if (request.weight > 0) {
+        FcPatternAddInteger(pattern, FC_WEIGHT,
+                            FcWeightFromOpenType(std::clamp(request.weight, 1, 1000)));
+    }
+    if (request.italic) FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ITALIC);
+    const double guess =
+        std::clamp(std::fabs(static_cast<double>(request.height)), 1.0, kMaxEmPixels);
+    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, request.height == 0 ? 13.0 : guess);
+    FcResult result;
+    FcPattern* match = XftFontMatch(dpy, DefaultScreen(dpy), pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return nullptr;
+
+    // The face's design metrics decide the final size.
+    FcPattern* probePattern = FcPatternDuplicate(match);
+    XftFont* probe = probePattern ? XftFontOpenPattern(dpy, probePattern) : nullptr;
+    if (!probe) {
+        if (probePattern) FcPatternDestroy(probePattern);
+        FcPatternDestroy(match);
+        return nullptr;
+    }
+    double ulPos = 0, ulSize = 0, strikePos = 0;
+    FT_Face ft = XftLockFace(probe);
+    scalable = ft && FT_IS_SCALABLE(ft);
+    if (scalable) {
+        metrics.unitsPerEm = ft->units_per_EM;
+        auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
+        if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+            metrics.ascent = os2->usWinAscent;
+            metrics.descent = os2->usWinDescent;
+            metrics.avgCharWidth = os2->xAvgCharWidth;
+            strikePos = os2->yStrikeoutPosition;
+        } else {
+            metrics.ascent = ft->ascender;
+            metrics.descent = -ft->descender;
+            metrics.avgCharWidth = 0;
+            strikePos = ft->ascender / 3.0;
+        }
+        ulPos = -ft->underline_position;
+        ulSize = ft->underline_thickness;
+    } else {
+        // A bitmap face: its pixel metrics are the design.
+        metrics.unitsPerEm = std::max(1, probe->ascent + probe->descent);
+        metrics.ascent = probe->ascent;
+        metrics.descent = probe->descent;
+        metrics.avgCharWidth = probe->max_advance_width / 2.0;
+        ulPos = 1;
+        ulSize = 1;
+        strikePos = probe->ascent / 3.0;
+    }
+    if (ft) XftUnlockFace(probe);
+    XftFontClose(dpy, probe);
+
+    size = ComputeFontSize(metrics, request.height, request.width);
+    const double upem = metrics.unitsPerEm;
+    ulOffset = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulPos, size, upem))));
+    ulThick = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulSize, size, upem))));
+    strike = static_cast<std::int32_t>(std::lround(Scaled(strikePos, size, upem)));
+
+    FcPatternDel(match, FC_PIXEL_SIZE);
+    FcPatternDel(match, FC_SIZE);
+    FcPatternAddDouble(match, FC_PIXEL_SIZE, size.emPixels);
+    if (size.xScale != 1) {
+        FcMatrix matrix;
+        FcMatrixInit(&matrix);
+        FcMatrix* existing = nullptr;
+        if (FcPatternGetMatrix(match, FC_MATRIX, 0, &existing) == FcResultMatch && existing) {
+            matrix = *existing;
+        }
+        FcMatrixScale(&matrix, size.xScale, 1);
+        FcPatternDel(match, FC_MATRIX);
+        FcPatternAddMatrix(match, FC_MATRIX, &matrix);
+    }
+    // Xft evicts glyphs past this budget; a huge glyph must not evict the
+    // one being drawn.
+    FcPatternDel(match, XFT_MAX_GLYPH_MEMORY);
+    FcPatternAddInteger(match, XFT_MAX_GLYPH_MEMORY, kMaxGlyphMemory);
+    XftFont* font = XftFontOpenPattern(dpy, match);
+    if (!font) FcPatternDestroy(match);
+    return font;
+}
+
+
+}  // namespace
+
+bool RealizeFont(::Display* dpy, X11Font& f) {
+    if (!f.realized) {
+        f.realized = true;
+        FaceMetrics metrics;
+        f.xft = OpenFont(dpy, f.request, metrics, f.scalable, f.size, f.underlineOffset,
+                         f.underlineThickness, f.strikeOffset);
+        f.unitsPerEm = metrics.unitsPerEm;
+    }
+    return f.xft != nullptr;
+}
+
+void CloseFont(::Display* dpy, X11Font& font) {
+    if (font.xft) XftFontClose(dpy, font.xft);
+    font.xft = nullptr;
+}
+
+unsigned GlyphIndex(::Display* dpy, X11Font& font, char32_t c) {
+    auto [it, added] = font.glyphOf.try_emplace(c, 0);
+    if (added) it->second = XftCharIndex(dpy, font.xft, c);
+    return it->second;
+}
+
+std::int32_t GlyphAdvance(::Display* dpy, X11Font& font, FT_Face face, unsigned glyph) {
+    if (glyph >= font.advances.size()) {
+        const std::size_t n = face ? static_cast<std::size_t>(face->num_glyphs) : 0;
+        font.advances.resize(std::max<std::size_t>(n, glyph + 1), INT32_MIN);
+    }
+    std::int32_t& a = font.advances[glyph];
+    if (a == INT32_MIN) {
+        FT_Fixed units = 0;
+        if (font.scalable && face &&
+            FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+            a = static_cast<std::int32_t>(std::llround(
+                static_cast<double>(units) * font.size.emPixels * font.size.xScale /
+                font.unitsPerEm));
+        } else {
+            FT_UInt index = glyph;
+            XGlyphInfo info;
+            XftGlyphExtents(dpy, font.xft, &index, 1, &info);
+            a = info.xOff;
+        }
+    }
+    return a;
+}
+
+}  // namespace scriblane::linuxp
