@@ -51,7 +51,8 @@ trap cleanup EXIT
 
 # Xvfb picks a free display and writes its number once it accepts clients.
 exec 3<> "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br >/dev/null 2>&1 &
+# -noreset: the server must keep what was drawn after the program disconnects.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -br >/dev/null 2>&1 &
 xvfb_pid=$!
 number=
 for _ in $(seq 100); do
