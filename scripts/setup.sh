@@ -7,6 +7,8 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config libgtest-dev
   qt6-base-dev libx11-dev libxft-dev libfontconfig-dev libxrandr-dev libxext-dev
+  # the Debian package and its manual page, and the tools that check them
+  scdoc dpkg-dev file man-db lintian desktop-file-utils
   # Windows cross-build and Wine (32-bit needs the i386 architecture)
   g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64 qemu-user-static
   # a virtual X server and the tools the tests drive it with
