@@ -105,13 +105,22 @@ std::string ReadSetting(SettingsStore& store, const char* key, const char* fallb
 }
 
 void WriteSettings(SettingsStore& store, const SavedChoices& c) {
-    if (IsNumeric(c.width)) store.SaveSetting(kAppName, kSection, kKeyWidth, c.width);
-    if (IsNumeric(c.height)) store.SaveSetting(kAppName, kSection, kKeyHeight, c.height);
-    store.SaveSetting(kAppName, kSection, kKeyFont, c.face);
+    int written = 0;
+    auto save = [&](const char* key, const std::string& value) {
+        try {
+            store.SaveSetting(kAppName, kSection, key, value);
+        } catch (const SettingsError& e) {
+            throw SaveRefused(e.what(), written);
+        }
+        ++written;
+    };
+    if (IsNumeric(c.width)) save(kKeyWidth, c.width);
+    if (IsNumeric(c.height)) save(kKeyHeight, c.height);
+    save(kKeyFont, c.face);
     const std::string back = ColorToText(c.backColor);
     const std::string text = ColorToText(c.textColor);
-    store.SaveSetting(kAppName, kSection, kKeyColorT, text);
-    store.SaveSetting(kAppName, kSection, kKeyColorB, back);
+    save(kKeyColorT, text);
+    save(kKeyColorB, back);
 }
 
 }  // namespace scriblane

@@ -49,8 +49,19 @@ struct SavedChoices {
     std::int32_t backColor = 0;
 };
 
+// A save the store refused part-way: its message, and how many keys were
+// written (and stay written) before the refusal.
+class SaveRefused : public SettingsError {
+public:
+    SaveRefused(const std::string& what, int written) : SettingsError(what), written_(written) {}
+    int written() const { return written_; }
+
+private:
+    int written_;
+};
+
 // Writes "tw" and "th" (each only when numeric), "font", "colorT", "colorB",
-// in that order. A refused write throws SettingsError; the writes before it
+// in that order. A refused write throws SaveRefused; the writes before it
 // stay.
 void WriteSettings(SettingsStore& store, const SavedChoices& choices);
 

@@ -170,10 +170,11 @@ void fSB::bSave_Click() {
     choices.textColor = p_.form.GetBackColor(Ctl::PicT);
     try {
         WriteSettings(p_.store, choices);
-    } catch (const SettingsError& e) {
+    } catch (const SaveRefused& e) {
         // A refused write must not cost the user the window and its entries.
         p_.form.MsgBox(std::string("The settings could not be saved: ") + e.what() +
-                           "\r\nSettings written before the failure were kept.",
+                           (e.written() > 0 ? "\r\nSettings written before the failure were kept."
+                                            : "\r\nNo setting was written."),
                        kStyleWarning);
     }
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "platform/fake/fake_platform.h"
 #include "render/render.h"
 #include "startup/startup.h"
@@ -296,17 +299,38 @@ TEST_F(WindowTest, SaveSettings) {
 }
 
 TEST_F(WindowTest, ARefusedSaveIsReportedAndTheWindowStays) {
-    fSB& w = Load();
-    fake.texts[Ctl::tText] = "keep me";
-    fake.msgBoxAnswer = 6;
-    fake.refuseWrites = {"colorT"};
-    w.OnClick(Ctl::bSave);
-    EXPECT_EQ(fake.ended, 0);
-    EXPECT_EQ(fake.messages.back().second, 48);
-    EXPECT_NE(fake.messages.back().first.find("the store refused colorT"), std::string::npos);
-    EXPECT_EQ(fake.stored.count("font"), 1u);
-    EXPECT_EQ(fake.stored.count("colorB"), 0u);
-    EXPECT_EQ(fake.texts[Ctl::tText], "keep me");
+    struct Case {
+        const char* width;
+        const char* refused;
+        std::set<std::string> written;
+        const char* lastLine;  // of the message: only what is true
+    };
+    const Case cases[] = {
+        {"15", "colorT", {"tw", "th", "font"}, "Settings written before the failure were kept."},
+        {"15", "th", {"tw"}, "Settings written before the failure were kept."},
+        {"15", "tw", {}, "No setting was written."},
+        {"abc", "th", {}, "No setting was written."},
+    };
+    for (const Case& c : cases) {
+        fake.stored.clear();
+        fSB& w = Load();
+        fake.texts[Ctl::tText] = "keep me";
+        fake.texts[Ctl::tW] = c.width;
+        fake.texts[Ctl::tH] = "30";
+        fake.msgBoxAnswer = 6;
+        fake.refuseWrites = {c.refused};
+        w.OnClick(Ctl::bSave);
+        EXPECT_EQ(fake.ended, 0);
+        const auto& [message, style] = fake.messages.back();
+        EXPECT_EQ(style, 48);
+        EXPECT_NE(message.find(std::string("the store refused ") + c.refused), std::string::npos);
+        const std::string tail = message.substr(message.rfind("\r\n") + 2);
+        EXPECT_EQ(tail, c.lastLine) << c.refused;
+        std::set<std::string> stored;
+        for (const auto& [key, value] : fake.stored) stored.insert(key);
+        EXPECT_EQ(stored, c.written) << c.refused;
+        EXPECT_EQ(fake.texts[Ctl::tText], "keep me");
+    }
 }
 
 TEST_F(WindowTest, HelpTextByteForByte) {

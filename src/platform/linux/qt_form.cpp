@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QWindow>
 #include <future>
 #include <algorithm>
@@ -137,6 +138,13 @@ void QtForm::EnsureApplication() {
     // The program ends when its window is closed or End runs, never
     // because a message box was the last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's colour and file dialogs keep custom colours and file history in
+    // a QtProject.conf of their own; the settings store is the program's
+    // only configuration. A path below /dev/null can be neither read nor
+    // created, whoever runs the program. (The store names its file itself.)
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+    }
     QGuiApplication::setDesktopFileName(QStringLiteral("scriblane"));
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(ScriblaneIcon())));
 }

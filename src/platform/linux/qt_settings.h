@@ -1,4 +1,4 @@
-// The per-user settings store on Linux: QSettings in its native format,
+// The per-user settings store on Linux: a file QSettings reads,
 // $XDG_CONFIG_HOME/<app>/<app>.conf, one group per section.
 #pragma once
 
@@ -12,12 +12,17 @@ class QtSettingsStore : public SettingsStore {
 public:
     // A value hand-edited into a list ("tw=1,2") comes back as its items
     // joined with "," — the text as written, less blanks around the commas.
+    // A FIFO or anything else that is not a regular file reads as empty.
     std::string GetSetting(const std::string& app, const std::string& section,
                            const std::string& key, const std::string& fallback) override;
-    // Written atomically (a replaced file, under a lock file); throws
-    // SettingsError naming the file when the write is refused.
+    // Sets one line of the file and keeps every other byte of it; written
+    // through a symbolic link, atomically (a replaced file) and under the
+    // file's lock. Throws SettingsError naming the file when the write is
+    // refused, also when the file is not a regular one (nothing is written).
     void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value) override;
+    // The file that holds the settings of `app`.
+    static std::string FilePath(const std::string& app);
 };
 
 }  // namespace scriblane::linuxp

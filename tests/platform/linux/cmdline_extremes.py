@@ -98,6 +98,25 @@ class ExtremesTest(unittest.TestCase):
         self.run_program(["Hello"], raw=b"[settings]\nth=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)\n"
                                         b"tw=@ByteArray(\xff\x00)\nfont=\x00\x01\n")
 
+    def test_settings_path_that_is_not_a_file(self):
+        # Nothing to read there: the defaults draw, and nothing waits for a
+        # writer that never comes.
+        folder = os.path.join(self.server.env["XDG_CONFIG_HOME"], "Scriblane")
+        path = os.path.join(folder, "Scriblane.conf")
+        makers = {"fifo": os.mkfifo, "folder": os.makedirs,
+                  "device": lambda p: os.symlink("/dev/zero", p)}
+        for name, make in makers.items():
+            with self.subTest(name=name):
+                os.makedirs(folder, exist_ok=True)
+                make(path)
+                try:
+                    self.run_program(["Hello"])
+                finally:
+                    if os.path.isdir(path) and not os.path.islink(path):
+                        os.rmdir(path)
+                    else:
+                        os.remove(path)
+
     def test_huge_values_in_settings(self):
         for setting in ("th=" + "9" * 5000, "font=" + "F" * 100000, "colorT=1e999",
                         "th=-0.0000000001", "tw=4.5e2"):

@@ -1,6 +1,7 @@
 // The Qt window and dialogs on Qt's offscreen platform: built from the
 // layout table, consistent with its model, events delivered once.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QColorDialog>
@@ -19,6 +20,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <functional>
 #include <string>
@@ -610,12 +612,51 @@ TEST_F(FileDialogTest, CancelReturnsZero) {
     EXPECT_EQ(dialogs.GetSaveFileNameA(ofn), 0);
 }
 
+TEST_F(FileDialogTest, DialogsLeaveNoConfigurationBehind) {
+    // Qt's dialogs keep custom colours and file history in a file of their
+    // own; the settings store is the program's only configuration.
+    const std::string qtFile = std::string(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf";
+    std::array<ColorRef, 16> custom{};
+    custom[2] = 0x123456;
+    const std::vector<std::pair<const char*, std::function<void()>>> runs = {
+        {"colour chosen",
+         [&] {
+             ChooseColorRecord cc;
+             cc.lpCustColors = custom.data();
+             auto g = WhenModal<QColorDialog>([](QColorDialog* d) { d->accept(); });
+             dialogs.ChooseColorA(cc);
+         }},
+        {"file opened",
+         [&] {
+             Answer(dir + "/opened.txt");
+             dialogs.GetOpenFileNameA(ofn);
+         }},
+        {"save cancelled",
+         [&] {
+             auto g = WhenModal<QFileDialog>([](QFileDialog* d) { d->reject(); });
+             dialogs.GetSaveFileNameA(ofn);
+         }},
+    };
+    for (const auto& [name, run] : runs) {
+        run();
+        EXPECT_NE(access(qtFile.c_str(), F_OK), 0) << name << " left " << qtFile;
+    }
+}
+
 }  // namespace
 }  // namespace scriblane::linuxp
 
 int main(int argc, char** argv) {
     // No X server needed: Qt draws into memory.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The user's own configuration stays out of reach.
+    char pattern[] = "/tmp/scriblane-qt-config-XXXXXX";
+    const char* config = mkdtemp(pattern);
+    if (config == nullptr) return 1;
+    setenv("XDG_CONFIG_HOME", config, 1);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(config, ignored);
+    return result;
 }

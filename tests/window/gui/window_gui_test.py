@@ -54,6 +54,20 @@ def conf_path(server):
     return os.path.join(server.env["XDG_CONFIG_HOME"], "Scriblane", "Scriblane.conf")
 
 
+def wait_conf(server, done, timeout=10):
+    """The saved settings once `done` holds for them (the save writes its
+    keys one at a time), or as they are when the time is up."""
+    deadline = time.time() + timeout
+    while True:
+        try:
+            saved = read_conf(server)
+        except configparser.Error:  # read while being replaced: try again
+            saved = None
+        if (saved is not None and done(saved)) or time.time() > deadline:
+            return saved
+        time.sleep(0.05)
+
+
 def read_conf(server):
     parser = configparser.ConfigParser(interpolation=None)
     parser.optionxform = str  # keys keep their case
@@ -284,11 +298,9 @@ class WindowTest(unittest.TestCase):
         box = [w for w in s.wait_windows(2) if w != s.wid][0]
         s.painted_shot(box).save_png("/tmp/scriblane-gui-save.png")
         s.answer_box("Return")  # Yes is the default answer
-        deadline = time.time() + 5
-        while not os.path.exists(conf_path(self.server)) and time.time() < deadline:
-            time.sleep(0.05)
-        saved = read_conf(self.server)
-        self.assertEqual(set(saved), {"tw", "th", "font", "colorT", "colorB"})
+        keys = {"tw", "th", "font", "colorT", "colorB"}
+        saved = wait_conf(self.server, lambda saved: set(saved) == keys)
+        self.assertEqual(set(saved), keys)
         self.assertEqual((saved["tw"], saved["th"]), ("15", "30"))
         self.assertEqual(saved["colorT"], "0")
 
@@ -320,12 +332,9 @@ class WindowTest(unittest.TestCase):
         s.click("bSave")
         s.wait_windows(2)
         s.answer_box("Return")
-        deadline = time.time() + 5
-        while not os.path.exists(conf_path(self.server)) and time.time() < deadline:
-            time.sleep(0.05)
-        self.assertEqual(read_conf(self.server),
-                         {"tw": "21", "th": "42", "font": "DejaVu Serif", "colorT": "255",
-                          "colorB": "65280"})
+        wanted = {"tw": "21", "th": "42", "font": "DejaVu Serif", "colorT": "255",
+                  "colorB": "65280"}
+        self.assertEqual(wait_conf(self.server, lambda saved: saved == wanted), wanted)
 
     def test_alt_f4_ends_the_program(self):
         s = self.start()
