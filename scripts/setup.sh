@@ -14,6 +14,8 @@ packages=(
   # a virtual X server and the tools the tests drive it with
   xvfb xauth x11-apps x11-utils x11-xserver-utils imagemagick xdotool openbox
   fonts-liberation fonts-dejavu-core python3 hyperfine zip
+  # the desktop environment's background setting, as GNOME stores it
+  libglib2.0-bin gsettings-desktop-schemas
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/linux/text_layout.h"
+#include "platform/linux/x11_desktop_colour.h"
 #include "platform/linux/x11_text_draw.h"
 
 namespace scriblane::linuxp {
@@ -21,7 +22,7 @@ namespace {
 
 constexpr ColorRef Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
 
-// Desktop colour when the root has no readable background picture.
+// Desktop colour when no source of the real one answers.
 constexpr ColorRef kDesktopFallback = 0x00A56E3A;
 
 constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
@@ -280,42 +281,8 @@ ColorRef X11Display::GetSysColor(std::int32_t index) {
     if (index < 0 || index > 30) return 0;
     if (index != kColorBackground) return kScheme[index];
 
-    // The desktop colour is the root's background picture where a desktop
-    // tool published one (_XROOTPMAP_ID / ESETROOT_PMAP_ID), read at the
-    // primary screen's corner. A plain root colour (xsetroot -solid) is not
-    // published anywhere readable, so then a fixed blue is the answer.
-    const Rect primary = PrimaryScreen();
-    const Window root = DefaultRootWindow(dpy_);
-    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
-        const Atom atom = XInternAtom(dpy_, name, True);
-        if (atom == None) continue;
-        Atom type = None;
-        int formatBits = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        Pixmap pixmap = None;
-        if (XGetWindowProperty(dpy_, root, atom, 0, 1, False, XA_PIXMAP, &type, &formatBits,
-                               &items, &after, &data) == Success &&
-            type == XA_PIXMAP && formatBits == 32 && items == 1 && data) {
-            pixmap = static_cast<Pixmap>(*reinterpret_cast<const unsigned long*>(data));
-        }
-        if (data) XFree(data);
-        if (pixmap == None) continue;
-        XSync(dpy_, False);
-        const unsigned long errorsBefore = X11ErrorCount();
-        XImage* image = XGetImage(dpy_, pixmap, primary.left, primary.top, 1, 1, AllPlanes, ZPixmap);
-        XSync(dpy_, False);
-        if (!image || X11ErrorCount() != errorsBefore) {
-            if (image) XDestroyImage(image);
-            continue;  // a stale id: the picture is gone
-        }
-        XColor color;
-        color.pixel = XGetPixel(image, 0, 0);
-        XDestroyImage(image);
-        XQueryColor(dpy_, DefaultColormap(dpy_, DefaultScreen(dpy_)), &color);
-        return Rgb(color.red >> 8, color.green >> 8, color.blue >> 8);
-    }
-    return kDesktopFallback;
+    // The last resort when the desktop says its colour nowhere readable.
+    return ReadDesktopColour(dpy_, PrimaryScreen()).value_or(kDesktopFallback);
 }
 
 }  // namespace scriblane::linuxp

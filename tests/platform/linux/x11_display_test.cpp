@@ -14,9 +14,12 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/linux/child_output.h"
 #include "platform/linux/x11_display.h"
 
 namespace scriblane::linuxp {
@@ -248,22 +251,144 @@ TEST_F(X11DisplayTest, WorkAreaFollowsNetWorkareaWithinThePrimaryScreen) {
     EXPECT_EQ(area, (Rect{0, 0, kWidth, kHeight}));
 }
 
-TEST_F(X11DisplayTest, DesktopColourComesFromTheRootPicture) {
-    EXPECT_EQ(display_->GetSysColor(kColorBackground), 0x00A56E3A);  // nothing published
-    const Pixmap pixmap = XCreatePixmap(dpy_, root_, 4, 4, 24);
-    GC gc = XCreateGC(dpy_, pixmap, 0, nullptr);
-    XSetForeground(dpy_, gc, 0xC08040);  // red C0, green 80, blue 40
-    XFillRectangle(dpy_, pixmap, gc, 0, 0, 4, 4);
-    XFreeGC(dpy_, gc);
+TEST_F(X11DisplayTest, DesktopColourIsWhatTheUserSees) {
+    constexpr ColorRef kFixed = 0x00A56E3A;
+    struct Area {
+        Rect r;
+        unsigned long rgb;
+    };
+    struct Case {
+        const char* name;
+        const char* solid;  // xsetroot -solid, or the fixture's own root colour
+        unsigned long picture;  // published root picture's colour; 0 for none
+        bool pictureGone;       // published, then freed
+        std::vector<Area> windows;  // mapped over the root
+        std::vector<Area> drawn;    // painted on the root itself
+        const char* desktop;        // XDG_CURRENT_DESKTOP
+        const char* gnome;          // the desktop environment's stored keys
+        ColorRef want;
+    };
+    const char* plainBlue = "primary-color='#123456'\npicture-options='none'\n";
+    const char* withPicture = "primary-color='#123456'\npicture-options='zoom'\n";
+    const Area everywhere{{0, 0, kWidth, kHeight}, 0xFF0000};
+    const Case cases[] = {
+        {"black root", "black", 0, false, {}, {}, nullptr, nullptr, 0x000000},
+        {"coloured root", "#2040A0", 0, false, {}, {}, nullptr, nullptr, 0xA04020},
+        {"fixture root", nullptr, 0, false, {}, {}, nullptr, nullptr, 0x302010},
+        {"picture over the root", "#2040A0", 0xC08040, false, {}, {}, nullptr, nullptr, 0x4080C0},
+        {"stale picture", "#2040A0", 0xC08040, true, {}, {}, nullptr, nullptr, 0xA04020},
+        {"window over most points", "#2040A0", 0, false, {{{0, 0, 700, kHeight}, 0xFF0000}}, {},
+         nullptr, nullptr, 0xA04020},
+        {"window over every point", "#2040A0", 0, false, {everywhere}, {}, nullptr, nullptr,
+         kFixed},
+        {"text band across the top", "#2040A0", 0, false, {}, {{{0, 0, kWidth, 60}, 0x00FF00}},
+         nullptr, nullptr, 0xA04020},
+        {"root without one colour", "#2040A0", 0, false, {},
+         {{{0, 0, kWidth, 200}, 0x00FF00}, {{0, 300, kWidth, 500}, 0x0000FF}}, nullptr, nullptr,
+         kFixed},
+        {"GNOME plain colour", nullptr, 0, false, {everywhere}, {}, "ubuntu:GNOME", plainBlue,
+         0x563412},
+        {"GNOME picture shown", nullptr, 0, false, {everywhere}, {}, "GNOME", withPicture, kFixed},
+        {"other desktop", nullptr, 0, false, {everywhere}, {}, "XFCE", plainBlue, kFixed},
+        {"plain root before GNOME", "black", 0, false, {}, {}, "GNOME", plainBlue, 0x000000},
+    };
+
+    char dir[] = "/tmp/scriblane-desk-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string settingsDir = std::string(dir) + "/glib-2.0/settings";
+    ASSERT_EQ(std::system(("mkdir -p " + settingsDir).c_str()), 0);
+    const std::string keyfile = settingsDir + "/keyfile";
+    setenv("XDG_CONFIG_HOME", dir, 1);
+    setenv("GSETTINGS_BACKEND", "keyfile", 1);
     const Atom atom = XInternAtom(dpy_, "_XROOTPMAP_ID", False);
-    XChangeProperty(dpy_, root_, atom, XA_PIXMAP, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
-    XSync(dpy_, False);
-    EXPECT_EQ(display_->GetSysColor(kColorBackground), 0x4080C0);
-    // A stale id (the picture is gone) falls back instead of failing.
-    XFreePixmap(dpy_, pixmap);
-    XSync(dpy_, False);
-    EXPECT_EQ(display_->GetSysColor(kColorBackground), 0x00A56E3A);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        XSetWindowBackground(dpy_, root_, 0x102030);
+        XClearWindow(dpy_, root_);
+        XDeleteProperty(dpy_, root_, atom);
+        XSync(dpy_, False);  // before xsetroot's own connection paints
+        if (c.solid) {
+            const std::string command =
+                "timeout 10 xsetroot -display " + displayName + " -solid '" + c.solid + "'";
+            ASSERT_EQ(std::system(command.c_str()), 0);
+        }
+        Pixmap pixmap = 0;
+        if (c.picture) {
+            pixmap = XCreatePixmap(dpy_, root_, 4, 4, 24);
+            GC gc = XCreateGC(dpy_, pixmap, 0, nullptr);
+            XSetForeground(dpy_, gc, c.picture);
+            XFillRectangle(dpy_, pixmap, gc, 0, 0, 4, 4);
+            XFreeGC(dpy_, gc);
+            XChangeProperty(dpy_, root_, atom, XA_PIXMAP, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&pixmap), 1);
+            if (c.pictureGone) XFreePixmap(dpy_, pixmap);
+        }
+        GC gc = XCreateGC(dpy_, root_, 0, nullptr);
+        for (const Area& a : c.drawn) {
+            XSetForeground(dpy_, gc, a.rgb);
+            XFillRectangle(dpy_, root_, gc, a.r.left, a.r.top, a.r.right - a.r.left,
+                           a.r.bottom - a.r.top);
+        }
+        XFreeGC(dpy_, gc);
+        std::vector<Window> windows;
+        for (const Area& a : c.windows) {
+            windows.push_back(XCreateSimpleWindow(dpy_, root_, a.r.left, a.r.top,
+                                                  a.r.right - a.r.left, a.r.bottom - a.r.top, 0,
+                                                  0, a.rgb));
+            XMapWindow(dpy_, windows.back());
+        }
+        if (c.desktop) {
+            setenv("XDG_CURRENT_DESKTOP", c.desktop, 1);
+        } else {
+            unsetenv("XDG_CURRENT_DESKTOP");
+        }
+        std::remove(keyfile.c_str());
+        if (c.gnome) {
+            FILE* f = std::fopen(keyfile.c_str(), "w");
+            ASSERT_NE(f, nullptr);
+            std::fprintf(f, "[org/gnome/desktop/background]\n%s", c.gnome);
+            std::fclose(f);
+        }
+        XSync(dpy_, False);
+        // The windows really hide the root where they stand.
+        for (const Area& a : c.windows) EXPECT_EQ(Pixel(a.r.left, a.r.top), a.rgb);
+
+        EXPECT_EQ(display_->GetSysColor(kColorBackground), c.want);
+
+        for (Window w : windows) XDestroyWindow(dpy_, w);
+        if (pixmap && !c.pictureGone) XFreePixmap(dpy_, pixmap);
+        XSync(dpy_, False);
+    }
+    unsetenv("XDG_CURRENT_DESKTOP");
+    unsetenv("GSETTINGS_BACKEND");
+    unsetenv("XDG_CONFIG_HOME");
+    std::system(("rm -rf " + std::string(dir)).c_str());
+}
+
+// The helper behind the desktop environment's setting: output only from a
+// program that ends well and in time; a hung one is killed, not waited for.
+TEST(RunForOutputTest, OutputOnlyFromAProgramThatEndsWellInTime) {
+    using std::chrono::milliseconds;
+    struct Case {
+        std::vector<std::string> argv;
+        milliseconds limit;
+        std::optional<std::string> want;
+    };
+    const Case cases[] = {
+        {{"sh", "-c", "printf 'a b\\nc'; echo oops >&2"}, milliseconds(10000), "a b\nc"},
+        {{"sh", "-c", "printf partial; exit 3"}, milliseconds(10000), std::nullopt},
+        {{"sh", "-c", "kill -9 $$"}, milliseconds(10000), std::nullopt},
+        {{"scriblane-no-such-program"}, milliseconds(10000), std::nullopt},
+        {{}, milliseconds(10000), std::nullopt},
+        {{"sh", "-c", "exec sleep 30"}, milliseconds(200), std::nullopt},
+        // Its output closed, but the program goes on.
+        {{"sh", "-c", "printf x; exec >&-; exec sleep 30"}, milliseconds(200), std::nullopt},
+        {{"sh", "-c", "head -c 70000 /dev/zero"}, milliseconds(10000), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.argv.empty() ? "(none)" : c.argv.back());
+        EXPECT_EQ(RunForOutput(c.argv, c.limit), c.want);
+    }
 }
 
 TEST_F(X11DisplayTest, FixedSystemColours) {
