@@ -6,7 +6,6 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -88,7 +87,8 @@ void OpenHintFace(FcPattern* match, double em, FT_Library& library, FT_Face& fac
     }
 }
 
-XftFont* OpenFont(::Display* dpy, X11Font& f, FaceMetrics& metrics) {
+XftFont* OpenFont(::Display* dpy, X11Font& f) {
+    FaceMetrics metrics;
     const FontRequest& request = f.request;
     bool& scalable = f.scalable;
     FontSize& size = f.size;
@@ -191,9 +191,7 @@ XftFont* OpenFont(::Display* dpy, X11Font& f, FaceMetrics& metrics) {
 bool RealizeFont(::Display* dpy, X11Font& f) {
     if (!f.realized) {
         f.realized = true;
-        FaceMetrics metrics;
-        f.xft = OpenFont(dpy, f, metrics);
-        f.unitsPerEm = metrics.unitsPerEm;
+        f.xft = OpenFont(dpy, f);
     }
     return f.xft != nullptr;
 }

@@ -59,7 +59,6 @@ struct X11Font {
     _XftFont* xft = nullptr;    // null when no face could be opened
     FontSize size;
     bool scalable = true;
-    double unitsPerEm = 2048;
     std::int32_t underlineOffset = 1;  // below the baseline
     std::int32_t underlineThickness = 1;
     std::int32_t strikeOffset = 0;  // above the baseline
