@@ -124,7 +124,7 @@ std::vector<TextLine> LayoutLines(const std::u32string& text, bool singleLine, b
 }
 
 std::int64_t CentredLeft(std::int64_t left, std::int64_t right, std::int64_t width) {
-    return (left + right) / 2 - width / 2;
+    return left + (right - left - width) / 2;
 }
 
 }  // namespace scriblane::linuxp

@@ -27,8 +27,9 @@ struct TextLine {
 // underlines the next character, a trailing lone '&' draws nothing.
 std::vector<TextLine> LayoutLines(const std::u32string& text, bool singleLine, bool noPrefix);
 
-// Left edge of a line `width` wide centred on (left + right) / 2, halving as
-// integers do.
+// Left edge of a line `width` wide centred between `left` and `right`: the
+// room left over is halved as integers do (toward zero), so an odd leftover
+// puts the extra pixel on the right, as DrawTextA does.
 std::int64_t CentredLeft(std::int64_t left, std::int64_t right, std::int64_t width);
 
 }  // namespace scriblane::linuxp

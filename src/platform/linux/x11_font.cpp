@@ -6,7 +6,6 @@
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
@@ -21,42 +20,41 @@ namespace scriblane::linuxp {
 FontSize ComputeFontSize(const FaceMetrics& face, std::int32_t height, std::int32_t width) {
     FontSize size;
     const double upem = face.unitsPerEm > 0 ? face.unitsPerEm : 2048;
-    double cellUnits = face.ascent + face.descent;
     double ascentUnits = face.ascent;
-    if (!(cellUnits > 0)) {
-        cellUnits = upem;
+    double descentUnits = face.descent;
+    if (!(ascentUnits + descentUnits > 0)) {
         ascentUnits = upem * 0.8;
+        descentUnits = upem * 0.2;
     }
+    const double cellUnits = ascentUnits + descentUnits;
     // 64-bit: the magnitude of INT32_MIN does not fit 32 bits.
-    std::int64_t cell = height;
-    double em;
-    if (height == 0) cell = kDefaultCellHeight;
-    if (cell > 0) {
-        em = static_cast<double>(cell) * upem / cellUnits;
-    } else {
-        em = -static_cast<double>(cell);
-        cell = std::llround(em * cellUnits / upem);
-    }
-    if (em > kMaxEmPixels) {
-        em = kMaxEmPixels;
-        cell = std::llround(em * cellUnits / upem);
-    }
-    if (cell < 1) cell = 1;
-    size.emPixels = std::max(em, 1.0);
-    size.cell = static_cast<std::int32_t>(cell);
-    size.ascent = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(std::llround(static_cast<double>(cell) * ascentUnits / cellUnits),
-                                 0, cell));
+    const std::int64_t cell = height == 0 ? kDefaultCellHeight : height;
+    double em = cell > 0 ? std::floor((static_cast<double>(cell) * upem + upem / 2) / cellUnits)
+                         : -static_cast<double>(cell);
+    em = std::clamp(em, 1.0, kMaxEmPixels);
+    size.emPixels = em;
+    const auto scaled = [&](double units) {
+        return static_cast<std::int32_t>(std::floor(units * em / upem + 0.5));
+    };
+    size.ascent = std::max(0, scaled(ascentUnits));
+    size.cell = std::max(1, size.ascent + std::max(0, scaled(descentUnits)));
 
-    const double wanted = std::fabs(static_cast<double>(width));
-    const double natural =
-        (face.avgCharWidth > 0 ? face.avgCharWidth : upem / 2) * size.emPixels / upem;
-    if (wanted > 0 && natural > 0) {
-        size.xScale = wanted / natural;
-        // Keep the stretched em within the rasteriser's limit, and visible.
-        size.xScale = std::clamp(size.xScale, 1.0 / 1024, kMaxEmPixels / size.emPixels);
+    size.averageWidth = std::max(1, scaled(face.avgCharWidth > 0 ? face.avgCharWidth : upem / 2));
+    // With the default height the width is not looked at.
+    const double wanted = height == 0 ? 0 : std::fabs(static_cast<double>(width));
+    if (wanted > 0) {
+        // Keep the stretched em within the rasteriser's limit.
+        const double most = std::max(1.0, std::floor(size.averageWidth * kMaxEmPixels / em));
+        size.stretchWidth = static_cast<std::int32_t>(std::min(wanted, most));
+        size.xScale = static_cast<double>(size.stretchWidth) / size.averageWidth;
     }
     return size;
+}
+
+std::int32_t StretchedAdvance(const FontSize& size, std::int64_t hinted) {
+    if (size.stretchWidth <= 0 || hinted <= 0) return static_cast<std::int32_t>(hinted);
+    const std::int64_t avg = size.averageWidth;
+    return static_cast<std::int32_t>((hinted * size.stretchWidth + avg - 1) / avg);
 }
 
 namespace {
@@ -67,9 +65,36 @@ double Scaled(double units, const FontSize& size, double upem) {
     return units * size.emPixels / upem;
 }
 
-XftFont* OpenFont(::Display* dpy, const FontRequest& request, FaceMetrics& metrics,
-                  bool& scalable, FontSize& size, std::int32_t& ulOffset, std::int32_t& ulThick,
-                  std::int32_t& strike) {
+// The matched face file opened on its own, sized to the unstretched em, so
+// that advances come from the hinter as the Windows rasteriser takes them
+// (Xft hints a stretched face at the stretched size instead).
+void OpenHintFace(FcPattern* match, double em, FT_Library& library, FT_Face& face) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !file) return;
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    if (FT_Init_FreeType(&library) != 0) {
+        library = nullptr;
+        return;
+    }
+    const auto ppem = static_cast<FT_UInt>(em);
+    if (FT_New_Face(library, reinterpret_cast<const char*>(file), index, &face) != 0 ||
+        !FT_IS_SCALABLE(face) || FT_Set_Pixel_Sizes(face, ppem, ppem) != 0) {
+        if (face) FT_Done_Face(face);
+        face = nullptr;
+        FT_Done_FreeType(library);
+        library = nullptr;
+    }
+}
+
+XftFont* OpenFont(::Display* dpy, X11Font& f) {
+    FaceMetrics metrics;
+    const FontRequest& request = f.request;
+    bool& scalable = f.scalable;
+    FontSize& size = f.size;
+    std::int32_t& ulOffset = f.underlineOffset;
+    std::int32_t& ulThick = f.underlineThickness;
+    std::int32_t& strike = f.strikeOffset;
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return nullptr;
     const std::string face =
@@ -136,6 +161,7 @@ XftFont* OpenFont(::Display* dpy, const FontRequest& request, FaceMetrics& metri
     ulThick = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulSize, size, upem))));
     strike = static_cast<std::int32_t>(std::lround(Scaled(strikePos, size, upem)));
 
+    if (scalable) OpenHintFace(match, size.emPixels, f.hintLibrary, f.hintFace);
     FcPatternDel(match, FC_PIXEL_SIZE);
     FcPatternDel(match, FC_SIZE);
     FcPatternAddDouble(match, FC_PIXEL_SIZE, size.emPixels);
@@ -165,10 +191,7 @@ XftFont* OpenFont(::Display* dpy, const FontRequest& request, FaceMetrics& metri
 bool RealizeFont(::Display* dpy, X11Font& f) {
     if (!f.realized) {
         f.realized = true;
-        FaceMetrics metrics;
-        f.xft = OpenFont(dpy, f.request, metrics, f.scalable, f.size, f.underlineOffset,
-                         f.underlineThickness, f.strikeOffset);
-        f.unitsPerEm = metrics.unitsPerEm;
+        f.xft = OpenFont(dpy, f);
     }
     return f.xft != nullptr;
 }
@@ -176,6 +199,10 @@ bool RealizeFont(::Display* dpy, X11Font& f) {
 void CloseFont(::Display* dpy, X11Font& font) {
     if (font.xft) XftFontClose(dpy, font.xft);
     font.xft = nullptr;
+    if (font.hintFace) FT_Done_Face(font.hintFace);
+    if (font.hintLibrary) FT_Done_FreeType(font.hintLibrary);
+    font.hintFace = nullptr;
+    font.hintLibrary = nullptr;
 }
 
 unsigned GlyphIndex(::Display* dpy, X11Font& font, char32_t c) {
@@ -191,12 +218,9 @@ std::int32_t GlyphAdvance(::Display* dpy, X11Font& font, FT_Face face, unsigned 
     }
     std::int32_t& a = font.advances[glyph];
     if (a == INT32_MIN) {
-        FT_Fixed units = 0;
-        if (font.scalable && face &&
-            FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
-            a = static_cast<std::int32_t>(std::llround(
-                static_cast<double>(units) * font.size.emPixels * font.size.xScale /
-                font.unitsPerEm));
+        if (font.hintFace && FT_Load_Glyph(font.hintFace, glyph, FT_LOAD_DEFAULT) == 0) {
+            // Hinted advances are whole pixels; round any that are not.
+            a = StretchedAdvance(font.size, (font.hintFace->glyph->advance.x + 32) >> 6);
         } else {
             FT_UInt index = glyph;
             XGlyphInfo info;

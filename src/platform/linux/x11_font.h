@@ -10,6 +10,7 @@
 struct _XDisplay;
 struct _XftFont;
 struct FT_FaceRec_;
+struct FT_LibraryRec_;
 
 namespace scriblane::linuxp {
 
@@ -22,10 +23,12 @@ struct FaceMetrics {
 };
 
 struct FontSize {
-    double emPixels = 0;     // what reaches the rasteriser
-    double xScale = 1;       // horizontal stretch
+    double emPixels = 0;     // what reaches the rasteriser: whole pixels per em
+    double xScale = 1;       // horizontal stretch: stretchWidth / averageWidth
     std::int32_t cell = 0;   // ascent + descent in pixels
     std::int32_t ascent = 0;
+    std::int32_t averageWidth = 1;  // average character width unstretched
+    std::int32_t stretchWidth = 0;  // average width asked for; 0: unstretched
 };
 
 // Largest em the rasteriser is asked for, either way; bigger requests are
@@ -36,8 +39,17 @@ inline constexpr std::int32_t kDefaultCellHeight = 16;
 
 // height > 0: cell height; < 0: em (character) height; 0: the default.
 // width > 0 (or its magnitude when negative): average character width;
-// 0: natural width.
+// 0: natural width, as is any width with the default height.
+// The em is a whole number of pixels (the hinter works on whole sizes), the
+// one whose scaled cell is nearest the requested cell with halves going
+// down, and ascent and descent are each rounded: so the cell can come out a
+// pixel off the request, as the Windows font mapper's does.
 FontSize ComputeFontSize(const FaceMetrics& face, std::int32_t height, std::int32_t width);
+
+// A glyph's advance in a font of `size`, from its hinted advance at the
+// unstretched em: stretched and rounded up, so that stretched text keeps
+// the whole-pixel advances that the unstretched one has.
+std::int32_t StretchedAdvance(const FontSize& size, std::int64_t hinted);
 
 // A requested font and, once realised, the Xft face that draws it.
 struct X11Font {
@@ -47,10 +59,13 @@ struct X11Font {
     _XftFont* xft = nullptr;    // null when no face could be opened
     FontSize size;
     bool scalable = true;
-    double unitsPerEm = 2048;
     std::int32_t underlineOffset = 1;  // below the baseline
     std::int32_t underlineThickness = 1;
     std::int32_t strikeOffset = 0;  // above the baseline
+    // The face as the hinter sees it at the unstretched em, for advances;
+    // null when it could not be opened (the rasteriser's own are used).
+    FT_LibraryRec_* hintLibrary = nullptr;
+    FT_FaceRec_* hintFace = nullptr;
     std::unordered_map<char32_t, unsigned> glyphOf;
     std::vector<std::int32_t> advances;  // per glyph index; INT32_MIN: not known yet
 };
@@ -62,9 +77,10 @@ void CloseFont(_XDisplay* dpy, X11Font& font);
 
 // The face's glyph index for `c` (0: none), remembered per font.
 unsigned GlyphIndex(_XDisplay* dpy, X11Font& font, char32_t c);
-// Horizontal advance of `glyph` in whole pixels, remembered per font.
-// `face` is the font's locked FreeType face, or null when it could not be
-// locked (the rasteriser's own extents are used then).
+// Horizontal advance of `glyph` in whole pixels, remembered per font: the
+// hinted advance at the unstretched em, stretched (StretchedAdvance).
+// `face` is the font's locked Xft face, or null when it could not be
+// locked; without a hinting face the rasteriser's own extents are used.
 std::int32_t GlyphAdvance(_XDisplay* dpy, X11Font& font, FT_FaceRec_* face, unsigned glyph);
 
 }  // namespace scriblane::linuxp

@@ -112,7 +112,11 @@ bool DrawTextLines(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int
         }
 
         const std::int64_t baseline = top + ascent;
-        std::size_t nextUnderline = 0;
+        // DrawTextA underlines one prefixed character per line, the last,
+        // with a one-pixel line just below the baseline that stops a pixel
+        // short of the character's advance.
+        const std::size_t prefixed =
+            line.underlined.empty() ? glyphs.size() : line.underlined.back();
         specs.clear();
         lineRects.clear();
         for (std::size_t i = 0; i < glyphs.size(); ++i) {
@@ -121,13 +125,12 @@ bool DrawTextLines(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int
                                  baseline + margin > 0 && baseline - margin < targetH;
             if (visible) specs.push_back(XftGlyphSpec{glyphs[i], static_cast<short>(x),
                                                       static_cast<short>(baseline)});
-            while (nextUnderline < line.underlined.size() && line.underlined[nextUnderline] < i)
-                ++nextUnderline;
-            const bool underline = font.request.underline ||
-                                   (nextUnderline < line.underlined.size() &&
-                                    line.underlined[nextUnderline] == i);
             XRectangle piece;
-            if (underline &&
+            if (i == prefixed &&
+                ClipToTarget(x, baseline + 1, advance - 1, 1, targetW, targetH, piece)) {
+                lineRects.push_back(piece);
+            }
+            if (font.request.underline &&
                 ClipToTarget(x, baseline + font.underlineOffset, advance,
                              font.underlineThickness, targetW, targetH, piece)) {
                 lineRects.push_back(piece);

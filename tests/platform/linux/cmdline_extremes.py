@@ -49,10 +49,14 @@ class ExtremesTest(unittest.TestCase):
                         self.assertEqual(found[3] - found[1], 16)  # the default cell
                     else:
                         self.assertEqual(found[3], 768)  # a cell taller than the screen
-                    if tw != "0":
+                    if tw != "0" and th != "0":
                         # Stretched past the screen on both sides, the band
                         # is clipped, not wrapped.
                         self.assertEqual((found[0], found[2]), (0, 1024))
+                    if th == "0":
+                        # The default size takes no width (as under Wine):
+                        # "  Hello" at its natural 40 pixels.
+                        self.assertEqual(found[2] - found[0], 40)
                     # Nothing above the box's top was touched.
                     self.assertEqual(xtest.count_other(image, ROOT, (0, 0, 1024, 184)), 0)
 

@@ -109,15 +109,16 @@ struct CentreCase {
     std::int64_t left, right, width, expected;
 };
 
-TEST(CentredLeftTest, HalvesAsIntegers) {
+TEST(CentredLeftTest, HalvesTheRoomLeftOver) {
     const CentreCase cases[] = {
-        {312, 712, 72, 476},   // 512 - 36
-        {312, 712, 73, 476},   // width/2 rounds toward zero
+        {312, 712, 72, 476},   // 312 + 328 / 2
+        {312, 712, 77, 473},   // odd room: the extra pixel goes right (Wine draws 473)
+        {312, 712, 627, 199},  // wider than the box: the overhang halves toward zero
         {200, 800, 10, 495},
-        {0, 5, 0, 2},          // (0+5)/2 = 2
-        {-5, 0, 0, -2},        // toward zero, not floor
-        {0, -5, 3, -3},
-        {INT32_MIN, INT32_MAX, 0, 0},  // no 32-bit overflow
+        {0, 5, 0, 2},
+        {-5, 0, 0, -3},        // toward zero, not floor
+        {0, -5, 3, -4},
+        {INT32_MIN, INT32_MAX, 0, -1},  // no 32-bit overflow
     };
     for (const CentreCase& c : cases) {
         EXPECT_EQ(CentredLeft(c.left, c.right, c.width), c.expected)
@@ -126,40 +127,55 @@ TEST(CentredLeftTest, HalvesAsIntegers) {
 }
 
 // Liberation Sans' design metrics (Arial's are the same).
-constexpr FaceMetrics kSans{2048, 1854, 434, 1176};
+constexpr FaceMetrics kSans{2048, 1854, 434, 1208};
 
-TEST(ComputeFontSizeTest, PositiveHeightIsTheCell) {
-    const FontSize s = ComputeFontSize(kSans, 30, 0);
-    EXPECT_EQ(s.cell, 30);
-    EXPECT_NEAR(s.emPixels, 30.0 * 2048 / 2288, 1e-9);
-    EXPECT_EQ(s.ascent, 24);  // 30 * 1854 / 2288 = 24.3
-    EXPECT_DOUBLE_EQ(s.xScale, 1.0);
-}
+struct SizeCase {
+    std::int32_t height, width;
+    double em;
+    std::int32_t cell, ascent, averageWidth, stretchWidth;
+};
 
-TEST(ComputeFontSizeTest, NegativeHeightIsTheEm) {
-    const FontSize s = ComputeFontSize(kSans, -20, 0);
-    EXPECT_DOUBLE_EQ(s.emPixels, 20.0);
-    EXPECT_EQ(s.cell, 22);  // 20 * 2288 / 2048 = 22.3
-}
-
-TEST(ComputeFontSizeTest, ZeroHeightIsTheDefaultCell) {
-    EXPECT_EQ(ComputeFontSize(kSans, 0, 0).cell, kDefaultCellHeight);
-}
-
-TEST(ComputeFontSizeTest, WidthIsTheAverageCharacterWidth) {
-    for (std::int32_t width : {1, 7, 15, 30, 100}) {
-        const FontSize s = ComputeFontSize(kSans, 30, width);
-        const double average = 1176 * s.emPixels / 2048 * s.xScale;
-        EXPECT_NEAR(average, width, 1e-9) << width;
+// What GDI reports for Liberation Sans under Wine (tmHeight, tmAscent and
+// the unstretched tmAveCharWidth; the em follows from its advances).
+TEST(ComputeFontSizeTest, SizesAsTheWindowsFontMapperGivesThem) {
+    const SizeCase cases[] = {
+        {30, 0, 27, 30, 24, 16, 0},
+        {30, 15, 27, 30, 24, 16, 15},
+        {30, -15, 27, 30, 24, 16, 15},  // a negative width counts by its size
+        {8, 0, 7, 7, 6, 4, 0},          // the cell comes out below the request
+        {13, 0, 12, 14, 11, 7, 0},      // ... or above it
+        {33, 40, 29, 32, 26, 17, 40},   // 29.54 px: halves and a bit go down
+        {40, 0, 36, 41, 33, 21, 0},
+        {50, 5, 45, 51, 41, 27, 5},
+        {-30, 0, 30, 33, 27, 18, 0},    // negative: the em itself
+        {-13, 40, 13, 15, 12, 8, 40},
+        {0, 0, 14, 16, 13, 8, 0},       // the default: a cell of 16
+        {0, 15, 14, 16, 13, 8, 0},      // whose width is not looked at
+    };
+    for (const SizeCase& c : cases) {
+        const FontSize s = ComputeFontSize(kSans, c.height, c.width);
+        EXPECT_DOUBLE_EQ(s.emPixels, c.em) << c.height << " " << c.width;
+        EXPECT_EQ(s.cell, c.cell) << c.height << " " << c.width;
+        EXPECT_EQ(s.ascent, c.ascent) << c.height << " " << c.width;
+        EXPECT_EQ(s.averageWidth, c.averageWidth) << c.height << " " << c.width;
+        EXPECT_EQ(s.stretchWidth, c.stretchWidth) << c.height << " " << c.width;
     }
-    const FontSize positive = ComputeFontSize(kSans, 30, 15);
-    const FontSize negative = ComputeFontSize(kSans, 30, -15);
-    EXPECT_DOUBLE_EQ(negative.xScale, positive.xScale);
 }
 
-TEST(ComputeFontSizeTest, DoubleWidthDoublesTheStretch) {
-    EXPECT_NEAR(ComputeFontSize(kSans, 30, 30).xScale, 2 * ComputeFontSize(kSans, 30, 15).xScale,
-                1e-12);
+// Advances of Liberation Sans at 30 px cells as GDI gives them under Wine,
+// from the hinted advances of the unstretched 27 px em.
+TEST(StretchedAdvanceTest, StretchesAndRoundsUp) {
+    struct Case {
+        std::int32_t width, hinted, expected;
+    } cases[] = {
+        {0, 20, 20},  {15, 8, 8},  {15, 15, 15}, {15, 20, 19}, {15, 24, 23},
+        {40, 15, 38}, {40, 6, 15}, {5, 8, 3},    {5, 24, 8},   {1, 8, 1},
+        {1, 24, 2},   {15, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StretchedAdvance(ComputeFontSize(kSans, 30, c.width), c.hinted), c.expected)
+            << c.width << " " << c.hinted;
+    }
 }
 
 TEST(ComputeFontSizeTest, ExtremesAreClamped) {
@@ -174,6 +190,7 @@ TEST(ComputeFontSizeTest, ExtremesAreClamped) {
             EXPECT_LE(s.cell, 2288) << h << " " << w;
             EXPECT_GE(s.ascent, 0);
             EXPECT_LE(s.ascent, s.cell);
+            EXPECT_GE(StretchedAdvance(s, 2048), 0) << h << " " << w;
         }
     }
 }
@@ -181,7 +198,8 @@ TEST(ComputeFontSizeTest, ExtremesAreClamped) {
 TEST(ComputeFontSizeTest, BrokenFaceMetricsStillGiveASize) {
     const FaceMetrics broken{0, 0, 0, 0};
     const FontSize s = ComputeFontSize(broken, 30, 15);
-    EXPECT_EQ(s.cell, 30);
+    EXPECT_GE(s.cell, 29);
+    EXPECT_LE(s.cell, 31);
     EXPECT_GT(s.emPixels, 0);
     EXPECT_GT(s.xScale, 0);
 }
