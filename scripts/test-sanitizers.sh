@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Linux targets with AddressSanitizer and UndefinedBehaviorSanitizer
-# into build-asan/ and runs every test that does not need Wine there. Any
-# sanitizer report fails the run, also from a program whose exit status a
-# test does not look at: reports go to files, listed at the end.
+# into build-asan/ and runs every test that does not need Wine there.
+# AddressSanitizer and leak reports go to files and fail the run, listed at
+# the end, also from a program whose exit status a test does not look at.
+# Undefined behaviour halts the program with status 1 and its report on the
+# program's stderr (GCC's UBSan runtime ignores log_path next to ASan's), which
+# the tests see as a failed run.
 #   scripts/test-sanitizers.sh              build and run them all
 #   scripts/test-sanitizers.sh -R window    extra arguments go to ctest
 set -euo pipefail
