@@ -61,6 +61,20 @@ def read_conf(server):
     return dict(parser["settings"]) if parser.has_section("settings") else {}
 
 
+def wait_saved_keys(server, count, timeout=10):
+    """The saved settings once `count` keys are in (a save writes them one
+    by one), or what is there when the time is up."""
+    deadline = time.time() + timeout
+    while True:
+        try:
+            saved = read_conf(server)
+        except configparser.Error:  # caught between two writes
+            saved = {}
+        if len(saved) >= count or time.time() > deadline:
+            return saved
+        time.sleep(0.05)
+
+
 class WindowSession:
     """scriblane started without an argument on a server with openbox."""
 
@@ -284,10 +298,7 @@ class WindowTest(unittest.TestCase):
         box = [w for w in s.wait_windows(2) if w != s.wid][0]
         s.painted_shot(box).save_png("/tmp/scriblane-gui-save.png")
         s.answer_box("Return")  # Yes is the default answer
-        deadline = time.time() + 5
-        while not os.path.exists(conf_path(self.server)) and time.time() < deadline:
-            time.sleep(0.05)
-        saved = read_conf(self.server)
+        saved = wait_saved_keys(self.server, 5)
         self.assertEqual(set(saved), {"tw", "th", "font", "colorT", "colorB"})
         self.assertEqual((saved["tw"], saved["th"]), ("15", "30"))
         self.assertEqual(saved["colorT"], "0")
@@ -320,10 +331,7 @@ class WindowTest(unittest.TestCase):
         s.click("bSave")
         s.wait_windows(2)
         s.answer_box("Return")
-        deadline = time.time() + 5
-        while not os.path.exists(conf_path(self.server)) and time.time() < deadline:
-            time.sleep(0.05)
-        self.assertEqual(read_conf(self.server),
+        self.assertEqual(wait_saved_keys(self.server, 5),
                          {"tw": "21", "th": "42", "font": "DejaVu Serif", "colorT": "255",
                           "colorB": "65280"})
 
