@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/end_process.h"
 #include "platform/linux/form_model.h"
 #include "platform/linux/linux_host.h"
 #include "platform/linux/x11_display.h"
@@ -73,7 +74,7 @@ public:
         XSync(dpy_, False);
         std::fflush(stdout);
         std::fflush(stderr);
-        _exit(0);
+        linuxp::EndProcessNow(0);
     }
 
 private:

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/linux/end_process.h"
 #include "platform/linux/qt_convert.h"
 #include "platform/linux/qt_icon.h"
 #include "platform/linux/qt_widgets.h"
@@ -565,7 +566,7 @@ void QtForm::End() {
     if (beforeEnd_) beforeEnd_();
     std::fflush(stdout);
     std::fflush(stderr);
-    _exit(0);
+    EndProcessNow(0);
 }
 
 int QtForm::Exec() {
