@@ -84,8 +84,11 @@ class WindowMode(wine_support.WineTestCase):
         wine_support.xdotool(xs, "windowfocus", "--sync", main)
         time.sleep(0.3)
         wine_support.xdotool(xs, "type", "--delay", "60", "Hi there")
+        # Escape in the text box neither ends the program nor loses the text.
+        wine_support.xdotool(xs, "key", "Escape")
         self.click(main, WRITE)
         image = wine_support.wait_for_pixels(xs, lambda im: im.find(back, BOX) is not None)
+        self.assertIsNone(proc.poll(), "Escape ended the program")
         image.save_png(wine_support.prefix_dir() + "-logs/written.png")
         band = image.find(back, BOX)
         self.assertIsNotNone(band, "nothing written")
