@@ -39,7 +39,7 @@ GlyphDepth ScreenGlyphDepth() {
 
 // Under Wine each glyph goes to the X server as one image in one request; a
 // glyph too big for that request ends the program with an X error. Such a
-// glyph is far larger than any screen, and the text is then left undrawn.
+// glyph is larger than a screen anyway, and the text is then left undrawn.
 bool GlyphsFitTheScreenServer(HDC dc, const char* text, int count, bool prefixes) {
     if (!UnderWine() || count <= 0) return true;
     const int wide = MultiByteToWideChar(CP_ACP, 0, text, count, nullptr, 0);
@@ -100,7 +100,10 @@ ColorRef Win32Display::SetBkColor(Handle hdc, ColorRef color) {
 }
 
 Handle Win32Display::CreateFontA(const FontRequest& r) {
-    return H(::CreateFontA(r.height, BoundFontWidth(r.width), r.escapement, r.orientation, r.weight, r.italic,
+    // Wine's mapper needs the bound (see BoundFontWidth); Windows gets the
+    // width as asked.
+    const std::int32_t width = UnderWine() ? BoundFontWidth(r.width) : r.width;
+    return H(::CreateFontA(r.height, width, r.escapement, r.orientation, r.weight, r.italic,
                            r.underline, r.strikeOut, r.charSet, r.outPrecision, r.clipPrecision,
                            r.quality, r.pitchAndFamily, r.faceName.c_str()));
 }
