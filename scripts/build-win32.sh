@@ -18,7 +18,11 @@ if ! command -v "$ARCH-w64-mingw32-g++" >/dev/null 2>&1; then
   exit 1
 fi
 
-cmake -S "$ROOT" -B "$BUILD_DIR" \
+# Ninja: a fresh machine has no make. A folder configured earlier keeps the
+# generator it was made with (cmake refuses to switch it).
+generator="-G Ninja"
+[ -f "$BUILD_DIR/CMakeCache.txt" ] && generator=
+cmake -S "$ROOT" -B "$BUILD_DIR" $generator \
   -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$ARCH.cmake" \
   -DCMAKE_BUILD_TYPE=Release
 cmake --build "$BUILD_DIR" -j2 --target scriblane scriblane_win32_checks scriblane_bench_minimal package_win32

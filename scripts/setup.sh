@@ -11,6 +11,8 @@ packages=(
   scdoc dpkg-dev file man-db lintian desktop-file-utils
   # Windows cross-build and Wine (32-bit needs the i386 architecture)
   g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64 qemu-user-static
+  # Wine's 32-bit X11 driver draws text through XRender; without it no glyph appears
+  libxrender1:i386
   # a virtual X server and the tools the tests drive it with
   xvfb xauth x11-apps x11-utils x11-xserver-utils imagemagick xdotool openbox
   fonts-liberation fonts-dejavu-core python3 hyperfine zip

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "platform/win32/win32_text.h"
+
 namespace scriblane::win32 {
 namespace {
 
@@ -14,6 +18,50 @@ RECT ToRect(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 Rect FromRect(const RECT& r) {
     return Rect{static_cast<std::int32_t>(r.left), static_cast<std::int32_t>(r.top),
                 static_cast<std::int32_t>(r.right), static_cast<std::int32_t>(r.bottom)};
+}
+
+bool UnderWine() {
+    static const bool wine = [] {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
+
+GlyphDepth ScreenGlyphDepth() {
+    BOOL smoothing = FALSE;
+    if (!::SystemParametersInfoA(SPI_GETFONTSMOOTHING, 0, &smoothing, 0) || !smoothing)
+        return GlyphDepth::Mono;
+    UINT type = 0;
+    ::SystemParametersInfoA(SPI_GETFONTSMOOTHINGTYPE, 0, &type, 0);
+    return type == FE_FONTSMOOTHINGCLEARTYPE ? GlyphDepth::Subpixel : GlyphDepth::Gray;
+}
+
+// Under Wine each glyph goes to the X server as one image in one request; a
+// glyph too big for that request ends the program with an X error. Such a
+// glyph is larger than a screen anyway, and the text is then left undrawn.
+bool GlyphsFitTheScreenServer(HDC dc, const char* text, int count, bool prefixes) {
+    if (!UnderWine() || count <= 0) return true;
+    const int wide = MultiByteToWideChar(CP_ACP, 0, text, count, nullptr, 0);
+    if (wide <= 0) return true;
+    std::wstring converted(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, count, converted.data(), wide);
+    // Text metrics first, as DrawText takes them: that is where the font
+    // mapper settles a width it ignores, which the glyph metrics then follow.
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
+    std::wstring seen;
+    const GlyphDepth depth = ScreenGlyphDepth();
+    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    for (const wchar_t c : DrawnCharacters(converted, prefixes)) {
+        if (seen.find(c) != std::wstring::npos) continue;
+        seen.push_back(c);
+        GLYPHMETRICS gm{};
+        if (::GetGlyphOutlineW(dc, c, GGO_METRICS, &gm, 0, nullptr, &identity) == GDI_ERROR)
+            continue;
+        if (!GlyphFitsOneRequest(gm.gmBlackBoxX, gm.gmBlackBoxY, depth)) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -52,7 +100,10 @@ ColorRef Win32Display::SetBkColor(Handle hdc, ColorRef color) {
 }
 
 Handle Win32Display::CreateFontA(const FontRequest& r) {
-    return H(::CreateFontA(r.height, r.width, r.escapement, r.orientation, r.weight, r.italic,
+    // Wine's mapper needs the bound (see BoundFontWidth); Windows gets the
+    // width as asked.
+    const std::int32_t width = UnderWine() ? BoundFontWidth(r.width) : r.width;
+    return H(::CreateFontA(r.height, width, r.escapement, r.orientation, r.weight, r.italic,
                            r.underline, r.strikeOut, r.charSet, r.outPrecision, r.clipPrecision,
                            r.quality, r.pitchAndFamily, r.faceName.c_str()));
 }
@@ -68,6 +119,10 @@ std::int32_t Win32Display::DrawTextA(Handle hdc, const char* text, std::int32_t 
     // DT_MODIFYSTRING would write into the text; the core never asks for it
     // and its text may be read-only, so it is refused here.
     if ((format & DT_MODIFYSTRING) != 0) return 0;
+    if (text != nullptr && !GlyphsFitTheScreenServer(Dc(hdc), text,
+                                                     count < 0 ? lstrlenA(text) : count,
+                                                     (format & DT_NOPREFIX) == 0))
+        return 0;
     const int result = ::DrawTextA(Dc(hdc), text, count, rect != nullptr ? &r : nullptr, format);
     if (rect != nullptr) *rect = FromRect(r);
     return result;

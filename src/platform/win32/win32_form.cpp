@@ -64,6 +64,38 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, 
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
+// The window has no default button. The dialog manager marks a push button
+// as the default while Tab has the focus on it, but takes the mark back only
+// in a dialog, so a button would keep the heavy border after a click moved
+// the focus away.
+LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_KILLFOCUS &&
+        (GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+        SendMessageA(hwnd, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, ButtonProc, 0);
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// A drop-down list sizes its closed box from its font; this sets the
+// selection field so that the whole box is `height` pixels high. The field
+// height that the box reports and the one it takes may differ by a constant,
+// so a second step corrects the first.
+void FitComboHeight(HWND combo, int height) {
+    auto outer = [combo] {
+        RECT r{};
+        return GetWindowRect(combo, &r) ? static_cast<int>(r.bottom - r.top) : -1;
+    };
+    const LRESULT field = SendMessageA(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    int now = outer();
+    if (field == CB_ERR || now < 0 || now == height) return;
+    LRESULT set = field;
+    for (int step = 0; step < 2 && now != height && set + (height - now) >= 1; ++step) {
+        set += height - now;
+        SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), set);
+        now = outer();
+    }
+}
+
 int CALLBACK CollectFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM data) {
     reinterpret_cast<FaceList*>(data)->Add(font->lfFaceName);
     return 1;
@@ -224,6 +256,10 @@ void Win32Form::CreateControls(const FormSpec& layout) {
         controls_[i] = h;
         SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
         if (c.kind == ControlKind::Frame) SetWindowSubclass(h, FrameProc, 0, 0);
+        if (c.kind == ControlKind::Button) SetWindowSubclass(h, ButtonProc, 0, 0);
+        // 0 lifts the edit control's 30,000-character default: no box limits its text.
+        if (c.kind == ControlKind::TextBox) SendMessageA(h, EM_SETLIMITTEXT, 0, 0);
+        if (c.kind == ControlKind::ComboList) FitComboHeight(h, height - kComboListHeight);
         if (c.kind == ControlKind::Line) {
             colors_[i] = static_cast<ColorRef>(GetSysColor(c.lineSysColor));
             SetWindowLongPtrA(h, 0, static_cast<LONG_PTR>(colors_[i]));
@@ -326,6 +362,18 @@ LRESULT Win32Form::Handle_(UINT msg, WPARAM wp, LPARAM lp) {
 
 bool Win32Form::PreTranslate(MSG& msg) {
     if (hwnd_ == nullptr) return false;
+    // Escape does nothing in this window: there is no cancel button, and the
+    // dialog manager would let the multi-line box turn it into a close
+    // request, ending the program with the text typed so far. An open face
+    // list still takes it to close itself.
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam == VK_ESCAPE &&
+        (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd))) {
+        HWND list = controls_[Index(Ctl::fBox)];
+        const bool listOpen =
+            list != nullptr && (msg.hwnd == list || IsChild(list, msg.hwnd)) &&
+            SendMessageA(list, CB_GETDROPPEDSTATE, 0, 0) != 0;
+        if (!listOpen) return true;
+    }
     // The multi-line box would take Tab as text; here Tab moves the focus
     // like everywhere else in the window (Ctrl+Tab still types a tab).
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB &&

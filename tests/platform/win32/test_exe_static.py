@@ -4,6 +4,7 @@ import os
 import re
 import subprocess
 import unittest
+import zipfile
 
 import wine_support
 
@@ -47,6 +48,22 @@ class ExeFile(unittest.TestCase):
         self.assertIn("VS_VERSION_INFO".encode("utf-16-le"), data)
         self.assertIn(b"Microsoft.Windows.Common-Controls", data)
         self.assertIn(b"dpiAware", data)
+
+    def test_zip_holds_the_program_and_a_windows_read_me(self):
+        folder = os.path.dirname(self.exe)
+        (name,) = [n for n in os.listdir(folder) if re.fullmatch(r"scriblane-.*-win32\.zip", n)]
+        with zipfile.ZipFile(os.path.join(folder, name)) as z:
+            self.assertEqual(sorted(z.namelist()), ["README.txt", "scriblane.exe"])
+            text = z.read("README.txt")
+        # Notepad's line ends, and the Windows facts: both ways to start it
+        # and the registry key, no Linux steps.
+        self.assertEqual(text.count(b"\n"), text.count(b"\r\n"))
+        self.assertGreater(text.count(b"\r\n"), 10)
+        for needed in (b"scriblane.exe\r\n", b"scriblane.exe Build finished",
+                       b"HKEY_CURRENT_USER\\Software\\Scriblane\\settings"):
+            self.assertIn(needed, text)
+        for linux in (b"apt", b"Debian", b".config", b"scripts/", b"```"):
+            self.assertNotIn(linux, text)
 
 
 if __name__ == "__main__":

@@ -192,14 +192,42 @@ void Registry() {
 
 struct QuietEvents : FormEvents {
     int loads = 0;
+    int unloads = 0;
     void OnLoad() override { ++loads; }
     void OnClick(Ctl) override {}
-    void OnUnload(std::int32_t&) override {}
+    void OnUnload(std::int32_t&) override { ++unloads; }
 };
 
 HWND Control(HWND form, Ctl c) { return GetDlgItem(form, 100 + static_cast<int>(c)); }
 
 LONG_PTR StyleOf(HWND form, Ctl c) { return GetWindowLongPtrA(Control(form, c), GWL_STYLE); }
+
+// One message through the form as the program's message loop takes it.
+void Deliver(win32::Win32Form& form, MSG msg) {
+    if (form.PreTranslate(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+// Everything queued so far, through the same path.
+void Pump(win32::Win32Form& form) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message != WM_QUIT) Deliver(form, msg);
+}
+
+void Key(win32::Win32Form& form, HWND to, WPARAM key) {
+    Deliver(form, MSG{to, WM_KEYDOWN, key, 1});
+    Pump(form);
+    Deliver(form, MSG{to, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u)});
+    Pump(form);
+}
+
+void Click(win32::Win32Form& form, HWND to) {
+    Deliver(form, MSG{to, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4)});
+    Deliver(form, MSG{to, WM_LBUTTONUP, 0, MAKELPARAM(4, 4)});
+    Pump(form);
+}
 
 template <typename F>
 void Throws(const char* what, F&& f) {
@@ -348,6 +376,75 @@ void Form() {
     Throws("Width after Unload throws", [&] { form.Width(); });
 }
 
+// The shown window under the Escape key, through the message loop's path.
+void EscapeKey() {
+    win32::Win32Form form;
+    QuietEvents events;
+    form.Load(MainFormSpec(), events);
+    HWND hwnd = reinterpret_cast<HWND>(form.hWnd());
+    form.Show();
+    Pump(form);
+
+    // Escape does nothing anywhere: the window has no cancel button, and a
+    // multi-line box would otherwise ask its parent to close.
+    form.SetText(Ctl::tText, "abc");
+    for (Ctl c : {Ctl::tText, Ctl::tH, Ctl::tW, Ctl::fBox, Ctl::bWrite, Ctl::PicBk}) {
+        HWND control = Control(hwnd, c);
+        SetFocus(control);
+        Key(form, control, VK_ESCAPE);
+        Check(("Escape keeps the window open, focus in " + std::string(SpecOf(c).name)).c_str(),
+              events.unloads == 0 && IsWindow(hwnd) != FALSE, true);
+    }
+    if (!IsWindow(hwnd)) return;
+    CheckText("Escape keeps the typed text", form.GetText(Ctl::tText), "abc");
+    form.Unload();
+}
+
+// The shown window's buttons, boxes and list.
+void Controls() {
+    win32::Win32Form form;
+    QuietEvents events;
+    form.Load(MainFormSpec(), events);
+    HWND hwnd = reinterpret_cast<HWND>(form.hWnd());
+    form.Show();
+    Pump(form);
+
+    // A push button looks like the default one only while it has the focus.
+    SetFocus(Control(hwnd, Ctl::bcolBK));
+    Key(form, Control(hwnd, Ctl::bcolBK), VK_TAB);
+    Check("Tab reaches Text Color", GetFocus() == Control(hwnd, Ctl::bCol), true);
+    Click(form, Control(hwnd, Ctl::tH));
+    Check("a click moves the focus to the height box", GetFocus() == Control(hwnd, Ctl::tH), true);
+    int marked = 0;
+    for (Ctl b : {Ctl::bWrite, Ctl::bSave, Ctl::bHelp, Ctl::bCol, Ctl::bcolBK, Ctl::bUseDeskCol})
+        marked += (StyleOf(hwnd, b) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    Check("no button keeps the default border once the focus left it", marked, 0);
+
+    // No text box limits its length. The text comes in short lines, which
+    // the multi-line box wraps much faster than one long word.
+    std::string longText;
+    while (longText.size() < 40000) longText += "forty thousand characters and more\r\n";
+    for (Ctl c : {Ctl::tText, Ctl::tH, Ctl::tW}) {
+        HWND box = Control(hwnd, c);
+        const bool multiLine = SpecOf(c).multiLine;
+        const std::string text = multiLine ? longText : std::string(longText.size(), 'x');
+        form.SetText(c, "");
+        SendMessageA(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+        Check(("over 40000 characters go into " + std::string(SpecOf(c).name)).c_str(),
+              GetWindowTextLengthA(box), static_cast<int>(text.size()));
+    }
+
+    // The face list's closed height is the table's.
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    RECT list{};
+    GetWindowRect(Control(hwnd, Ctl::fBox), &list);
+    Check("fBox: closed height from the table", list.bottom - list.top,
+          MulDiv(SpecOf(Ctl::fBox).height, dpi, 1440));
+    form.Unload();
+}
+
 }  // namespace
 
 int main() {
@@ -358,6 +455,14 @@ int main() {
     } catch (const std::exception& e) {
         ++failures;
         std::printf("FAIL form: %s\n", e.what());
+    }
+    for (void (*part)() : {EscapeKey, Controls}) {
+        try {
+            part();
+        } catch (const std::exception& e) {
+            ++failures;
+            std::printf("FAIL window: %s\n", e.what());
+        }
     }
     ColorRecord();
     FileRecords();

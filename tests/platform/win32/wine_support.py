@@ -178,6 +178,18 @@ def wait_for_pixels(xs, predicate, timeout=30):
         time.sleep(0.3)
 
 
+NO_GLYPHS = ("Wine drew the band but no glyph: its 32-bit X11 driver draws text through XRender,"
+             " most likely libxrender1:i386 is missing (scripts/setup.sh installs it)")
+
+
+def assert_glyphs(test, image, color, band, least=20):
+    """Fails with one line naming the likely cause when Wine drew no text."""
+    found = image.count(color, band)
+    if found == 0:
+        test.fail(NO_GLYPHS)
+    test.assertGreater(found, least, "too few pixels of the text colour %r" % (color,))
+
+
 class WineTestCase(unittest.TestCase):
     """A private 1024x768 Xvfb with the shared prefix's wineserver running and
     no Scriblane settings in the registry, before and after the class."""
