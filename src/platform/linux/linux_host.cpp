@@ -44,6 +44,7 @@ private:
 }  // namespace
 
 std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
+    linuxp::StartEarlyWork();
     ::Display* dpy = linuxp::OpenX11Display();
     if (!dpy) return nullptr;
     return std::make_unique<LinuxHost>(dpy, argc, argv);

@@ -20,6 +20,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/linux/end_process.h"
 #include "platform/linux/qt_convert.h"
@@ -104,19 +105,41 @@ bool TakesFocus(ControlKind kind) {
 
 }  // namespace
 
-// Listing the faces is the slowest part of loading, so it starts as soon as
-// the program is loaded and runs beside the rest of start-up; the first form
-// takes its result.
-std::future<std::vector<std::string>> gEarlyFonts = std::async(std::launch::async, ListScreenFonts);
+namespace {
+
+// Listing the faces is the slowest part of loading, so it runs beside the
+// rest of start-up; the first form takes its result.
+std::future<std::vector<std::string>> gEarlyFonts;
 // Likewise the screen's DPI, asked of the X server over a connection of its
 // own (Xlib is thread-safe by default since 1.8).
-std::future<std::optional<double>> gEarlyDpi = std::async(std::launch::async, x11::ServerXftDpi);
+std::future<std::optional<double>> gEarlyDpi;
+
+}  // namespace
+
+// setenv is unsafe while another thread reads the environment (fontconfig
+// and Xlib do), so the environment is settled before any thread starts.
+void PrepareQtEnvironment() {
+    // The layout is in twips: it scales with the DPI by itself, to exact
+    // device pixels. Qt's own fractional scaling on top would round window
+    // positions to its larger units and miss the placement by a pixel.
+    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
+}
+
+void StartEarlyWork() {
+    PrepareQtEnvironment();
+    if (!gEarlyFonts.valid()) gEarlyFonts = std::async(std::launch::async, ListScreenFonts);
+    if (!gEarlyDpi.valid()) gEarlyDpi = std::async(std::launch::async, x11::ServerXftDpi);
+}
 
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
-    : args_(std::move(args)),
-      beforeEnd_(std::move(beforeEnd)),
-      fontsFuture_(gEarlyFonts.valid() ? std::move(gEarlyFonts)
-                                       : std::async(std::launch::async, ListScreenFonts)) {}
+    : args_(std::move(args)), beforeEnd_(std::move(beforeEnd)) {
+    if (gEarlyFonts.valid()) {
+        fontsFuture_ = std::move(gEarlyFonts);
+    } else {
+        PrepareQtEnvironment();
+        fontsFuture_ = std::async(std::launch::async, ListScreenFonts);
+    }
+}
 
 QtForm::~QtForm() {
     // The application outlives the form on purpose (one per process).
@@ -126,12 +149,6 @@ QtForm::~QtForm() {
 
 void QtForm::EnsureApplication() {
     if (QCoreApplication::instance() != nullptr) return;
-    // The layout is in twips: it scales with the DPI by itself, to exact
-    // device pixels. Qt's own fractional scaling on top would round window
-    // positions to its larger units and miss the placement by a pixel.
-    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING")) {
-        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-    }
     // Never deleted: the program ends through _exit, and a second
     // QApplication in one process is not allowed anyway.
     auto* app = new QApplication(gArgc, gArgv);

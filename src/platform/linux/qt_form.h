@@ -22,6 +22,12 @@ namespace scriblane::linuxp {
 
 class FormWindow;
 
+// Sets the environment the toolkit needs; runs before any thread starts.
+void PrepareQtEnvironment();
+// Starts listing the faces and reading the DPI beside the rest of start-up;
+// call it first thing, after any change to the environment.
+void StartEarlyWork();
+
 class QtForm : public FormRuntime {
 public:
     // `args`: the program's arguments after its name. `beforeEnd` runs just
