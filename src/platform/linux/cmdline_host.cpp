@@ -6,7 +6,11 @@
 // exec before any of Qt is loaded.
 #include <X11/Xlib.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +23,7 @@
 #include "platform/linux/form_model.h"
 #include "platform/linux/linux_host.h"
 #include "platform/linux/x11_display.h"
+#include "platform/linux/x11_overlay.h"
 #include "window/layout.h"
 
 namespace scriblane {
@@ -93,12 +98,18 @@ private:
     bool fontsListed_ = false;
 };
 
+bool ShowThroughHelper(const linuxp::OverlayRequest& request);
+
 class CommandLineHost : public PlatformHost {
 public:
     CommandLineHost(::Display* dpy, std::string command, std::unique_ptr<SettingsStore> store)
         : connection_(dpy),
           display_(dpy), store_(std::move(store)), form_(std::move(command), dpy),
-          platform_{display_, *store_, form_, dialogs_} {}
+          platform_{display_, *store_, form_, dialogs_} {
+        // This process ends at once; a drawing that must stay on a window
+        // is held by a helper of its own.
+        display_.SetOverlayHandOff(ShowThroughHelper);
+    }
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return 0; }
 
@@ -152,6 +163,68 @@ std::unique_ptr<SettingsStore> LoadSettingsStore() {
     }
     // The module stays loaded for the life of the process.
     return std::unique_ptr<SettingsStore>(create());
+}
+
+// Starts scriblane-overlay detached (own session, no terminal, none of our
+// descriptors but the two pipes on its stdin and stdout), hands it the
+// request and waits, bounded, until it says the drawing is mapped.
+bool ShowThroughHelper(const linuxp::OverlayRequest& request) {
+    const std::string helper = Companion("scriblane-overlay", X_OK);
+    if (helper.empty()) {
+        std::fprintf(stderr, "scriblane: the helper scriblane-overlay is missing\n");
+        return false;
+    }
+    int toHelper[2], fromHelper[2];
+    if (pipe2(toHelper, O_CLOEXEC) != 0) return false;
+    if (pipe2(fromHelper, O_CLOEXEC) != 0) {
+        close(toHelper[0]);
+        close(toHelper[1]);
+        return false;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        // The middle process leaves at once, so the helper is nobody's child here.
+        setsid();
+        if (fork() != 0) _exit(0);
+        const int null = open("/dev/null", O_WRONLY);
+        if (dup2(toHelper[0], STDIN_FILENO) < 0 || dup2(fromHelper[1], STDOUT_FILENO) < 0 ||
+            null < 0 || dup2(null, STDERR_FILENO) < 0) {
+            _exit(127);
+        }
+        closefrom(3);
+        char* const args[] = {const_cast<char*>(helper.c_str()), nullptr};
+        execv(helper.c_str(), args);
+        _exit(127);
+    }
+    close(toHelper[0]);
+    close(fromHelper[1]);
+    bool shown = false;
+    if (child > 0) {
+        int status = 0;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        // A helper that died early must not end this process with SIGPIPE.
+        signal(SIGPIPE, SIG_IGN);
+        const std::string data = linuxp::EncodeOverlayRequest(request);
+        std::size_t sent = 0;
+        while (sent < data.size()) {
+            const ssize_t n = write(toHelper[1], data.data() + sent, data.size() - sent);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            sent += static_cast<std::size_t>(n);
+        }
+        close(toHelper[1]);
+        toHelper[1] = -1;
+        pollfd fd{fromHelper[0], POLLIN, 0};
+        char answer = 0;
+        if (sent == data.size() && poll(&fd, 1, 3000) > 0 && read(fromHelper[0], &answer, 1) == 1) {
+            shown = answer == '1';
+        }
+    }
+    if (toHelper[1] >= 0) close(toHelper[1]);
+    close(fromHelper[0]);
+    if (!shown) std::fprintf(stderr, "scriblane: the drawing could not be shown on XWayland\n");
+    return shown;
 }
 
 }  // namespace

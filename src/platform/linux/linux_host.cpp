@@ -3,7 +3,11 @@
 // when a window is needed, so command-line mode stays cheap).
 #include "platform/linux/linux_host.h"
 
+#include <QTimer>
+
 #include <X11/Xlib.h>
+
+#include <cstdlib>
 
 #include "platform/linux/qt_dialogs.h"
 #include "platform/linux/qt_form.h"
@@ -26,8 +30,14 @@ public:
           display_(dpy),
           // What was drawn must reach the server before the process ends.
           form_(Arguments(argc, argv), [dpy] { XSync(dpy, False); }),
-          platform_{display_, store_, form_, dialogs_} {}
-
+          platform_{display_, store_, form_, dialogs_} {
+        // On XWayland each drawing is a window of ours that goes when its time is up.
+        display_.SetOverlayShown([this](std::chrono::milliseconds lifetime) {
+            QTimer::singleShot(lifetime, [this] {
+                display_.ExpireOverlays(std::chrono::steady_clock::now());
+            });
+        });
+    }
 
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return form_.Exec(); }
@@ -44,6 +54,10 @@ private:
 }  // namespace
 
 std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
+    // The drawing and the window's placement speak X11, so Qt must too,
+    // also in a Wayland session (there through XWayland); a user's own
+    // choice stands.
+    setenv("QT_QPA_PLATFORM", "xcb", 0);
     ::Display* dpy = linuxp::OpenX11Display();
     if (!dpy) return nullptr;
     return std::make_unique<LinuxHost>(dpy, argc, argv);
