@@ -7,6 +7,8 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 
 #include "platform/linux/qt_dialogs.h"
@@ -32,17 +34,24 @@ public:
           form_(Arguments(argc, argv), [dpy] { XSync(dpy, False); }),
           platform_{display_, store_, form_, dialogs_} {
         // On XWayland each drawing is a window of ours that goes when its time is up.
-        display_.SetOverlayShown([this](std::chrono::milliseconds lifetime) {
-            QTimer::singleShot(lifetime, [this] {
-                display_.ExpireOverlays(std::chrono::steady_clock::now());
-            });
-        });
+        display_.SetOverlayShown([this](std::chrono::milliseconds) { ArmOverlayTimer(); });
     }
 
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return form_.Exec(); }
 
 private:
+    void ArmOverlayTimer() {
+        const auto next = display_.NextOverlayDeadline();
+        if (!next) return;
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+            *next - std::chrono::steady_clock::now());
+        // A timer may fire a little early: whatever is still due re-arms it.
+        QTimer::singleShot(std::max(wait, std::chrono::milliseconds{0}), Qt::PreciseTimer, [this] {
+            if (display_.ExpireOverlays(std::chrono::steady_clock::now()) > 0) ArmOverlayTimer();
+        });
+    }
+
     linuxp::X11Connection connection_;  // first: closed last
     linuxp::X11Display display_;
     linuxp::QtSettingsStore store_;
