@@ -12,6 +12,8 @@ packages=(
   # a virtual X server and the tools the tests drive it with
   xvfb xauth x11-apps x11-utils x11-xserver-utils imagemagick xdotool openbox
   fonts-liberation fonts-dejavu-core python3 hyperfine zip
+  # a compositing X manager, and a headless Wayland desktop with XWayland and its screenshots
+  picom sway xwayland grim
 )
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -28,6 +30,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# sway refuses to run as root: the Wayland tests run it as this user.
+if ! id -u scriblane-test >/dev/null 2>&1; then
+  useradd --system --no-create-home --shell /usr/sbin/nologin scriblane-test
 fi
 
 "$(dirname "$0")/enable-i386.sh"
