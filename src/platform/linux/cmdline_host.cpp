@@ -9,8 +9,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
+#include <spawn.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -98,17 +97,34 @@ private:
     bool fontsListed_ = false;
 };
 
-bool ShowThroughHelper(const linuxp::OverlayRequest& request);
+// The window of a scriblane-overlay helper, which keeps it after we end.
+class HelperHolder : public linuxp::OverlayHolder {
+public:
+    ~HelperHolder() override { Release(); }
+    void Prepare() override;
+    unsigned long Acquire() override;
+    void Release() override {
+        if (toHelper_ >= 0) close(toHelper_);
+        if (fromHelper_ >= 0) close(fromHelper_);
+        toHelper_ = fromHelper_ = -1;
+    }
+
+private:
+    int toHelper_ = -1;
+    int fromHelper_ = -1;
+};
 
 class CommandLineHost : public PlatformHost {
 public:
-    CommandLineHost(::Display* dpy, std::string command, std::unique_ptr<SettingsStore> store)
+    CommandLineHost(::Display* dpy, std::string command, std::unique_ptr<SettingsStore> store,
+                    std::unique_ptr<HelperHolder> holder)
         : connection_(dpy),
+          holder_(std::move(holder)),
           display_(dpy), store_(std::move(store)), form_(std::move(command), dpy),
           platform_{display_, *store_, form_, dialogs_} {
         // This process ends at once; a drawing that must stay on a window
-        // is held by a helper of its own.
-        display_.SetOverlayHandOff(ShowThroughHelper);
+        // goes on one that a helper keeps.
+        display_.SetOverlayHolder(holder_.get());
     }
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return 0; }
@@ -123,6 +139,7 @@ private:
     };
 
     linuxp::X11Connection connection_;  // first: closed last
+    std::unique_ptr<HelperHolder> holder_;
     linuxp::X11Display display_;
     std::unique_ptr<SettingsStore> store_;
     HiddenForm form_;
@@ -165,66 +182,59 @@ std::unique_ptr<SettingsStore> LoadSettingsStore() {
     return std::unique_ptr<SettingsStore>(create());
 }
 
-// Starts scriblane-overlay detached (own session, no terminal, none of our
-// descriptors but the two pipes on its stdin and stdout), hands it the
-// request and waits, bounded, until it says the drawing is mapped.
-bool ShowThroughHelper(const linuxp::OverlayRequest& request) {
+// Starts scriblane-overlay detached (own session, so no terminal; none of
+// our descriptors but two pipes on its stdin and stdout).
+void HelperHolder::Prepare() {
+    if (fromHelper_ >= 0) return;  // one is ready and its window unused
     const std::string helper = Companion("scriblane-overlay", X_OK);
-    if (helper.empty()) {
-        std::fprintf(stderr, "scriblane: the helper scriblane-overlay is missing\n");
-        return false;
-    }
+    if (helper.empty()) return;
     int toHelper[2], fromHelper[2];
-    if (pipe2(toHelper, O_CLOEXEC) != 0) return false;
+    if (pipe2(toHelper, O_CLOEXEC) != 0) return;
     if (pipe2(fromHelper, O_CLOEXEC) != 0) {
         close(toHelper[0]);
         close(toHelper[1]);
-        return false;
+        return;
     }
-    const pid_t child = fork();
-    if (child == 0) {
-        // The middle process leaves at once, so the helper is nobody's child here.
-        setsid();
-        if (fork() != 0) _exit(0);
-        const int null = open("/dev/null", O_WRONLY);
-        if (dup2(toHelper[0], STDIN_FILENO) < 0 || dup2(fromHelper[1], STDOUT_FILENO) < 0 ||
-            null < 0 || dup2(null, STDERR_FILENO) < 0) {
-            _exit(127);
-        }
-        closefrom(3);
-        char* const args[] = {const_cast<char*>(helper.c_str()), nullptr};
-        execv(helper.c_str(), args);
-        _exit(127);
-    }
+    // Spawned, not forked: nothing of this process is copied. The helper
+    // outlives us; init reaps it.
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toHelper[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fromHelper[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    char* const args[] = {const_cast<char*>(helper.c_str()), nullptr};
+    pid_t child = 0;
+    const int failed = posix_spawn(&child, helper.c_str(), &actions, &attributes, args, environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
     close(toHelper[0]);
     close(fromHelper[1]);
-    bool shown = false;
-    if (child > 0) {
-        int status = 0;
-        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
-        // A helper that died early must not end this process with SIGPIPE.
-        signal(SIGPIPE, SIG_IGN);
-        const std::string data = linuxp::EncodeOverlayRequest(request);
-        std::size_t sent = 0;
-        while (sent < data.size()) {
-            const ssize_t n = write(toHelper[1], data.data() + sent, data.size() - sent);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            sent += static_cast<std::size_t>(n);
-        }
-        close(toHelper[1]);
-        toHelper[1] = -1;
-        pollfd fd{fromHelper[0], POLLIN, 0};
-        char answer = 0;
-        if (sent == data.size() && poll(&fd, 1, 3000) > 0 && read(fromHelper[0], &answer, 1) == 1) {
-            shown = answer == '1';
-        }
+    toHelper_ = toHelper[1];
+    fromHelper_ = fromHelper[0];
+    if (failed != 0) Release();
+}
+
+// The window the helper made, read with a bounded wait.
+unsigned long HelperHolder::Acquire() {
+    if (fromHelper_ < 0) Prepare();
+    std::string line;
+    pollfd fd{fromHelper_, POLLIN, 0};
+    char buffer[32];
+    while (fromHelper_ >= 0 && line.find('\n') == std::string::npos && poll(&fd, 1, 3000) > 0) {
+        const ssize_t n = read(fromHelper_, buffer, sizeof buffer);
+        if (n <= 0) break;
+        line.append(buffer, static_cast<std::size_t>(n));
     }
-    if (toHelper[1] >= 0) close(toHelper[1]);
-    close(fromHelper[0]);
-    if (!shown) std::fprintf(stderr, "scriblane: the drawing could not be shown on XWayland\n");
-    return shown;
+    const unsigned long window = std::strtoul(line.c_str(), nullptr, 10);
+    if (window == 0) {
+        Release();
+        std::fprintf(stderr, "scriblane: the helper scriblane-overlay did not start; nothing is shown\n");
+    }
+    return window;
 }
 
 }  // namespace
@@ -246,12 +256,17 @@ std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
     }
     ::Display* dpy = linuxp::OpenX11Display();
     if (!dpy) return nullptr;
+    // On XWayland the helper starts now, while the settings and the font
+    // are loaded, so the command returns about as soon as on plain X.
+    auto holder = std::make_unique<HelperHolder>();
+    if (linuxp::IsXWayland(dpy)) holder->Prepare();
     std::unique_ptr<SettingsStore> store = LoadSettingsStore();
     if (!store) {
         XCloseDisplay(dpy);
         return nullptr;
     }
-    return std::make_unique<CommandLineHost>(dpy, std::move(command), std::move(store));
+    return std::make_unique<CommandLineHost>(dpy, std::move(command), std::move(store),
+                                             std::move(holder));
 }
 
 }  // namespace scriblane

@@ -1,73 +1,70 @@
-// scriblane-overlay: holds one command-line drawing on XWayland for its
-// lifetime, so `scriblane TEXT` can return at once. It reads the drawing
-// request on stdin, shows it, answers "1" on stdout once the window is
-// mapped, and ends when the time is up.
+// scriblane-overlay: keeps a command-line drawing's window on XWayland for
+// its lifetime, so `scriblane TEXT` can return at once. It makes an
+// override-redirect window, says its id on stdout, and once its stdin ends
+// (the drawing is on the window) keeps it for the lifetime. The window and
+// the picture on it go with this process's connection.
 #include <X11/Xlib.h>
 #include <poll.h>
-#include <cerrno>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <string>
+#include <cstdio>
 
-#include "platform/linux/x11_connection.h"
-#include "platform/linux/x11_display.h"
 #include "platform/linux/x11_overlay.h"
 
 namespace {
 
-std::string ReadAll(int fd) {
-    std::string data;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            data.append(buffer, static_cast<std::size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            return data;
-        }
-    }
+int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+// Milliseconds left until `deadline`, for poll.
+int Left(std::chrono::steady_clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::max<long long>(0, left.count()));
 }
 
 }  // namespace
 
 int main() {
-    using namespace scriblane;
-    using namespace scriblane::linuxp;
-    const auto request = DecodeOverlayRequest(ReadAll(STDIN_FILENO));
-    if (!request) return 2;
-    ::Display* dpy = OpenX11Display();
-    if (!dpy) return 1;
-    X11Connection connection(dpy);
-    X11Display display(dpy);
-    display.ForceOverlays();
-    const Handle dc = display.CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    const Handle font = display.CreateFontA(request->font);
-    if (font != 0) display.SelectObject(dc, font);
-    display.SetTextColor(dc, request->text);
-    display.SetBkColor(dc, request->back);
-    Rect rect = request->rect;
-    display.DrawTextA(dc, request->bytes.data(), static_cast<std::int32_t>(request->bytes.size()),
-                      &rect, request->format);
-    // Mapped (or nothing to show): the caller may return now.
-    const char answer = '1';
-    ssize_t ignored = write(STDOUT_FILENO, &answer, 1);
-    (void)ignored;
+    using Clock = std::chrono::steady_clock;
+    Display* dpy = XOpenDisplay(nullptr);
+    if (dpy == nullptr) return 1;
+    XSetErrorHandler(IgnoreError);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    const Window window = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, CopyFromParent,
+                                        InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+    XSync(dpy, False);
+    char line[32];
+    const int n = std::snprintf(line, sizeof line, "%lu\n", window);
+    if (write(STDOUT_FILENO, line, static_cast<std::size_t>(n)) != n) return 1;
     close(STDOUT_FILENO);
 
+    // The drawing process closes our stdin once the window shows the
+    // drawing (or when it ends); it gets a few seconds at most.
+    const auto handedBack = Clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&in, 1, Left(handedBack));
+        if (ready < 0 && errno == EINTR) continue;
+        char buffer[64];
+        if (ready <= 0 || read(STDIN_FILENO, buffer, sizeof buffer) <= 0) break;
+    }
+
     // Events are read only so the connection stays healthy; a lost server
-    // ends the process through the I/O error handler.
-    while (auto deadline = display.NextOverlayDeadline()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (display.ExpireOverlays(now) == 0) break;
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - now);
-        pollfd fd{ConnectionNumber(dpy), POLLIN, 0};
-        if (poll(&fd, 1, static_cast<int>(wait.count()) + 1) > 0) {
+    // ends the process through Xlib's I/O error handler.
+    const auto deadline = Clock::now() + scriblane::linuxp::kOverlayLifetime;
+    while (Left(deadline) > 0) {
+        pollfd x{ConnectionNumber(dpy), POLLIN, 0};
+        if (poll(&x, 1, Left(deadline)) > 0) {
             while (XPending(dpy) > 0) {
                 XEvent event;
                 XNextEvent(dpy, &event);
             }
         }
     }
+    XCloseDisplay(dpy);
     return 0;
 }

@@ -71,6 +71,11 @@ Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const
     // Screens may have changed since the last drawing; a new context looks again.
     primary_.reset();
     xwayland_.reset();
+    if (holder_) {
+        // The holder's window is got ready while the font is looked up.
+        xwayland_ = IsXWayland(dpy_);
+        if (*xwayland_) holder_->Prepare();
+    }
     const Handle h = NewHandle();
     Context& c = contexts_[h];
     c.font = stockFont_;
@@ -241,13 +246,15 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         std::int64_t{font->size.cell} * static_cast<std::int64_t>(lines.size());
 
     const std::int32_t drawn = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
-    if (!xwayland_) xwayland_ = forceOverlays_ || IsXWayland(dpy_);
+    if (!xwayland_) xwayland_ = IsXWayland(dpy_);
     if (*xwayland_) {
         // The root is never shown there: the same pixels go on a window.
-        if (handOff_) {
-            OverlayRequest request{font->request, ctx.text, ctx.back, text ? std::string(text, length) : std::string(),
-                                   *rect, format};
-            return handOff_(request) ? drawn : 0;
+        if (holder_) {
+            const unsigned long held = holder_->Acquire();
+            if (held == 0) return 0;
+            ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format, held);
+            holder_->Release();
+            return drawn;
         }
         const unsigned long window =
             ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);

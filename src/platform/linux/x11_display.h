@@ -48,17 +48,14 @@ public:
 
     _XDisplay* xdisplay() const { return dpy_; }
 
-    // Where the root is never seen (XWayland) a drawing becomes an overlay
-    // window. With a hand-off set, the hand-off shows it (and says whether
-    // it could); otherwise this object keeps the window until
-    // ExpireOverlays, calling `shown` with the time it has.
-    using OverlayHandOff = std::function<bool(const OverlayRequest&)>;
-    void SetOverlayHandOff(OverlayHandOff handOff) { handOff_ = std::move(handOff); }
+    // Where the root is never seen (XWayland) a drawing goes on an overlay
+    // window. With a holder set, the holder's window is used and kept by
+    // it; otherwise this object keeps the window until ExpireOverlays,
+    // calling `shown` with the time it has.
+    void SetOverlayHolder(OverlayHolder* holder) { holder_ = holder; }
     void SetOverlayShown(std::function<void(std::chrono::milliseconds)> shown) {
         shown_ = std::move(shown);
     }
-    // Overlays from now on whatever the server is (the helper was told).
-    void ForceOverlays() { forceOverlays_ = true; }
     // Removes the overlays whose time is up; returns how many are left.
     std::size_t ExpireOverlays(std::chrono::steady_clock::time_point now);
     std::optional<std::chrono::steady_clock::time_point> NextOverlayDeadline() const;
@@ -83,8 +80,7 @@ private:
     std::map<Handle, std::unique_ptr<X11Font>> fonts_;
     std::optional<Rect> primary_;
     std::optional<bool> xwayland_;
-    bool forceOverlays_ = false;
-    OverlayHandOff handOff_;
+    OverlayHolder* holder_ = nullptr;
     std::function<void(std::chrono::milliseconds)> shown_;
     struct Overlay {
         unsigned long window;

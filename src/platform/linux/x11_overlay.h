@@ -1,13 +1,9 @@
 // Drawings shown where the root window is never seen (XWayland): shaped
-// override-redirect windows above every other, and the request that hands
-// one drawing to the scriblane-overlay helper.
+// override-redirect windows above every other.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/linux/text_layout.h"
@@ -25,24 +21,26 @@ inline constexpr std::chrono::seconds kOverlayLifetime{5};
 // True when the server is XWayland, whose root window no compositor shows.
 bool IsXWayland(_XDisplay* dpy);
 
-// One DrawTextA call, everything the helper needs to repeat it.
-struct OverlayRequest {
-    FontRequest font;
-    ColorRef text = 0;
-    ColorRef back = 0;
-    std::string bytes;
-    Rect rect{};
-    std::uint32_t format = 0;
-    friend bool operator==(const OverlayRequest&, const OverlayRequest&) = default;
+// A window that another process keeps for a drawing's lifetime, so the
+// process that draws may end at once (command-line mode).
+class OverlayHolder {
+public:
+    virtual ~OverlayHolder() = default;
+    // A drawing is coming: the holder may get its window ready meanwhile.
+    virtual void Prepare() = 0;
+    // The held window (override-redirect, unmapped), or 0 after one line
+    // on stderr.
+    virtual unsigned long Acquire() = 0;
+    // The drawing is on it (or nothing was drawn): its time starts.
+    virtual void Release() = 0;
 };
-std::string EncodeOverlayRequest(const OverlayRequest& request);
-std::optional<OverlayRequest> DecodeOverlayRequest(std::string_view data);
 
-// Draws `lines` as DrawTextLines would on the root, into a new window
-// shaped to the drawn bands, mapped above every other window; clicks pass
-// through it. Returns the window, or 0 when nothing was drawn.
+// Draws `lines` as DrawTextLines would on the root, onto a window shaped
+// to the drawn bands and mapped above every other; clicks pass through it.
+// The window is `window` when given (one of another client), else a new
+// one. Returns the window, or 0 when nothing was drawn.
 unsigned long ShowOverlay(_XDisplay* dpy, X11Font& font, ColorRef text, ColorRef back,
                           const std::vector<TextLine>& lines, const Rect& rect,
-                          std::uint32_t format);
+                          std::uint32_t format, unsigned long window = 0);
 
 }  // namespace scriblane::linuxp
