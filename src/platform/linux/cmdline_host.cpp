@@ -101,7 +101,8 @@ private:
 class HelperHolder : public linuxp::OverlayHolder {
 public:
     ~HelperHolder() override { Release(); }
-    void Prepare() override;
+    // Starts the helper, which makes the window while we work.
+    void Prepare();
     unsigned long Acquire() override;
     void Release() override {
         if (toHelper_ >= 0) close(toHelper_);

@@ -71,11 +71,6 @@ Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const
     // Screens may have changed since the last drawing; a new context looks again.
     primary_.reset();
     xwayland_.reset();
-    if (holder_) {
-        // The holder's window is got ready while the font is looked up.
-        xwayland_ = IsXWayland(dpy_);
-        if (*xwayland_) holder_->Prepare();
-    }
     const Handle h = NewHandle();
     Context& c = contexts_[h];
     c.font = stockFont_;

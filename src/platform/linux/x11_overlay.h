@@ -26,10 +26,8 @@ bool IsXWayland(_XDisplay* dpy);
 class OverlayHolder {
 public:
     virtual ~OverlayHolder() = default;
-    // A drawing is coming: the holder may get its window ready meanwhile.
-    virtual void Prepare() = 0;
     // The held window (override-redirect, unmapped), or 0 after one line
-    // on stderr.
+    // on stderr. A holder may have got it ready before it is asked.
     virtual unsigned long Acquire() = 0;
     // The drawing is on it (or nothing was drawn): its time starts.
     virtual void Release() = 0;
