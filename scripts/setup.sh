@@ -14,6 +14,8 @@ packages=(
   fonts-liberation fonts-dejavu-core python3 hyperfine zip
   # a compositing X manager, and a headless Wayland desktop with XWayland and its screenshots
   picom sway xwayland grim
+  # useradd, for the unprivileged user sway runs as
+  passwd
 )
 
 if [ "$(id -u)" -ne 0 ]; then

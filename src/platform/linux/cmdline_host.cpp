@@ -233,7 +233,8 @@ unsigned long HelperHolder::Acquire() {
     const unsigned long window = std::strtoul(line.c_str(), nullptr, 10);
     if (window == 0) {
         Release();
-        std::fprintf(stderr, "scriblane: the helper scriblane-overlay did not start; nothing is shown\n");
+        std::fprintf(stderr, "scriblane: the helper scriblane-overlay is missing or did not answer; "
+                     "nothing is shown\n");
     }
     return window;
 }
