@@ -104,7 +104,7 @@ class XWaylandTest(unittest.TestCase):
         self.assertIn("ButtonPress", seen, "the click did not reach the window beneath")
         self.assertIn("root:(%d,%d)" % (x, y), seen)
 
-    def test_write_it_in_the_window_is_seen(self):
+    def test_the_window_opens_its_dialogs_and_write_it_is_seen(self):
         # WAYLAND_DISPLAY is set and no platform is chosen: the window
         # program must still come up on XWayland.
         xtest.write_settings(self.sway, "colorT=10114821\ncolorB=15464446\ntw=15\nth=30\n"
@@ -113,13 +113,23 @@ class XWaylandTest(unittest.TestCase):
                                   stderr=subprocess.DEVNULL)
         self.addCleanup(window.wait, 5)
         self.addCleanup(window.kill)
-        found = xtest.wait_for(lambda: self.sway.run(
-            ["xdotool", "search", "--onlyvisible", "--name", "^Scriblane$"]).stdout.split(), 15)
-        self.assertEqual(len(found), 1, "the window did not come up")
+        def named(count):
+            return xtest.wait_for(lambda: (lambda w: w if len(w) == count else None)(self.sway.run(
+                ["xdotool", "search", "--onlyvisible", "--name", "^Scriblane$"]).stdout.split()), 15)
+
+        def click(wid, x, y):  # pixels from the client area's corner (15 twips a pixel)
+            self.sway.run(["xdotool", "mousemove", "--window", wid, str(x), str(y), "click", "1"],
+                          check=True)
+
+        found = named(1)
+        self.assertTrue(found, "the window did not come up")
         self.sway.run(["xdotool", "type", "--delay", "20", "Hello screen"], check=True)
-        # Write it!, in pixels from the client area's corner (15 twips a pixel).
-        self.sway.run(["xdotool", "mousemove", "--window", found[0], str(160 + 35),
-                       str(84 + 124 + 10), "click", "1"], check=True)
+        # Its dialogs open there too: the help box, closed with Return.
+        click(found[0], 260 + 10, 84 + 124 + 10)
+        self.assertTrue(named(2), "the help box did not open")
+        self.sway.run(["xdotool", "key", "Return"], check=True)
+        self.assertTrue(named(1), "the help box did not close")
+        click(found[0], 160 + 35, 84 + 124 + 10)  # Write it!
         shot = self.shot_with(BACK)
         band = shot.find(BACK, STRIP)
         self.assertEqual((band[1], band[3] - band[1]), (184, 30))
