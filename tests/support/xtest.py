@@ -4,6 +4,7 @@ Each test starts its own Xvfb on a free display number, so tests never touch
 the developer's screen and can run side by side.
 """
 import os
+import pwd
 import select
 import shutil
 import subprocess
@@ -187,6 +188,10 @@ class HeadlessSway:
         self.home = tempfile.mkdtemp(prefix="scriblane-home-")
         as_root = os.geteuid() == 0
         if as_root:
+            try:
+                pwd.getpwnam(self.USER)
+            except KeyError:
+                raise RuntimeError("no user %s: scripts/setup.sh creates it" % self.USER)
             shutil.chown(self.runtime, self.USER)
         os.chmod(self.runtime, 0o700)
         ready = os.path.join(self.runtime, "session")
