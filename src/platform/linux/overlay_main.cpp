@@ -4,6 +4,7 @@
 // (the drawing is on the window) keeps it for the lifetime. The window and
 // the picture on it go with this process's connection.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -34,8 +35,21 @@ int main() {
     XSetErrorHandler(IgnoreError);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
-    const Window window = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, CopyFromParent,
-                                        InputOutput, CopyFromParent, CWOverrideRedirect, &attributes);
+    unsigned long mask = CWOverrideRedirect;
+    int depth = CopyFromParent;
+    Visual* visual = CopyFromParent;
+    // With alpha where the server has it, so all but the drawn bands can be
+    // see-through (the drawing process paints it to match).
+    XVisualInfo info;
+    if (XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) {
+        depth = 32;
+        visual = info.visual;
+        attributes.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), visual, AllocNone);
+        attributes.border_pixel = 0;
+        mask |= CWColormap | CWBorderPixel;
+    }
+    const Window window = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, depth,
+                                        InputOutput, visual, mask, &attributes);
     XSync(dpy, False);
     char line[32];
     const int n = std::snprintf(line, sizeof line, "%lu\n", window);

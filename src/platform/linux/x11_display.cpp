@@ -33,13 +33,13 @@ X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
 X11Display::~X11Display() {
     for (auto& [handle, font] : fonts_) CloseFont(dpy_, *font);
     if (draw_) XftDrawDestroy(draw_);
-    for (const Overlay& o : overlays_) XDestroyWindow(dpy_, o.window);
+    for (const Overlay& o : overlays_) DestroyOverlay(dpy_, o.window);
 }
 
 std::size_t X11Display::ExpireOverlays(std::chrono::steady_clock::time_point now) {
     const auto gone = std::remove_if(overlays_.begin(), overlays_.end(), [&](const Overlay& o) {
         if (o.deadline > now) return false;
-        XDestroyWindow(dpy_, o.window);
+        DestroyOverlay(dpy_, o.window);
         return true;
     });
     if (gone != overlays_.end()) {
@@ -251,9 +251,9 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
             holder_->Release();
             return drawn;
         }
-        const unsigned long window =
+        const OverlayWindow window =
             ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
-        if (window != 0) {
+        if (window.window != 0) {
             overlays_.push_back({window, std::chrono::steady_clock::now() + kOverlayLifetime});
             if (shown_) shown_(kOverlayLifetime);
         }

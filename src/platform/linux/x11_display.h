@@ -83,7 +83,7 @@ private:
     OverlayHolder* holder_ = nullptr;
     std::function<void(std::chrono::milliseconds)> shown_;
     struct Overlay {
-        unsigned long window;
+        OverlayWindow window;
         std::chrono::steady_clock::time_point deadline;
     };
     std::vector<Overlay> overlays_;

@@ -37,29 +37,61 @@ bool IsXWayland(::Display* dpy) {
     return found;
 }
 
-unsigned long ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef back,
+std::optional<ArgbVisual> FindArgbVisual(::Display* dpy) {
+    XVisualInfo info;
+    if (!XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) return std::nullopt;
+    return ArgbVisual{info.visual, XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone)};
+}
+
+OverlayWindow ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef back,
                           const std::vector<TextLine>& lines, const Rect& rect,
-                          std::uint32_t format, unsigned long window) {
+                          std::uint32_t format, unsigned long held) {
     const int screen = DefaultScreen(dpy);
     const Window root = RootWindow(dpy, screen);
     Window ignoredRoot = 0;
     int ignoredX = 0, ignoredY = 0;
-    unsigned width = 0, height = 0, border = 0, depth = 0;
+    unsigned width = 0, height = 0, border = 0, rootDepth = 0;
     if (!XGetGeometry(dpy, root, &ignoredRoot, &ignoredX, &ignoredY, &width, &height, &border,
-                      &depth)) {
-        return 0;
+                      &rootDepth)) {
+        return {};
     }
+    // With an alpha channel, all but the bands is see-through, also where
+    // the compositor ignores X shapes (XWayland's does).
+    OverlayWindow result;
+    Visual* visual = DefaultVisual(dpy, screen);
+    Colormap colormap = DefaultColormap(dpy, screen);
+    int depth = static_cast<int>(rootDepth);
+    if (held != 0) {
+        XWindowAttributes a;
+        if (!XGetWindowAttributes(dpy, held, &a)) return {};
+        visual = a.visual;
+        colormap = a.colormap;
+        depth = a.depth;
+    } else if (const auto argb = FindArgbVisual(dpy)) {
+        visual = static_cast<Visual*>(argb->visual);
+        colormap = result.colormap = argb->colormap;
+        depth = 32;
+    }
+    auto fail = [&] {
+        if (result.colormap) XFreeColormap(dpy, result.colormap);
+        return OverlayWindow{};
+    };
+
     // Drawn at the root's own coordinates, so the pixels are the ones the
     // root would get; then only the box around the bands is kept.
-    const Pixmap scratch = XCreatePixmap(dpy, root, width, height, depth);
-    XftDraw* draw = XftDrawCreate(dpy, scratch, DefaultVisual(dpy, screen), DefaultColormap(dpy, screen));
+    const Pixmap scratch = XCreatePixmap(dpy, root, width, height, static_cast<unsigned>(depth));
+    GC gc = XCreateGC(dpy, scratch, 0, nullptr);
+    XSetForeground(dpy, gc, 0);  // transparent where there is alpha
+    XFillRectangle(dpy, scratch, gc, 0, 0, width, height);
+    XftDraw* draw = XftDrawCreate(dpy, scratch, visual, colormap);
     std::vector<Rect> bands;
     const bool drawn =
         draw && DrawTextLines(dpy, draw, width, height, font, text, back, lines, rect, format, &bands);
     if (draw) XftDrawDestroy(draw);
     if (!drawn || bands.empty()) {
+        XFreeGC(dpy, gc);
         XFreePixmap(dpy, scratch);
-        return 0;
+        return fail();
     }
     Rect box = bands.front();
     for (const Rect& b : bands) {
@@ -69,8 +101,7 @@ unsigned long ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef
     const auto boxW = static_cast<unsigned>(box.right - box.left);
     const auto boxH = static_cast<unsigned>(box.bottom - box.top);
     // The window's background: the server repaints exposed parts itself.
-    const Pixmap picture = XCreatePixmap(dpy, root, boxW, boxH, depth);
-    GC gc = XCreateGC(dpy, picture, 0, nullptr);
+    const Pixmap picture = XCreatePixmap(dpy, root, boxW, boxH, static_cast<unsigned>(depth));
     XCopyArea(dpy, scratch, picture, gc, box.left, box.top, boxW, boxH, 0, 0);
     XFreeGC(dpy, gc);
     XFreePixmap(dpy, scratch);
@@ -79,17 +110,18 @@ unsigned long ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef
     attributes.override_redirect = True;  // no frame, no focus, no taskbar entry
     attributes.background_pixmap = picture;
     attributes.border_pixel = 0;
+    attributes.colormap = colormap;
     constexpr unsigned long kMask = CWOverrideRedirect | CWBackPixmap | CWBorderPixel;
+    Window window = held;
     if (window == 0) {
-        window = XCreateWindow(dpy, root, box.left, box.top, boxW, boxH, 0, CopyFromParent,
-                               InputOutput, CopyFromParent, kMask, &attributes);
+        window = XCreateWindow(dpy, root, box.left, box.top, boxW, boxH, 0, depth, InputOutput,
+                               visual, kMask | CWColormap, &attributes);
     } else {
         XChangeWindowAttributes(dpy, window, kMask, &attributes);
         XMoveResizeWindow(dpy, window, box.left, box.top, boxW, boxH);
     }
     // The window keeps the picture, also once this client is gone.
     XFreePixmap(dpy, picture);
-
     int shapeEvent = 0, shapeError = 0;
     if (XShapeQueryExtension(dpy, &shapeEvent, &shapeError)) {
         std::vector<XRectangle> shape;
@@ -111,7 +143,13 @@ unsigned long ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef
     XStoreName(dpy, window, "scriblane drawing");
     XMapRaised(dpy, window);
     XSync(dpy, False);
-    return window;
+    result.window = window;
+    return result;
+}
+
+void DestroyOverlay(::Display* dpy, const OverlayWindow& overlay) {
+    if (overlay.window) XDestroyWindow(dpy, overlay.window);
+    if (overlay.colormap) XFreeColormap(dpy, overlay.colormap);
 }
 
 }  // namespace scriblane::linuxp

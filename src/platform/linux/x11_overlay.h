@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/linux/text_layout.h"
@@ -26,19 +27,34 @@ bool IsXWayland(_XDisplay* dpy);
 class OverlayHolder {
 public:
     virtual ~OverlayHolder() = default;
-    // The held window (override-redirect, unmapped), or 0 after one line
-    // on stderr. A holder may have got it ready before it is asked.
+    // The held window (override-redirect, unmapped, with the alpha visual
+    // where there is one), or 0 after one line on stderr. A holder may have got it ready before it is asked.
     virtual unsigned long Acquire() = 0;
     // The drawing is on it (or nothing was drawn): its time starts.
     virtual void Release() = 0;
 };
 
-// Draws `lines` as DrawTextLines would on the root, onto a window shaped
-// to the drawn bands and mapped above every other; clicks pass through it.
-// The window is `window` when given (one of another client), else a new
-// one. Returns the window, or 0 when nothing was drawn.
-unsigned long ShowOverlay(_XDisplay* dpy, X11Font& font, ColorRef text, ColorRef back,
+// A 32-bit visual with alpha and a colormap made for it, where the server
+// has one (`visual` is a Visual*).
+struct ArgbVisual {
+    void* visual;
+    unsigned long colormap;
+};
+std::optional<ArgbVisual> FindArgbVisual(_XDisplay* dpy);
+
+struct OverlayWindow {
+    unsigned long window = 0;
+    unsigned long colormap = 0;  // made for the window, freed with it
+};
+
+// Draws `lines` as DrawTextLines would on the root, onto a window mapped
+// above every other, shaped to the drawn bands and, where the server has
+// alpha, clear around them; clicks pass through it. The window is `held`
+// when given (one of another client, see OverlayHolder), else a new one.
+// Nothing (window 0) when nothing was drawn.
+OverlayWindow ShowOverlay(_XDisplay* dpy, X11Font& font, ColorRef text, ColorRef back,
                           const std::vector<TextLine>& lines, const Rect& rect,
-                          std::uint32_t format, unsigned long window = 0);
+                          std::uint32_t format, unsigned long held = 0);
+void DestroyOverlay(_XDisplay* dpy, const OverlayWindow& overlay);
 
 }  // namespace scriblane::linuxp

@@ -323,9 +323,9 @@ TEST_F(X11DisplayTest, OverlayShowsTheRootDrawingsPixels) {
         const std::string text = c.text;
         const auto lines = LayoutLines(DecodeText(text.data(), text.size()),
                                        c.format & kDtSingleLine, c.format & kDtNoPrefix);
-        const unsigned long window =
+        const OverlayWindow overlay =
             ShowOverlay(dpy_, own, 0x9A5705, 0xEBF7FE, lines, c.box, c.format);
-        ASSERT_NE(window, 0u);
+        ASSERT_NE(overlay.window, 0u);
         XImage* onOverlay = rootImage();
         int differ = 0;
         for (int y = 0; y < kHeight; ++y) {
@@ -337,7 +337,7 @@ TEST_F(X11DisplayTest, OverlayShowsTheRootDrawingsPixels) {
         EXPECT_NE(XGetPixel(onOverlay, 512, c.box.top + 15) & 0xFFFFFF, 0x102030u) << "nothing drawn";
         XDestroyImage(onRoot);
         XDestroyImage(onOverlay);
-        XDestroyWindow(dpy_, window);
+        DestroyOverlay(dpy_, overlay);
         CloseFont(dpy_, own);
         display_->DeleteDC(dc);
         display_->DeleteObject(font);

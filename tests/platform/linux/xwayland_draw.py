@@ -50,19 +50,29 @@ class XWaylandTest(unittest.TestCase):
         self.assertIsNotNone(shot, "no band of %r on the screen" % (colour,))
         return shot
 
-    def assert_default_band(self, shot, desktop):
-        band = shot.find(BACK, STRIP)
-        left, top, right, bottom = band
-        self.assertEqual((top, bottom - top), (184, 30))
-        self.assertLessEqual(abs((left + right) / 2 - 512), 1)
-        self.assertGreater(shot.count(TEXT, band), 20, "no text in the band")
-        # Nothing else of the screen is covered.
-        self.assertEqual(xtest.count_other(shot, desktop, skip=band), 0)
+    def assert_bands(self, shot, desktop, lines):
+        """One band per line, 30 pixels high from 184 down, centred on 512;
+        nothing else of the screen covered. Returns the bands."""
+        bands, top = [], 184
+        for _ in range(lines):
+            band = shot.find(BACK, (0, top, 1024, top + 30))
+            self.assertIsNotNone(band, "no band at %d" % top)
+            self.assertEqual((band[1], band[3]), (top, top + 30))
+            self.assertLessEqual(abs((band[0] + band[2]) / 2 - 512), 1)
+            self.assertGreater(shot.count(TEXT, band), 20, "no text in the band")
+            self.assertEqual(xtest.count_other(shot, desktop, (0, top, 1024, top + 30), skip=band), 0)
+            bands.append(band)
+            top += 30
+        self.assertEqual(xtest.count_other(shot, desktop, (0, 0, 1024, 184)), 0)
+        self.assertEqual(xtest.count_other(shot, desktop, (0, top, 1024, 768)), 0)
+        return bands
 
     def test_each_drawing_is_seen_for_its_own_lifetime(self):
         desktop = self.sway.screenshot().pixel(0, 0)
-        first = draw(self.sway, "The first drawing on Wayland")
-        self.assert_default_band(self.shot_with(BACK), desktop)
+        # Two lines of different widths: the space beside the shorter stays clear.
+        first = draw(self.sway, "The first drawing\non Wayland, in two lines")
+        narrow, wide = self.assert_bands(self.shot_with(BACK), desktop, 2)
+        self.assertLess(narrow[2] - narrow[0], wide[2] - wide[0])
 
         # A narrower red one later does not take the first away.
         until(first + 2)
