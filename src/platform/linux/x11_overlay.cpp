@@ -1,5 +1,5 @@
-// Drawings shown where the root window is never seen (XWayland): shaped
-// override-redirect windows above every other.
+// Drawings shown where the root window is never seen (XWayland): shaped,
+// see-through override-redirect windows above every other.
 #include "platform/linux/x11_overlay.h"
 
 #include <X11/Xlib.h>
@@ -9,10 +9,30 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 
 #include "platform/linux/x11_text_draw.h"
 
 namespace scriblane::linuxp {
+
+namespace {
+
+// A 32-bit visual with alpha, and a colormap made for it, where the server
+// has one.
+struct ArgbVisual {
+    Visual* visual;
+    Colormap colormap;
+};
+
+std::optional<ArgbVisual> FindArgbVisual(::Display* dpy) {
+    XVisualInfo info;
+    if (!XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) return std::nullopt;
+    return ArgbVisual{info.visual,
+                      XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone)};
+}
+
+}  // namespace
 
 bool IsXWayland(::Display* dpy) {
     int opcode = 0, event = 0, error = 0;
@@ -35,12 +55,6 @@ bool IsXWayland(::Display* dpy) {
         XRRFreeScreenResources(res);
     }
     return found;
-}
-
-std::optional<ArgbVisual> FindArgbVisual(::Display* dpy) {
-    XVisualInfo info;
-    if (!XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) return std::nullopt;
-    return ArgbVisual{info.visual, XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone)};
 }
 
 OverlayWindow ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef back,
@@ -68,7 +82,7 @@ OverlayWindow ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef
         colormap = a.colormap;
         depth = a.depth;
     } else if (const auto argb = FindArgbVisual(dpy)) {
-        visual = static_cast<Visual*>(argb->visual);
+        visual = argb->visual;
         colormap = result.colormap = argb->colormap;
         depth = 32;
     }

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "platform/linux/text_layout.h"
@@ -28,19 +27,12 @@ class OverlayHolder {
 public:
     virtual ~OverlayHolder() = default;
     // The held window (override-redirect, unmapped, with the alpha visual
-    // where there is one), or 0 after one line on stderr. A holder may have got it ready before it is asked.
+    // where there is one), or 0 after one line on stderr. A holder may have
+    // got it ready before it is asked.
     virtual unsigned long Acquire() = 0;
     // The drawing is on it (or nothing was drawn): its time starts.
     virtual void Release() = 0;
 };
-
-// A 32-bit visual with alpha and a colormap made for it, where the server
-// has one (`visual` is a Visual*).
-struct ArgbVisual {
-    void* visual;
-    unsigned long colormap;
-};
-std::optional<ArgbVisual> FindArgbVisual(_XDisplay* dpy);
 
 struct OverlayWindow {
     unsigned long window = 0;
