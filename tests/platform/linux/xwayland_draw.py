@@ -34,11 +34,6 @@ def draw(sway, text, settings=None):
     return returned
 
 
-def until(moment):
-    """Sleeps up to a point of a scenario's timeline."""
-    time.sleep(max(0.0, moment - time.time()))
-
-
 class XWaylandTest(unittest.TestCase):
     def setUp(self):
         self.sway = xtest.HeadlessSway(1024, 768).__enter__()
@@ -49,6 +44,10 @@ class XWaylandTest(unittest.TestCase):
             self.sway.screenshot()), timeout)
         self.assertIsNotNone(shot, "no band of %r on the screen" % (colour,))
         return shot
+
+    def wait_gone(self, colour, what):
+        self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(colour, STRIP),
+                                       LIFETIME + 5), what + " stayed")
 
     def assert_bands(self, shot, desktop, lines):
         """One band per line, 30 pixels high from 184 down, centred on 512;
@@ -75,19 +74,17 @@ class XWaylandTest(unittest.TestCase):
         self.assertLess(narrow[2] - narrow[0], wide[2] - wide[0])
 
         # A narrower red one later does not take the first away.
-        until(first + 2)
+        time.sleep(max(0.0, first + 2 - time.time()))  # the scenario's timeline
         second = draw(self.sway, "B", settings="colorB=255")
-        until(first + 3)
+        time.sleep(max(0.0, first + 3 - time.time()))
         shot = self.shot_with(RED)
         self.assertIsNotNone(shot.find(BACK, STRIP), "the first drawing went with the second")
         self.assertEqual(shot.find(BACK, STRIP)[1], 184)
 
-        gone = xtest.wait_for(lambda: not self.sway.screenshot().find(BACK, STRIP), LIFETIME + 5)
-        self.assertTrue(gone, "the first drawing stayed")
+        self.wait_gone(BACK, "the first drawing")
         self.assertLess(time.time(), second + LIFETIME, "the test fell behind the second drawing")
         self.assertIsNotNone(self.sway.screenshot().find(RED, STRIP), "the second went early")
-        self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(RED, STRIP),
-                                       LIFETIME + 5), "the second drawing stayed")
+        self.wait_gone(RED, "the second drawing")
 
     def test_a_click_on_the_drawing_reaches_the_window_beneath(self):
         beneath = subprocess.Popen(["xev"], env=self.sway.env, stdout=subprocess.PIPE,
@@ -123,6 +120,7 @@ class XWaylandTest(unittest.TestCase):
                                   stderr=subprocess.DEVNULL)
         self.addCleanup(window.wait, 5)
         self.addCleanup(window.kill)
+
         def named(count):
             return xtest.wait_for(lambda: (lambda w: w if len(w) == count else None)(self.sway.run(
                 ["xdotool", "search", "--onlyvisible", "--name", "^Scriblane$"]).stdout.split()), 15)
@@ -146,8 +144,7 @@ class XWaylandTest(unittest.TestCase):
         self.assertLessEqual(abs((band[0] + band[2]) / 2 - 512), 1)
         self.assertGreater(shot.count(TEXT, band), 50)
         self.assertIsNone(window.poll(), "the window stays after writing")
-        self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(BACK, STRIP),
-                                       LIFETIME + 5), "the drawing stayed")
+        self.wait_gone(BACK, "the drawing")
 
 
 if __name__ == "__main__":
