@@ -40,7 +40,9 @@ std::string JoinArguments(int argc, char** argv) {
 // The window, hidden for good: the controls' state without widgets.
 class HiddenForm : public FormRuntime {
 public:
-    HiddenForm(std::string command, ::Display* dpy) : command_(std::move(command)), dpy_(dpy) {}
+    // `notShown` is set when a drawing could not be shown: the status says so.
+    HiddenForm(std::string command, ::Display* dpy, const bool& notShown)
+        : command_(std::move(command)), dpy_(dpy), notShown_(notShown) {}
 
     void Load(const FormSpec& layout, FormEvents& events) override {
         spec_ = &layout;
@@ -77,7 +79,7 @@ public:
         XSync(dpy_, False);
         std::fflush(stdout);
         std::fflush(stderr);
-        _exit(0);
+        _exit(notShown_ ? 1 : 0);
     }
 
 private:
@@ -91,6 +93,7 @@ private:
 
     std::string command_;
     ::Display* dpy_;
+    const bool& notShown_;
     const FormSpec* spec_ = nullptr;
     linuxp::FormModel model_;
     std::vector<std::string> fonts_;
@@ -109,8 +112,10 @@ public:
         if (fromHelper_ >= 0) close(fromHelper_);
         toHelper_ = fromHelper_ = -1;
     }
+    const bool& failed() const { return failed_; }
 
 private:
+    bool failed_ = false;
     int toHelper_ = -1;
     int fromHelper_ = -1;
 };
@@ -121,7 +126,8 @@ public:
                     std::unique_ptr<HelperHolder> holder)
         : connection_(dpy),
           holder_(std::move(holder)),
-          display_(dpy), store_(std::move(store)), form_(std::move(command), dpy),
+          display_(dpy), store_(std::move(store)),
+          form_(std::move(command), dpy, holder_->failed()),
           platform_{display_, *store_, form_, dialogs_} {
         // This process ends at once; a drawing that must stay on a window
         // goes on one that a helper keeps.
@@ -233,6 +239,7 @@ unsigned long HelperHolder::Acquire() {
     const unsigned long window = std::strtoul(line.c_str(), nullptr, 10);
     if (window == 0) {
         Release();
+        failed_ = true;
         std::fprintf(stderr, "scriblane: the helper scriblane-overlay is missing or did not answer; "
                      "nothing is shown\n");
     }

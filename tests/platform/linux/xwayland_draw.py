@@ -6,8 +6,10 @@ Usage: xwayland_draw.py PATH_TO_SCRIBLANE
 """
 import os
 import select
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -110,6 +112,17 @@ class XWaylandTest(unittest.TestCase):
                 seen += beneath.stdout.readline()
         self.assertIn("ButtonPress", seen, "the click did not reach the window beneath")
         self.assertIn("root:(%d,%d)" % (x, y), seen)
+
+    def test_without_its_helper_a_drawing_that_cannot_be_shown_fails(self):
+        folder = tempfile.mkdtemp(prefix="scriblane-alone-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        for name in ("scriblane", "scriblane-settings.so"):  # no scriblane-overlay
+            shutil.copy(os.path.join(os.path.dirname(PROGRAM), name), folder)
+        result = self.sway.run([os.path.join(folder, "scriblane"), "Hello"])
+        self.assertEqual(result.returncode, 1)
+        lines = result.stderr.decode().splitlines()
+        self.assertEqual(len(lines), 1, lines)
+        self.assertIn("scriblane-overlay", lines[0])
 
     def test_the_window_opens_its_dialogs_and_write_it_is_seen(self):
         # WAYLAND_DISPLAY is set and no platform is chosen: the window
