@@ -18,6 +18,10 @@ packages=(
   fonts-liberation fonts-dejavu-core python3 hyperfine zip
   # the desktop environment's background setting, as GNOME stores it
   libglib2.0-bin gsettings-desktop-schemas
+  # a compositing X manager, and a headless Wayland desktop with XWayland and its screenshots
+  picom sway xwayland grim
+  # useradd, for the unprivileged user sway runs as
+  passwd
 )
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -34,6 +38,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# sway refuses to run as root: the Wayland tests run it as this user.
+if ! id -u scriblane-test >/dev/null 2>&1; then
+  useradd --system --no-create-home --shell /usr/sbin/nologin scriblane-test
 fi
 
 "$(dirname "$0")/enable-i386.sh"

@@ -4,6 +4,7 @@ Each test starts its own Xvfb on a free display number, so tests never touch
 the developer's screen and can run side by side.
 """
 import os
+import pwd
 import select
 import shutil
 import subprocess
@@ -167,6 +168,100 @@ class XServer:
                     p.kill()
         shutil.rmtree(self.home, ignore_errors=True)
         return False
+
+
+class HeadlessSway:
+    """A headless sway session with XWayland, for what a Wayland desktop
+    shows. sway refuses to run as root, so as root it runs as the
+    unprivileged user setup creates, in a runtime folder of its own (mode
+    0700). `env` points X clients at its XWayland (root is let in) and grim
+    at its Wayland socket; screenshot() is what the compositor shows."""
+
+    USER = "scriblane-test"
+
+    def __init__(self, width=1024, height=768):
+        self.width, self.height = width, height
+        self.proc = None
+
+    def __enter__(self):
+        self.runtime = tempfile.mkdtemp(prefix="scriblane-sway-")
+        self.home = tempfile.mkdtemp(prefix="scriblane-home-")
+        as_root = os.geteuid() == 0
+        if as_root:
+            try:
+                pwd.getpwnam(self.USER)
+            except KeyError:
+                raise RuntimeError("no user %s: scripts/setup.sh creates it" % self.USER)
+            shutil.chown(self.runtime, self.USER)
+        os.chmod(self.runtime, 0o700)
+        ready = os.path.join(self.runtime, "session")
+        config = os.path.join(self.runtime, "config")
+        with open(config, "w") as f:
+            f.write("output HEADLESS-1 mode %dx%d\n" % (self.width, self.height))
+            f.write("xwayland enable\n")
+            # Once XWayland answers, let root's clients in and publish the session.
+            f.write("exec sh -c 'xhost +si:localuser:root >/dev/null && "
+                    "env > %s.new && mv %s.new %s'\n" % (ready, ready, ready))
+        session_env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": self.runtime,
+                       "XDG_RUNTIME_DIR": self.runtime, "WLR_BACKENDS": "headless",
+                       "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1"}
+        self.log = open(os.path.join(self.home, "sway.log"), "wb")
+        self.proc = subprocess.Popen(["sway", "-c", config], env=session_env, cwd=self.runtime,
+                                     user=self.USER if as_root else None,
+                                     group=self.USER if as_root else None,
+                                     extra_groups=[] if as_root else None, stdout=self.log,
+                                     stderr=subprocess.STDOUT)
+        deadline = time.time() + 20
+        while not os.path.exists(ready):
+            if self.proc.poll() is not None or time.time() > deadline:
+                self.log.flush()
+                with open(self.log.name, "rb") as f:
+                    log = f.read().decode("utf-8", "replace")
+                self.__exit__(None, None, None)
+                raise RuntimeError("sway with XWayland did not start:\n" + log[-2000:])
+            time.sleep(0.05)
+        with open(ready) as f:
+            session = dict(line.split("=", 1) for line in f.read().splitlines() if "=" in line)
+        self.display = session["DISPLAY"]
+        self.env = dict(os.environ)
+        self.env.update(DISPLAY=self.display, HOME=self.home,
+                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                        WAYLAND_DISPLAY=os.path.join(self.runtime, session["WAYLAND_DISPLAY"]))
+        for name in ("XDG_RUNTIME_DIR", "QT_QPA_PLATFORM"):
+            self.env.pop(name, None)
+        return self
+
+    def screenshot(self):
+        ppm = subprocess.run(["grim", "-t", "ppm", "-"], env=self.env, capture_output=True,
+                             check=True, timeout=20).stdout
+        return _read_ppm(ppm)
+
+    def run(self, args, timeout=30, **kw):
+        return subprocess.run(args, env=self.env, timeout=timeout, capture_output=True, **kw)
+
+    def __exit__(self, *exc):
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+        shutil.rmtree(self.runtime, ignore_errors=True)
+        shutil.rmtree(self.home, ignore_errors=True)
+        return False
+
+
+def wait_for(probe, timeout, interval=0.05):
+    """Calls `probe` until it returns something true or `timeout` seconds
+    pass; returns its last answer."""
+    deadline = time.time() + timeout
+    while True:
+        answer = probe()
+        if answer or time.time() > deadline:
+            return answer
+        time.sleep(interval)
 
 
 def colorref_rgb(value):

@@ -6,7 +6,10 @@
 // exec before any of Qt is loaded.
 #include <X11/Xlib.h>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
+#include <spawn.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +23,7 @@
 #include "platform/linux/form_model.h"
 #include "platform/linux/linux_host.h"
 #include "platform/linux/x11_display.h"
+#include "platform/linux/x11_overlay.h"
 #include "window/layout.h"
 
 namespace scriblane {
@@ -37,7 +41,9 @@ std::string JoinArguments(int argc, char** argv) {
 // The window, hidden for good: the controls' state without widgets.
 class HiddenForm : public FormRuntime {
 public:
-    HiddenForm(std::string command, ::Display* dpy) : command_(std::move(command)), dpy_(dpy) {}
+    // `notShown` is set when a drawing could not be shown: the status says so.
+    HiddenForm(std::string command, ::Display* dpy, const bool& notShown)
+        : command_(std::move(command)), dpy_(dpy), notShown_(notShown) {}
 
     void Load(const FormSpec& layout, FormEvents& events) override {
         spec_ = &layout;
@@ -74,7 +80,7 @@ public:
         XSync(dpy_, False);
         std::fflush(stdout);
         std::fflush(stderr);
-        linuxp::EndProcessNow(0);
+        linuxp::EndProcessNow(notShown_ ? 1 : 0);
     }
 
 private:
@@ -88,18 +94,46 @@ private:
 
     std::string command_;
     ::Display* dpy_;
+    const bool& notShown_;
     const FormSpec* spec_ = nullptr;
     linuxp::FormModel model_;
     std::vector<std::string> fonts_;
     bool fontsListed_ = false;
 };
 
+// The window of a scriblane-overlay helper, which keeps it after we end.
+class HelperHolder : public linuxp::OverlayHolder {
+public:
+    ~HelperHolder() override { Release(); }
+    // Starts the helper, which makes the window while we work.
+    void Prepare();
+    unsigned long Acquire() override;
+    void Release() override {
+        if (toHelper_ >= 0) close(toHelper_);
+        if (fromHelper_ >= 0) close(fromHelper_);
+        toHelper_ = fromHelper_ = -1;
+    }
+    const bool& failed() const { return failed_; }
+
+private:
+    bool failed_ = false;
+    int toHelper_ = -1;
+    int fromHelper_ = -1;
+};
+
 class CommandLineHost : public PlatformHost {
 public:
-    CommandLineHost(::Display* dpy, std::string command, std::unique_ptr<SettingsStore> store)
+    CommandLineHost(::Display* dpy, std::string command, std::unique_ptr<SettingsStore> store,
+                    std::unique_ptr<HelperHolder> holder)
         : connection_(dpy),
-          display_(dpy), store_(std::move(store)), form_(std::move(command), dpy),
-          platform_{display_, *store_, form_, dialogs_} {}
+          holder_(std::move(holder)),
+          display_(dpy), store_(std::move(store)),
+          form_(std::move(command), dpy, holder_->failed()),
+          platform_{display_, *store_, form_, dialogs_} {
+        // This process ends at once; a drawing that must stay on a window
+        // goes on one that a helper keeps.
+        display_.SetOverlayHolder(holder_.get());
+    }
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return 0; }
 
@@ -113,6 +147,7 @@ private:
     };
 
     linuxp::X11Connection connection_;  // first: closed last
+    std::unique_ptr<HelperHolder> holder_;
     linuxp::X11Display display_;
     std::unique_ptr<SettingsStore> store_;
     HiddenForm form_;
@@ -155,6 +190,63 @@ std::unique_ptr<SettingsStore> LoadSettingsStore() {
     return std::unique_ptr<SettingsStore>(create());
 }
 
+// Starts scriblane-overlay detached (own session, so no terminal; none of
+// our descriptors but two pipes on its stdin and stdout).
+void HelperHolder::Prepare() {
+    if (fromHelper_ >= 0) return;  // one is ready and its window unused
+    const std::string helper = Companion("scriblane-overlay", X_OK);
+    if (helper.empty()) return;
+    int toHelper[2], fromHelper[2];
+    if (pipe2(toHelper, O_CLOEXEC) != 0) return;
+    if (pipe2(fromHelper, O_CLOEXEC) != 0) {
+        close(toHelper[0]);
+        close(toHelper[1]);
+        return;
+    }
+    // Spawned, not forked: nothing of this process is copied. The helper
+    // outlives us; init reaps it.
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toHelper[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, fromHelper[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    char* const args[] = {const_cast<char*>(helper.c_str()), nullptr};
+    pid_t child = 0;
+    const int failed = posix_spawn(&child, helper.c_str(), &actions, &attributes, args, environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    close(toHelper[0]);
+    close(fromHelper[1]);
+    toHelper_ = toHelper[1];
+    fromHelper_ = fromHelper[0];
+    if (failed != 0) Release();
+}
+
+// The window the helper made, read with a bounded wait.
+unsigned long HelperHolder::Acquire() {
+    if (fromHelper_ < 0) Prepare();
+    std::string line;
+    pollfd fd{fromHelper_, POLLIN, 0};
+    char buffer[32];
+    while (fromHelper_ >= 0 && line.find('\n') == std::string::npos && poll(&fd, 1, 3000) > 0) {
+        const ssize_t n = read(fromHelper_, buffer, sizeof buffer);
+        if (n <= 0) break;
+        line.append(buffer, static_cast<std::size_t>(n));
+    }
+    const unsigned long window = std::strtoul(line.c_str(), nullptr, 10);
+    if (window == 0) {
+        Release();
+        failed_ = true;
+        std::fprintf(stderr, "scriblane: the helper scriblane-overlay is missing or did not answer; "
+                     "nothing is shown\n");
+    }
+    return window;
+}
+
 }  // namespace
 
 std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
@@ -174,12 +266,17 @@ std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
     }
     ::Display* dpy = linuxp::OpenX11Display();
     if (!dpy) return nullptr;
+    // On XWayland the helper starts now, while the settings and the font
+    // are loaded, so the command returns about as soon as on plain X.
+    auto holder = std::make_unique<HelperHolder>();
+    if (linuxp::IsXWayland(dpy)) holder->Prepare();
     std::unique_ptr<SettingsStore> store = LoadSettingsStore();
     if (!store) {
         XCloseDisplay(dpy);
         return nullptr;
     }
-    return std::make_unique<CommandLineHost>(dpy, std::move(command), std::move(store));
+    return std::make_unique<CommandLineHost>(dpy, std::move(command), std::move(store),
+                                             std::move(holder));
 }
 
 }  // namespace scriblane

@@ -3,7 +3,13 @@
 // when a window is needed, so command-line mode stays cheap).
 #include "platform/linux/linux_host.h"
 
+#include <QTimer>
+
 #include <X11/Xlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 
 #include "platform/linux/qt_dialogs.h"
 #include "platform/linux/qt_form.h"
@@ -26,13 +32,26 @@ public:
           display_(dpy),
           // What was drawn must reach the server before the process ends.
           form_(Arguments(argc, argv), [dpy] { XSync(dpy, False); }),
-          platform_{display_, store_, form_, dialogs_} {}
-
+          platform_{display_, store_, form_, dialogs_} {
+        // On XWayland each drawing is a window of ours that goes when its time is up.
+        display_.SetOverlayShown([this](std::chrono::milliseconds) { ArmOverlayTimer(); });
+    }
 
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return form_.Exec(); }
 
 private:
+    void ArmOverlayTimer() {
+        const auto next = display_.NextOverlayDeadline();
+        if (!next) return;
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+            *next - std::chrono::steady_clock::now());
+        // A timer may fire a little early: whatever is still due re-arms it.
+        QTimer::singleShot(std::max(wait, std::chrono::milliseconds{0}), Qt::PreciseTimer, [this] {
+            if (display_.ExpireOverlays(std::chrono::steady_clock::now()) > 0) ArmOverlayTimer();
+        });
+    }
+
     linuxp::X11Connection connection_;  // first: closed last
     linuxp::X11Display display_;
     linuxp::QtSettingsStore store_;
@@ -44,6 +63,10 @@ private:
 }  // namespace
 
 std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
+    // The drawing and the window's placement speak X11, so Qt must too,
+    // also in a Wayland session (there through XWayland); a user's own
+    // choice stands.
+    setenv("QT_QPA_PLATFORM", "xcb", 0);
     linuxp::StartEarlyWork();
     ::Display* dpy = linuxp::OpenX11Display();
     if (!dpy) return nullptr;

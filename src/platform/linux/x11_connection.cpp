@@ -36,7 +36,13 @@ void ReportNoDisplay() {
     for (const char* c = raw ? raw : ""; *c; ++c) {
         name += (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F) ? '?' : *c;
     }
-    if (name.empty()) {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (name.empty() && wayland && *wayland) {
+        // Drawing goes through X: on Wayland only XWayland can show it.
+        std::fprintf(stderr,
+                     "scriblane: cannot open X display (DISPLAY is not set): this Wayland "
+                     "session needs XWayland for Scriblane to draw\n");
+    } else if (name.empty()) {
         std::fprintf(stderr, "scriblane: cannot open X display (DISPLAY is not set)\n");
     } else {
         std::fprintf(stderr,

@@ -34,6 +34,28 @@ X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
 X11Display::~X11Display() {
     for (auto& [handle, font] : fonts_) CloseFont(dpy_, *font);
     if (draw_) XftDrawDestroy(draw_);
+    for (const Overlay& o : overlays_) DestroyOverlay(dpy_, o.window);
+}
+
+std::size_t X11Display::ExpireOverlays(std::chrono::steady_clock::time_point now) {
+    const auto gone = std::remove_if(overlays_.begin(), overlays_.end(), [&](const Overlay& o) {
+        if (o.deadline > now) return false;
+        DestroyOverlay(dpy_, o.window);
+        return true;
+    });
+    if (gone != overlays_.end()) {
+        overlays_.erase(gone, overlays_.end());
+        XFlush(dpy_);
+    }
+    return overlays_.size();
+}
+
+std::optional<std::chrono::steady_clock::time_point> X11Display::NextOverlayDeadline() const {
+    std::optional<std::chrono::steady_clock::time_point> next;
+    for (const Overlay& o : overlays_) {
+        if (!next || o.deadline < *next) next = o.deadline;
+    }
+    return next;
 }
 
 Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const void*) {
@@ -49,6 +71,7 @@ Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const
     }
     // Screens may have changed since the last drawing; a new context looks again.
     primary_.reset();
+    xwayland_.reset();
     const Handle h = NewHandle();
     Context& c = contexts_[h];
     c.font = stockFont_;
@@ -218,6 +241,26 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
     const std::int64_t total =
         std::int64_t{font->size.cell} * static_cast<std::int64_t>(lines.size());
 
+    const std::int32_t drawn = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
+    if (!xwayland_) xwayland_ = IsXWayland(dpy_);
+    if (*xwayland_) {
+        // The root is never shown there: the same pixels go on a window.
+        if (holder_) {
+            const unsigned long held = holder_->Acquire();
+            if (held == 0) return 0;
+            ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format, held);
+            holder_->Release();
+            return drawn;
+        }
+        const OverlayWindow window =
+            ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
+        if (window.window != 0) {
+            overlays_.push_back({window, std::chrono::steady_clock::now() + kOverlayLifetime});
+            if (shown_) shown_(kOverlayLifetime);
+        }
+        return drawn;
+    }
+
     const int screen = DefaultScreen(dpy_);
     const auto [rootW, rootH] = RootSize();
     if (!draw_) {
@@ -232,7 +275,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
                        format)) {
         return 0;
     }
-    return static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
+    return drawn;
 }
 
 std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32_t, Rect* rect,

@@ -1,14 +1,18 @@
 // gdi32/user32 on X11: device contexts painting the root window, colours, screen and work area.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/linux/x11_connection.h"
 #include "platform/linux/x11_font.h"
+#include "platform/linux/x11_overlay.h"
 #include "platform/platform.h"
 
 struct _XDisplay;
@@ -44,6 +48,18 @@ public:
 
     _XDisplay* xdisplay() const { return dpy_; }
 
+    // Where the root is never seen (XWayland) a drawing goes on an overlay
+    // window. With a holder set, the holder's window is used and kept by
+    // it; otherwise this object keeps the window until ExpireOverlays,
+    // calling `shown` with the time it has.
+    void SetOverlayHolder(OverlayHolder* holder) { holder_ = holder; }
+    void SetOverlayShown(std::function<void(std::chrono::milliseconds)> shown) {
+        shown_ = std::move(shown);
+    }
+    // Removes the overlays whose time is up; returns how many are left.
+    std::size_t ExpireOverlays(std::chrono::steady_clock::time_point now);
+    std::optional<std::chrono::steady_clock::time_point> NextOverlayDeadline() const;
+
 private:
     struct Context {
         bool windowDc = false;
@@ -63,6 +79,14 @@ private:
     std::map<Handle, Context> contexts_;
     std::map<Handle, std::unique_ptr<X11Font>> fonts_;
     std::optional<Rect> primary_;
+    std::optional<bool> xwayland_;
+    OverlayHolder* holder_ = nullptr;
+    std::function<void(std::chrono::milliseconds)> shown_;
+    struct Overlay {
+        OverlayWindow window;
+        std::chrono::steady_clock::time_point deadline;
+    };
+    std::vector<Overlay> overlays_;
     // On the root window, over every window as the desktop's DC paints;
     // made on first use.
     _XftDraw* draw_ = nullptr;

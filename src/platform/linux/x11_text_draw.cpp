@@ -44,7 +44,7 @@ XRenderColor ToRender(ColorRef color) {
 
 bool DrawTextLines(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int64_t targetH,
                    X11Font& font, ColorRef text, ColorRef back, const std::vector<TextLine>& lines,
-                   const Rect& rect, std::uint32_t format) {
+                   const Rect& rect, std::uint32_t format, std::vector<Rect>* bands) {
     const bool singleLine = format & kDtSingleLine;
     const std::int64_t cell = font.size.cell;
     const std::int64_t ascent = font.size.ascent;
@@ -60,8 +60,9 @@ bool DrawTextLines(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int
     }
 
     bool clipped = false;
+    XRectangle clip{0, 0, static_cast<unsigned short>(std::clamp<std::int64_t>(targetW, 0, 65535)),
+                    static_cast<unsigned short>(std::clamp<std::int64_t>(targetH, 0, 65535))};
     if (!(format & kDtNoClip)) {
-        XRectangle clip{0, 0, 0, 0};
         if (!ClipToTarget(rect.left, rect.top, std::int64_t{rect.right} - rect.left,
                           std::int64_t{rect.bottom} - rect.top, targetW, targetH, clip)) {
             clip = XRectangle{0, 0, 0, 0};
@@ -109,6 +110,16 @@ bool DrawTextLines(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int
         XRectangle fill;
         if (width > 0 && ClipToTarget(x, top, width, cell, targetW, targetH, fill)) {
             XftDrawRect(draw, &backColor, fill.x, fill.y, fill.width, fill.height);
+            if (bands) {
+                const std::int64_t x0 = std::max<std::int64_t>(fill.x, clip.x);
+                const std::int64_t y0 = std::max<std::int64_t>(fill.y, clip.y);
+                const std::int64_t x1 = std::min<std::int64_t>(fill.x + fill.width, clip.x + clip.width);
+                const std::int64_t y1 = std::min<std::int64_t>(fill.y + fill.height, clip.y + clip.height);
+                if (x1 > x0 && y1 > y0) {
+                    bands->push_back(Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+                                          static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1)});
+                }
+            }
         }
 
         const std::int64_t baseline = top + ascent;

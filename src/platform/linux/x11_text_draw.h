@@ -25,9 +25,11 @@ inline constexpr std::int32_t kDtNoPrefix = 2048;
 // glyphs, underlines and strike-out in `text`, clipped to `rect` unless
 // kDtNoClip. Colours are allocated in the target's visual and colormap.
 // `font` must be realised. False (nothing drawn) when a colour cannot be
-// allocated; the connection is flushed after drawing.
+// allocated; the connection is flushed after drawing. When `bands` is given,
+// it receives each drawn line's filled box as it lies on the target.
 bool DrawTextLines(_XDisplay* dpy, _XftDraw* target, std::int64_t targetWidth,
                    std::int64_t targetHeight, X11Font& font, ColorRef text, ColorRef back,
-                   const std::vector<TextLine>& lines, const Rect& rect, std::uint32_t format);
+                   const std::vector<TextLine>& lines, const Rect& rect, std::uint32_t format,
+                   std::vector<Rect>* bands = nullptr);
 
 }  // namespace scriblane::linuxp

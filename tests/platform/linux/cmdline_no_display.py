@@ -25,10 +25,12 @@ class NoDisplayTest(unittest.TestCase):
     def tearDown(self):
         shutil.rmtree(self.home, ignore_errors=True)
 
-    def check(self, args, display):
+    def check(self, args, display, wayland=None):
         env = dict(self.env)
         if display is not None:
             env["DISPLAY"] = display
+        if wayland is not None:
+            env["WAYLAND_DISPLAY"] = wayland
         result = subprocess.run([PROGRAM] + args, env=env, capture_output=True, timeout=20)
         self.assertNotEqual(result.returncode, 0)
         self.assertEqual(result.stdout, b"")
@@ -42,6 +44,13 @@ class NoDisplayTest(unittest.TestCase):
         for args in (["Hello"], []):
             with self.subTest(args=args):
                 self.assertIn("not set", self.check(args, None))
+
+    def test_wayland_without_xwayland_says_xwayland_is_needed(self):
+        for args in (["Hello"], []):
+            with self.subTest(args=args):
+                self.assertIn("needs XWayland", self.check(args, None, wayland="wayland-0"))
+        # With an X display named, the usual line: the X server is the question.
+        self.assertNotIn("XWayland", self.check(["Hello"], ":4999", wayland="wayland-0"))
 
     def test_unreachable_display(self):
         for args in (["Hello"], []):

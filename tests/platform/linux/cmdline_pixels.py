@@ -110,6 +110,34 @@ class DefaultsTest(unittest.TestCase):
             self.assertLessEqual(abs((left + right) / 2 - 640), 1)
 
 
+class CompositedTest(unittest.TestCase):
+    def test_root_drawing_is_seen_over_a_window_under_picom(self):
+        with xtest.XServer(1024, 768) as server:
+            helpers = []
+            try:
+                helpers.append(subprocess.Popen(
+                    ["picom", "--backend", "xrender", "--config", "/dev/null"], env=server.env,
+                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+                self.assertTrue(xtest.wait_for(lambda: '"picom"' in server.run(
+                    ["xwininfo", "-root", "-tree"]).stdout.decode(), 10), "picom did not start")
+                # A white window where the band goes, painted by the compositor.
+                helpers.append(subprocess.Popen(["xev", "-geometry", "700x400+150+100"],
+                                                env=server.env, stdout=subprocess.DEVNULL))
+                self.assertTrue(xtest.wait_for(
+                    lambda: server.screenshot().pixel(500, 300) == (255, 255, 255), 10))
+                result = server.run([PROGRAM, "Hello"])
+                self.assertEqual(result.returncode, 0, result.stderr)
+                image = server.screenshot()
+                left, top, right, bottom = band(image)
+                self.assertEqual((top, bottom - top), (184, 30))
+                self.assertLessEqual(abs((left + right) / 2 - 512), 1)
+                self.assertGreater(image.count(TEXT, (left, top, right, bottom)), 20)
+            finally:
+                for p in reversed(helpers):
+                    p.terminate()
+                    p.wait(5)
+
+
 class SavedSettingsTest(unittest.TestCase):
     def setUp(self):
         self.server = xtest.XServer().__enter__()

@@ -20,7 +20,10 @@
 #include <vector>
 
 #include "platform/linux/child_output.h"
+#include "platform/linux/text_layout.h"
 #include "platform/linux/x11_display.h"
+#include "platform/linux/x11_overlay.h"
+#include "platform/linux/x11_text_draw.h"
 
 namespace scriblane::linuxp {
 namespace {
@@ -397,6 +400,73 @@ TEST_F(X11DisplayTest, FixedSystemColours) {
     EXPECT_EQ(display_->GetSysColor(5), 0xFFFFFF);  // COLOR_WINDOW
     EXPECT_EQ(display_->GetSysColor(-1), 0);
     EXPECT_EQ(display_->GetSysColor(1000), 0);
+}
+
+// Where the root is never shown, the overlay window carries the very pixels
+// the root drawing leaves, in the same place, and covers nothing else.
+TEST_F(X11DisplayTest, OverlayShowsTheRootDrawingsPixels) {
+    struct Case {
+        const char* text;
+        Rect box;
+        std::uint32_t format;
+        std::int32_t width;
+        std::uint32_t underline;
+    };
+    const Case cases[] = {
+        {"Hello", {312, 184, 712, 584}, 261, 15, 0},
+        {"  Hello\n&ab&&c\nthird line", {312, 184, 712, 584}, 261, 15, 0},  // lines, a prefix
+        {"Underlined all along", {312, 184, 712, 584}, 261, 12, 1},
+        // Wider than the box, running out on both sides and off the screen.
+        {"A line much wider than its box and the screen", {-100, 100, 300, 500}, 261, 40, 0},
+        {"Clipped to its box on both sides", {400, 300, 600, 700}, 1, 20, 0},
+    };
+    auto rootImage = [&] {
+        XSync(dpy_, False);
+        return XGetImage(dpy_, root_, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        XClearWindow(dpy_, root_);
+        const Handle dc = display_->CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+        display_->SetTextColor(dc, 0x9A5705);
+        display_->SetBkColor(dc, 0xEBF7FE);
+        FontRequest request;
+        request.height = 30;
+        request.width = c.width;
+        request.underline = c.underline;
+        request.faceName = "arial";
+        const Handle font = display_->CreateFontA(request);
+        display_->SelectObject(dc, font);
+        Rect box = c.box;
+        display_->DrawTextA(dc, c.text, -1, &box, c.format);
+        XImage* onRoot = rootImage();
+
+        XClearWindow(dpy_, root_);
+        X11Font own;
+        own.request = request;
+        ASSERT_TRUE(RealizeFont(dpy_, own));
+        const std::string text = c.text;
+        const auto lines = LayoutLines(DecodeText(text.data(), text.size()),
+                                       c.format & kDtSingleLine, c.format & kDtNoPrefix);
+        const OverlayWindow overlay =
+            ShowOverlay(dpy_, own, 0x9A5705, 0xEBF7FE, lines, c.box, c.format);
+        ASSERT_NE(overlay.window, 0u);
+        XImage* onOverlay = rootImage();
+        int differ = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                differ += (XGetPixel(onRoot, x, y) & 0xFFFFFF) != (XGetPixel(onOverlay, x, y) & 0xFFFFFF);
+            }
+        }
+        EXPECT_EQ(differ, 0);
+        EXPECT_NE(XGetPixel(onOverlay, 512, c.box.top + 15) & 0xFFFFFF, 0x102030u) << "nothing drawn";
+        XDestroyImage(onRoot);
+        XDestroyImage(onOverlay);
+        DestroyOverlay(dpy_, overlay);
+        CloseFont(dpy_, own);
+        display_->DeleteDC(dc);
+        display_->DeleteObject(font);
+    }
 }
 
 TEST_F(X11DisplayTest, LostServerEndsTheProcessWithOneLine) {

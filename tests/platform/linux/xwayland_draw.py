@@ -1,0 +1,165 @@
+"""On a Wayland desktop (headless sway with XWayland, screenshots by grim):
+the drawing is seen where it would be on X, for a fixed time, in
+command-line mode and from the window, and clicks pass through it.
+
+Usage: xwayland_draw.py PATH_TO_SCRIBLANE
+"""
+import os
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+import xtest
+
+PROGRAM = None
+LIFETIME = 5             # seconds a drawing stays, as the README says
+BACK = (254, 247, 235)   # default background, 15464446
+TEXT = (5, 87, 154)      # default text colour, 10114821
+RED = (255, 0, 0)        # colorB=255
+STRIP = (0, 150, 1024, 260)  # where the band of a 1024x768 screen lies
+
+
+def draw(sway, text, settings=None):
+    """Runs `scriblane TEXT`; returns when it came back."""
+    if settings is not None:
+        xtest.write_settings(sway, settings)
+    started = time.time()
+    result = sway.run([PROGRAM, text], timeout=LIFETIME * 3)
+    returned = time.time()
+    assert result.returncode == 0 and result.stderr == b"", result
+    # It does not wait for the drawing to go.
+    assert returned - started < LIFETIME, returned - started
+    return returned
+
+
+class XWaylandTest(unittest.TestCase):
+    def setUp(self):
+        self.sway = xtest.HeadlessSway(1024, 768).__enter__()
+        self.addCleanup(self.sway.__exit__, None, None, None)
+
+    def shot_with(self, colour, timeout=5):
+        shot = xtest.wait_for(lambda: (lambda s: s if s.find(colour, STRIP) else None)(
+            self.sway.screenshot()), timeout)
+        self.assertIsNotNone(shot, "no band of %r on the screen" % (colour,))
+        return shot
+
+    def wait_gone(self, colour, what):
+        self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(colour, STRIP),
+                                       LIFETIME + 5), what + " stayed")
+
+    def assert_bands(self, shot, desktop, lines):
+        """One band per line, 30 pixels high from 184 down, centred on 512;
+        nothing else of the screen covered. Returns the bands."""
+        bands, top = [], 184
+        for _ in range(lines):
+            band = shot.find(BACK, (0, top, 1024, top + 30))
+            self.assertIsNotNone(band, "no band at %d" % top)
+            self.assertEqual((band[1], band[3]), (top, top + 30))
+            self.assertLessEqual(abs((band[0] + band[2]) / 2 - 512), 1)
+            self.assertGreater(shot.count(TEXT, band), 20, "no text in the band")
+            self.assertEqual(xtest.count_other(shot, desktop, (0, top, 1024, top + 30), skip=band), 0)
+            bands.append(band)
+            top += 30
+        self.assertEqual(xtest.count_other(shot, desktop, (0, 0, 1024, 184)), 0)
+        self.assertEqual(xtest.count_other(shot, desktop, (0, top, 1024, 768)), 0)
+        return bands
+
+    def test_each_drawing_is_seen_for_its_own_lifetime(self):
+        desktop = self.sway.screenshot().pixel(0, 0)
+        # Two lines of different widths: the space beside the shorter stays clear.
+        first = draw(self.sway, "The first drawing\non Wayland, in two lines")
+        narrow, wide = self.assert_bands(self.shot_with(BACK), desktop, 2)
+        self.assertLess(narrow[2] - narrow[0], wide[2] - wide[0])
+
+        # A narrower red one later does not take the first away.
+        time.sleep(max(0.0, first + 2 - time.time()))  # the scenario's timeline
+        second = draw(self.sway, "B", settings="colorB=255")
+        time.sleep(max(0.0, first + 3 - time.time()))
+        shot = self.shot_with(RED)
+        self.assertIsNotNone(shot.find(BACK, STRIP), "the first drawing went with the second")
+        self.assertEqual(shot.find(BACK, STRIP)[1], 184)
+
+        self.wait_gone(BACK, "the first drawing")
+        self.assertLess(time.time(), second + LIFETIME, "the test fell behind the second drawing")
+        self.assertIsNotNone(self.sway.screenshot().find(RED, STRIP), "the second went early")
+        self.wait_gone(RED, "the second drawing")
+
+    def test_a_click_on_the_drawing_reaches_the_window_beneath(self):
+        beneath = subprocess.Popen(["xev"], env=self.sway.env, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(beneath.stdout.close)
+        self.addCleanup(beneath.wait, 5)
+        self.addCleanup(beneath.terminate)
+        self.assertTrue(xtest.wait_for(lambda: self.sway.run(
+            ["xdotool", "search", "--onlyvisible", "--name", "Event Tester"]).stdout, 10))
+        draw(self.sway, "Hello")
+        left, top, right, bottom = self.shot_with(BACK).find(BACK, STRIP)
+
+        overlay = self.sway.run(["xdotool", "search", "--name", "^scriblane drawing$"]).stdout.split()
+        self.assertEqual(len(overlay), 1)
+        info = self.sway.run(["xwininfo", "-id", overlay[0]]).stdout.decode()
+        self.assertIn("Override Redirect State: yes", info)
+
+        x, y = (left + right) // 2, (top + bottom) // 2
+        self.sway.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=True)
+        seen, deadline = "", time.time() + 5
+        while "ButtonRelease" not in seen and time.time() < deadline:
+            if select.select([beneath.stdout], [], [], 0.1)[0]:
+                seen += beneath.stdout.readline()
+        self.assertIn("ButtonPress", seen, "the click did not reach the window beneath")
+        self.assertIn("root:(%d,%d)" % (x, y), seen)
+
+    def test_without_its_helper_a_drawing_that_cannot_be_shown_fails(self):
+        folder = tempfile.mkdtemp(prefix="scriblane-alone-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        for name in ("scriblane", "scriblane-settings.so"):  # no scriblane-overlay
+            shutil.copy(os.path.join(os.path.dirname(PROGRAM), name), folder)
+        result = self.sway.run([os.path.join(folder, "scriblane"), "Hello"])
+        self.assertEqual(result.returncode, 1)
+        lines = result.stderr.decode().splitlines()
+        self.assertEqual(len(lines), 1, lines)
+        self.assertIn("scriblane-overlay", lines[0])
+
+    def test_the_window_opens_its_dialogs_and_write_it_is_seen(self):
+        # WAYLAND_DISPLAY is set and no platform is chosen: the window
+        # program must still come up on XWayland.
+        xtest.write_settings(self.sway, "colorT=10114821\ncolorB=15464446\ntw=15\nth=30\n"
+                                        "font=DejaVu Sans")
+        window = subprocess.Popen([PROGRAM], env=self.sway.env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        self.addCleanup(window.wait, 5)
+        self.addCleanup(window.kill)
+
+        def named(count):
+            return xtest.wait_for(lambda: (lambda w: w if len(w) == count else None)(self.sway.run(
+                ["xdotool", "search", "--onlyvisible", "--name", "^Scriblane$"]).stdout.split()), 15)
+
+        def click(wid, x, y):  # pixels from the client area's corner (15 twips a pixel)
+            self.sway.run(["xdotool", "mousemove", "--window", wid, str(x), str(y), "click", "1"],
+                          check=True)
+
+        found = named(1)
+        self.assertTrue(found, "the window did not come up")
+        self.sway.run(["xdotool", "type", "--delay", "20", "Hello screen"], check=True)
+        # Its dialogs open there too: the help box, closed with Return.
+        click(found[0], 260 + 10, 84 + 124 + 10)
+        self.assertTrue(named(2), "the help box did not open")
+        self.sway.run(["xdotool", "key", "Return"], check=True)
+        self.assertTrue(named(1), "the help box did not close")
+        click(found[0], 160 + 35, 84 + 124 + 10)  # Write it!
+        shot = self.shot_with(BACK)
+        band = shot.find(BACK, STRIP)
+        self.assertEqual((band[1], band[3] - band[1]), (184, 30))
+        self.assertLessEqual(abs((band[0] + band[2]) / 2 - 512), 1)
+        self.assertGreater(shot.count(TEXT, band), 50)
+        self.assertIsNone(window.poll(), "the window stays after writing")
+        self.wait_gone(BACK, "the drawing")
+
+
+if __name__ == "__main__":
+    PROGRAM = os.path.abspath(sys.argv.pop(1))
+    unittest.main()
