@@ -153,8 +153,10 @@ public:
     virtual std::int32_t MsgBox(const std::string& prompt, std::int32_t style) = 0;
     virtual Handle hInstance() = 0;
     virtual std::string Command() = 0;  // the argument text as one string
-    // Ends the program at once; on a real platform it does not return.
-    virtual void End() = 0;
+    // Ends the program at once with the exit status given (non-zero tells a
+    // calling script that the program failed); on a real platform it does
+    // not return.
+    virtual void End(std::int32_t exitStatus) = 0;
 };
 
 // The comdlg32 records in their ANSI form. On a 32-bit build their layout is

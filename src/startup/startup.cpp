@@ -94,7 +94,7 @@ void ShutDown(Platform& platform) {
     std::unique_ptr<fSB> form = std::move(MainForm);
     platform.form.Unload();
     windowShown = false;
-    platform.form.End();
+    platform.form.End(0);
 }
 
 void ReportUnhandled(Platform& platform, const std::string& what) {
@@ -106,7 +106,7 @@ void ReportUnhandled(Platform& platform, const std::string& what) {
         } catch (...) {
         }
     }
-    platform.form.End();
+    platform.form.End(1);
 }
 
 void RunMain(Platform& platform) {

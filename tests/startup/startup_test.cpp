@@ -46,7 +46,7 @@ TEST_F(StartupTest, CommandLineDrawsWithDefaultsAndEnds) {
     };
     EXPECT_EQ(reads, expected);
     const auto tail = std::vector<std::string>(fake.calls.end() - 2, fake.calls.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"Unload()", "End()"}));
+    EXPECT_EQ(tail, (std::vector<std::string>{"Unload()", "End(0)"}));
 }
 
 TEST_F(StartupTest, CommandLineUsesStoredValues) {
@@ -150,6 +150,7 @@ TEST_F(StartupTest, AFailingLoadIsReportedAndEndsTheProgram) {
     fake.failOn = "SetBackColor";
     RunMain(fake.platform());
     EXPECT_EQ(fake.ended, 1);
+    EXPECT_EQ(fake.CallsNamed({"End"}), std::vector<std::string>{"End(1)"});
     EXPECT_TRUE(fake.CallsNamed({"Show", "Command"}).empty());
 }
 

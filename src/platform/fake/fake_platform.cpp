@@ -280,8 +280,8 @@ std::string FakePlatform::Command() {
     Record("Command()");
     return commandLine;
 }
-void FakePlatform::End() {
-    Record("End()");
+void FakePlatform::End(std::int32_t exitStatus) {
+    Record("End(" + std::to_string(exitStatus) + ")");
     ++ended;
 }
 

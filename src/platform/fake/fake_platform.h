@@ -119,7 +119,7 @@ public:
     std::int32_t MsgBox(const std::string&, std::int32_t) override;
     Handle hInstance() override;
     std::string Command() override;
-    void End() override;
+    void End(std::int32_t exitStatus) override;
     // CommonDialogs
     std::int32_t ChooseColorA(ChooseColorRecord&) override;
     std::int32_t GetOpenFileNameA(OpenFileNameRecord&) override;

@@ -75,12 +75,12 @@ public:
     }
     Handle hInstance() override { return static_cast<Handle>(getpid()); }
     std::string Command() override { return command_; }
-    void End() override {
+    void End(std::int32_t exitStatus) override {
         // What was drawn must reach the server before the process ends.
         XSync(dpy_, False);
         std::fflush(stdout);
         std::fflush(stderr);
-        linuxp::EndProcessNow(notShown_ ? 1 : 0);
+        linuxp::EndProcessNow(exitStatus != 0 ? exitStatus : notShown_ ? 1 : 0);
     }
 
 private:

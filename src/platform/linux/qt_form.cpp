@@ -579,11 +579,11 @@ std::string QtForm::Command() {
     return text;
 }
 
-void QtForm::End() {
+void QtForm::End(std::int32_t exitStatus) {
     if (beforeEnd_) beforeEnd_();
     std::fflush(stdout);
     std::fflush(stderr);
-    EndProcessNow(0);
+    EndProcessNow(exitStatus);
 }
 
 int QtForm::Exec() {

@@ -61,7 +61,7 @@ public:
     std::int32_t MsgBox(const std::string& prompt, std::int32_t style) override;
     Handle hInstance() override;
     std::string Command() override;
-    void End() override;
+    void End(std::int32_t exitStatus) override;
 
     // Runs Qt's event loop once the window is shown; 0 at once otherwise.
     int Exec();

@@ -521,9 +521,9 @@ Handle Win32Form::hInstance() { return reinterpret_cast<Handle>(instance_); }
 
 std::string Win32Form::Command() { return ArgumentText(GetCommandLineA()); }
 
-void Win32Form::End() {
+void Win32Form::End(std::int32_t exitStatus) {
     GdiFlush();
-    ExitProcess(0);
+    ExitProcess(static_cast<UINT>(exitStatus));
 }
 
 }  // namespace scriblane::win32

@@ -42,7 +42,7 @@ public:
     std::int32_t MsgBox(const std::string& prompt, std::int32_t style) override;
     Handle hInstance() override;
     std::string Command() override;
-    void End() override;
+    void End(std::int32_t exitStatus) override;
 
     // For the message loop: keyboard navigation between the controls.
     // True when the message was handled and must not be dispatched.
