@@ -20,6 +20,7 @@ INSTALLED = [
     ("usr/bin/scriblane", True),
     ("usr/libexec/scriblane/scriblane-window", True),
     ("usr/libexec/scriblane/scriblane-settings.so", False),
+    ("usr/libexec/scriblane/scriblane-overlay", True),
     ("usr/share/applications/scriblane.desktop", False),
     ("usr/share/icons/hicolor/32x32/apps/scriblane.png", False),
     ("usr/share/man/man1/scriblane.1.gz", False),
