@@ -1,9 +1,9 @@
 // The host of the `scriblane` program itself. Command-line mode runs here
 // with no toolkit linked in: loading Qt's libraries alone would cost more than
-// the drawing. The settings store (QtCore) is a module loaded once the
-// command line is known to be drawn; without an argument the window is
-// wanted, and the full program (scriblane-window, Qt Widgets) takes over by
-// exec before any of Qt is loaded.
+// the drawing. A plain settings file is read here; the settings store
+// (QtCore) is a module loaded only for a file that needs it. Without an
+// argument the window is wanted, and the full program (scriblane-window,
+// Qt Widgets) takes over by exec before any of Qt is loaded.
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <fcntl.h>

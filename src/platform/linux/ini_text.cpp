@@ -218,8 +218,10 @@ std::optional<std::map<std::string, std::string>> PlainIniValues(const std::stri
     std::string section;  // empty outside any, and in [General]
     for (const IniLine& line : ini.lines) {
         if (IsIniSpace(text[line.start])) return std::nullopt;  // left by a comment
+        // Over several lines, or control bytes that trimming might treat
+        // either way.
         for (std::size_t i = line.start; i < line.end; ++i) {
-            if (IsIniLineBreak(text[i])) return std::nullopt;  // over several lines
+            if (static_cast<unsigned char>(text[i]) < 0x20 && text[i] != '\t') return std::nullopt;
         }
         if (text[line.start] == '[') {
             const std::size_t close = text.find(']', line.start);

@@ -279,6 +279,8 @@ TEST(QtSettingsStoreTest, PlainReaderAgreesWithQSettingsOrDefers) {
         {"[settings]\nfont=\xED\xA0\x80\n", false},
         {std::string("[settings]\nfont=a\0b\n", 19), false},
         {"[settings]\nfont=a\\", false},
+        {"[settings]\n\vth=5\n", false},
+        {"[settings\f]\nth=5\n", false},
     };
     // What QSettings itself writes for awkward text values (text with a
     // NUL in it it writes as @String(...)).
