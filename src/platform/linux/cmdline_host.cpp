@@ -1,14 +1,16 @@
 // The host of the `scriblane` program itself. Command-line mode runs here
 // with no toolkit linked in: loading Qt's libraries alone would cost more than
-// the drawing. The settings store (QtCore) is a module loaded once the
-// command line is known to be drawn; without an argument the window is
-// wanted, and the full program (scriblane-window, Qt Widgets) takes over by
-// exec before any of Qt is loaded.
+// the drawing. A plain settings file is read here; the settings store
+// (QtCore) is a module loaded only for a file that needs it. Without an
+// argument the window is wanted, and the full program (scriblane-window,
+// Qt Widgets) takes over by exec before any of Qt is loaded.
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <strings.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -16,14 +18,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/linux/end_process.h"
 #include "platform/linux/form_model.h"
+#include "platform/linux/ini_text.h"
 #include "platform/linux/linux_host.h"
 #include "platform/linux/x11_display.h"
 #include "platform/linux/x11_overlay.h"
+#include "settings/settings.h"
 #include "window/layout.h"
 
 namespace scriblane {
@@ -190,6 +196,77 @@ std::unique_ptr<SettingsStore> LoadSettingsStore() {
     return std::unique_ptr<SettingsStore>(create());
 }
 
+// The settings file's text when it is a regular file; nothing when it cannot
+// be read. A missing file reads as empty. Opened without waiting, so that a
+// FIFO in its place never holds the drawing up.
+std::optional<std::string> ReadSettingsFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT ? std::optional<std::string>(std::string()) : std::nullopt;
+    struct stat st {};
+    std::string text;
+    bool whole = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char buffer[16384];
+    while (whole) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) whole = false;
+        else text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    if (!whole) return std::nullopt;
+    return text;
+}
+
+// The settings of command-line mode. Loading QtCore (and the ICU behind it)
+// costs more than the whole drawing, so a file in the plain form the store
+// writes is read here; anything else, and any write, goes to the store
+// module, which reads exactly as the window program does.
+class CommandLineSettings : public SettingsStore {
+public:
+    // Nothing after one line on stderr when the module is needed and
+    // cannot be loaded.
+    static std::unique_ptr<SettingsStore> Open() {
+        if (const auto path = linuxp::PlainSettingsFilePath(kAppName)) {
+            if (const auto text = ReadSettingsFile(*path)) {
+                if (auto values = linuxp::PlainIniValues(*text)) {
+                    return std::make_unique<CommandLineSettings>(std::move(*values));
+                }
+            }
+        }
+        return LoadSettingsStore();
+    }
+    explicit CommandLineSettings(std::map<std::string, std::string> values)
+        : values_(std::move(values)) {}
+
+    std::string GetSetting(const std::string& app, const std::string& section,
+                           const std::string& key, const std::string& fallback) override {
+        if (app == kAppName && linuxp::IsPlainIniName(section) &&
+            linuxp::IsPlainIniName(key) && !IsGeneral(section)) {
+            const auto found = values_.find(section + "/" + key);
+            return found != values_.end() ? found->second : fallback;
+        }
+        return Module().GetSetting(app, section, key, fallback);
+    }
+    void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value) override {
+        Module().SaveSetting(app, section, key, value);
+    }
+
+private:
+    static bool IsGeneral(const std::string& section) {
+        return section.size() == 7 && strncasecmp(section.c_str(), "general", 7) == 0;
+    }
+    SettingsStore& Module() {
+        if (!module_) module_ = LoadSettingsStore();
+        if (!module_) throw SettingsError("the settings module cannot be loaded");
+        return *module_;
+    }
+
+    std::map<std::string, std::string> values_;
+    std::unique_ptr<SettingsStore> module_;
+};
+
 // Starts scriblane-overlay detached (own session, so no terminal; none of
 // our descriptors but two pipes on its stdin and stdout).
 void HelperHolder::Prepare() {
@@ -270,7 +347,7 @@ std::unique_ptr<PlatformHost> CreateLinuxHost(int argc, char** argv) {
     // are loaded, so the command returns about as soon as on plain X.
     auto holder = std::make_unique<HelperHolder>();
     if (linuxp::IsXWayland(dpy)) holder->Prepare();
-    std::unique_ptr<SettingsStore> store = LoadSettingsStore();
+    std::unique_ptr<SettingsStore> store = CommandLineSettings::Open();
     if (!store) {
         XCloseDisplay(dpy);
         return nullptr;

@@ -1,5 +1,7 @@
 #include "platform/linux/qt_settings.h"
 
+#include "platform/linux/ini_text.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -52,90 +54,6 @@ constexpr std::size_t npos = std::string::npos;
 // comments, hand-written lines the reader cannot parse and keys of other
 // programs all survive. The line rules are those of QSettings' reader, so a
 // line found here is the line it reads.
-
-bool IsLineBreak(char c) { return c == '\n' || c == '\r'; }
-bool IsIniSpace(char c) { return c == ' ' || c == '\t' || IsLineBreak(c); }
-
-struct IniLine {
-    std::size_t start = 0;      // first byte, leading blanks skipped
-    std::size_t end = 0;        // one past the last; the break or ';' is not part of it
-    std::size_t equals = npos;  // the '=' outside quotes, if any
-};
-
-struct IniText {
-    std::vector<IniLine> lines;
-    // How the text ends: inside a quoted run, or just after a backslash that
-    // would take the next byte with it.
-    bool endsInQuotes = false;
-    bool endsInEscape = false;
-};
-
-// Quotes and backslashes carry a line over line breaks; ';' at the start of a
-// line makes it a comment, and elsewhere outside quotes ends the line.
-IniText SplitLines(const std::string& text) {
-    IniText out;
-    const std::size_t n = text.size();
-    std::size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // a UTF-8 mark
-    while (true) {
-        std::size_t start = pos;
-        while (start < n && IsIniSpace(text[start])) ++start;
-        IniLine line;
-        bool inQuotes = false;
-        bool inEscape = false;
-        std::size_t i = start;
-        while (i < n) {
-            const char c = text[i++];
-            if (c == '=') {
-                if (!inQuotes && line.equals == npos) line.equals = i - 1;
-            } else if (IsLineBreak(c)) {
-                if (i == start + 1) {
-                    ++start;  // the break that ended a comment
-                } else if (!inQuotes) {
-                    --i;
-                    break;
-                }
-            } else if (c == '\\') {
-                if (i < n) {
-                    const char next = text[i++];
-                    if (i < n && ((next == '\n' && text[i] == '\r') ||
-                                  (next == '\r' && text[i] == '\n'))) {
-                        ++i;
-                    }
-                } else {
-                    inEscape = true;
-                }
-            } else if (c == '"') {
-                inQuotes = !inQuotes;
-            } else if (c == ';') {
-                if (i == start + 1) {
-                    while (i < n && !IsLineBreak(text[i])) ++i;
-                    start = i;
-                } else if (!inQuotes) {
-                    --i;
-                    break;
-                }
-            }
-        }
-        if (i >= n && i > start) {
-            out.endsInQuotes = inQuotes;
-            out.endsInEscape = inEscape;
-        }
-        pos = i;
-        if (i == start) break;  // only at the end of the text
-        line.start = start;
-        line.end = i;
-        out.lines.push_back(line);
-    }
-    return out;
-}
-
-std::string Trimmed(const std::string& s) {
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && (IsIniSpace(s[b]) || s[b] == '\v' || s[b] == '\f')) ++b;
-    while (e > b && (IsIniSpace(s[e - 1]) || s[e - 1] == '\v' || s[e - 1] == '\f')) --e;
-    return s.substr(b, e - b);
-}
 
 // A section or key name as the file spells it.
 std::string EscapedName(const std::string& name) {
@@ -225,7 +143,7 @@ std::string EscapedValue(const std::string& value) {
 // goes after the section's last line; a section not there yet goes at the end.
 std::string WithValue(const std::string& text, const std::string& section, const std::string& key,
                       const std::string& value) {
-    const IniText ini = SplitLines(text);
+    const IniText ini = SplitIniLines(text);
     long match = -1;
     long anchor = -1;  // the target section's last line, its header at least
     bool inSection = false;
@@ -234,7 +152,7 @@ std::string WithValue(const std::string& text, const std::string& section, const
         if (text[line.start] == '[') {
             std::size_t close = text.find(']', line.start);
             if (close == npos || close >= line.end) close = line.end;
-            inSection = Trimmed(text.substr(line.start + 1, close - line.start - 1)) == section;
+            inSection = IniTrimmed(text.substr(line.start + 1, close - line.start - 1)) == section;
             if (inSection) anchor = static_cast<long>(k);
             continue;
         }
@@ -264,13 +182,13 @@ std::string WithValue(const std::string& text, const std::string& section, const
     if (ini.endsInEscape) closing += '\n';  // taken by the backslash as a line continuation
     if (ini.endsInQuotes) closing += '"';
     if (ini.endsInEscape || ini.endsInQuotes ||
-        (!text.empty() && !IsLineBreak(text.back()))) {
+        (!text.empty() && !IsIniLineBreak(text.back()))) {
         closing += '\n';
     }
     const std::string entry = key + "=" + value + "\n";
     if (anchor >= 0) {
         std::size_t at = ini.lines[static_cast<std::size_t>(anchor)].end;
-        while (at < text.size() && !IsLineBreak(text[at])) ++at;  // a comment after ';'
+        while (at < text.size() && !IsIniLineBreak(text[at])) ++at;  // a comment after ';'
         if (at < text.size()) {
             at += (text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n') ? 2 : 1;
             std::string out = text;

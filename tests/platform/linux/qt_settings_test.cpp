@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/ini_text.h"
 #include "platform/linux/qt_settings.h"
 
 namespace fs = std::filesystem;
@@ -222,6 +223,152 @@ TEST(QtSettingsStoreTest, ASaveKeepsEverythingItDoesNotWrite) {
         }
         // Nothing is set aside: the file itself kept it all.
         EXPECT_FALSE(fs::exists(ConfFile(app).string() + ".damaged")) << "case " << n;
+    }
+}
+
+// `scriblane` reads plain files without QtCore. Whatever that reader
+// decides must be what QSettings reads, key for key; what it cannot decide
+// goes to QSettings. `decided` says which forms it must cover.
+TEST(QtSettingsStoreTest, PlainReaderAgreesWithQSettingsOrDefers) {
+    struct Case {
+        std::string content;
+        bool decided;
+    };
+    std::vector<Case> cases = {
+        {"[settings]\nth=50\ntw=15\nfont=Liberation Serif\ncolorT=255\ncolorB=\n", true},
+        {"", true},
+        {"\n\n[settings]\n\n\nth=5\n\n", true},
+        {"\xEF\xBB\xBF[settings]\r\nth=5\r\nfont=crlf\r\n", true},
+        {"; comment\n[settings]\nth=5 ; after\nfont=;not a value\n", true},
+        {"[settings]\nth=5\nth=6\n", true},
+        {"[Settings]\nth=5\n[settings]\nTH=6\n", true},
+        {"[settings]\nth=5\n[other]\nth=7\n[settings]\ntw=9\nth=8\n", true},
+        {"th=1\n[General]\ntw=2\n[settings]\nth=3\n[gEnErAl]\nfont=x\n", true},
+        {"[ settings ] trailing\n  th  =  5  \ntw=\t6\t\n", true},
+        {"[settings]\nfont=\"  padded; a=b, c  \"  \n", true},
+        {"[settings]\nfont=a\\tb\\\\c\\\"d\\ae\\bf\\fg\\vh\\ri\\nj\n", true},
+        {"[settings]\nfont=\\x41\\x7x\\0\\17\n", true},
+        {"[settings]\nfont=a \\t  \ntw=\\x20 \n", true},
+        {"[settings]\nfont=@@x\ntw=\"@@\"\n", true},
+        {"[settings]\nfont=\xC3\x9Cn\xC3\xAF \xE2\x9C\x93 \xF0\x9F\x98\x80\n", true},
+        {"[settings]\nfont=#hash\nth=[x]\n", true},
+        {"[settings]\nfont=\\x0041\n", false},
+        {"[settings]\nfont=\\101\n", false},
+        {"[settings]\nfont=a\\qb\n", false},
+        {"[settings]\nfont=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff\\0\\0)\n", false},
+        {"[settings]\nfont=@ByteArray(abc)\n", false},
+        {"[settings]\nfont=@String(abc)\n", false},
+        {"[settings]\nth=@Invalid()\n", false},
+        {"[settings]\nfont=\"a\nb\"\n", false},
+        {"[settings]\nfont=a\\\nb\n", false},
+        {"[settings]\nfont=\"open\n", false},
+        {"[settings]\nfont=x\"y\"\n", false},
+        {"[settings]\nfont=\"a\" b\n", false},
+        {"[settings]\n# note\nth=5\n", false},
+        {"[settings]\ntw=1,2\n", false},
+        {"[settings%2Fx]\nth=5\n", false},
+        {"[settings]\nsub\\th=5\nth=6\n", false},
+        {"settings\\th=5\n", false},
+        {"[settings]\nt%68=5\n", false},
+        {"[settings]\n=5\n", false},
+        {"[]\nth=5\n", false},
+        {"[settings\nth=5\n", false},
+        {"; c\n  [settings]\nth=5\n", false},
+        {"[settings]\nfont=\xE9t\xE9\n", false},
+        {"[settings]\nfont=\xEF\xBB\xBFx\n", false},
+        {"[settings]\nfont=\xED\xA0\x80\n", false},
+        {std::string("[settings]\nfont=a\0b\n", 19), false},
+        {"[settings]\nfont=a\\", false},
+        {"[settings]\n\vth=5\n", false},
+        {"[settings\f]\nth=5\n", false},
+    };
+    // What QSettings itself writes for awkward text values (text with a
+    // NUL in it it writes as @String(...)).
+    const std::vector<std::string> written = {
+        "", " lead", "trail ", "a,b", "a;b", "a=b", "\"q\"", "back\\slash", "tab\there",
+        "two\nlines", "cr\rhere", "\x01" "1f", "\x7f", "@", "@at",
+        "@@two", "\xC3\x9Cn\xC3\xAF \xE2\x9C\x93", "\xF0\x9F\x98\x80", "#hash", "x;y#z", "\\x41",
+        "[notsection]", "15464446", "\"", " , ", std::string("nul\0" "1f", 6)};
+    for (std::size_t k = 0; k < written.size(); ++k) {
+        const fs::path file = ConfigHome() / ("written" + std::to_string(k) + ".ini");
+        {
+            QSettings qt(QString::fromStdString(file.string()), QSettings::IniFormat);
+            const std::string& v = written[k];
+            qt.setValue("settings/font",
+                        QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+            qt.setValue("other/th", QStringLiteral("1"));
+            qt.setValue("tw", QStringLiteral("2"));
+        }
+        cases.push_back({ReadFile(file), k + 1 < written.size()});
+    }
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string app = AppName() + std::to_string(n++);
+        WriteFile(ConfFile(app), c.content);
+        const auto plain = PlainIniValues(c.content);
+        ASSERT_EQ(plain.has_value(), c.decided) << "case " << n << ":\n" << c.content;
+        if (!plain) continue;
+        // Every key QSettings sees, with the text the store would return.
+        std::map<std::string, std::string> byQt;
+        QSettings qt(QString::fromStdString(ConfFile(app).string()), QSettings::IniFormat);
+        for (const QString& key : qt.allKeys()) {
+            const QVariant v = qt.value(key);
+            byQt[key.toStdString()] = v.typeId() == QMetaType::QString
+                                          ? v.toString().toUtf8().toStdString()
+                                          : std::string("<not text: ") + v.typeName() + ">";
+        }
+        EXPECT_EQ(*plain, byQt) << "case " << n << ":\n" << c.content;
+        QtSettingsStore store;
+        for (const char* key : {"th", "tw", "colorT", "colorB", "font"}) {
+            const auto found = plain->find(std::string("settings/") + key);
+            EXPECT_EQ(found != plain->end() ? found->second : "fallback",
+                      store.GetSetting(app, "settings", key, "fallback"))
+                << "case " << n << " key " << key;
+        }
+    }
+}
+
+// The file the plain reader opens is the store's, or it defers to QtCore.
+TEST(QtSettingsStoreTest, PlainReaderFindsTheStoresFileOrDefers) {
+    const std::string app = AppName();
+    const std::string xdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string home = std::getenv("HOME");
+    struct Case {
+        bool xdgSet;
+        std::string xdg;
+        std::string home;
+        bool decided;
+    };
+    const Case cases[] = {
+        {true, xdg, home, true},
+        {true, "", home, true},
+        {false, "", home, true},
+        {false, "", home + "/", true},
+        {false, "", home + "/./x//", true},
+        {true, xdg + "//a/./b/", home, true},
+        {true, xdg + "/a/../b", home, false},
+        {true, "relative/config", home, false},
+        {false, "", "", false},
+        {true, xdg + "/\xE9", home, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        ++n;
+        if (c.xdgSet) {
+            setenv("XDG_CONFIG_HOME", c.xdg.c_str(), 1);
+        } else {
+            unsetenv("XDG_CONFIG_HOME");
+        }
+        setenv("HOME", c.home.c_str(), 1);
+        const auto plain = PlainSettingsFilePath(app);
+        const std::string byQt = QtSettingsStore::FilePath(app);
+        setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+        setenv("HOME", home.c_str(), 1);
+        ASSERT_EQ(plain.has_value(), c.decided) << "case " << n;
+        if (plain) {
+            EXPECT_EQ(fs::path(*plain).lexically_normal(), fs::path(byQt).lexically_normal())
+                << "case " << n;
+        }
     }
 }
 
