@@ -376,14 +376,19 @@ void Form() {
     Throws("Width after Unload throws", [&] { form.Width(); });
 }
 
+// The main window loaded from the layout, shown, its first messages handled.
+HWND LoadAndShow(win32::Win32Form& form, QuietEvents& events) {
+    form.Load(MainFormSpec(), events);
+    form.Show();
+    Pump(form);
+    return reinterpret_cast<HWND>(form.hWnd());
+}
+
 // The shown window under the Escape key, through the message loop's path.
 void EscapeKey() {
     win32::Win32Form form;
     QuietEvents events;
-    form.Load(MainFormSpec(), events);
-    HWND hwnd = reinterpret_cast<HWND>(form.hWnd());
-    form.Show();
-    Pump(form);
+    HWND hwnd = LoadAndShow(form, events);
 
     // Escape does nothing anywhere: the window has no cancel button, and a
     // multi-line box would otherwise ask its parent to close.
@@ -404,10 +409,7 @@ void EscapeKey() {
 void Controls() {
     win32::Win32Form form;
     QuietEvents events;
-    form.Load(MainFormSpec(), events);
-    HWND hwnd = reinterpret_cast<HWND>(form.hWnd());
-    form.Show();
-    Pump(form);
+    HWND hwnd = LoadAndShow(form, events);
 
     // A push button looks like the default one only while it has the focus.
     SetFocus(Control(hwnd, Ctl::bcolBK));
