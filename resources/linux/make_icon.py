@@ -2,7 +2,7 @@
 """Draws Scriblane's 32 x 32 icon: a screen with a line of text written
 across it. Run it to regenerate scriblane.png (standard library only), the
 icon installed for the desktop. The window draws the same picture in
-src/platform/linux/qt_icon.cpp; a test keeps the two equal."""
+src/platform/linux/qt/qt_icon.cpp; a test keeps the two equal."""
 import struct
 import sys
 import zlib

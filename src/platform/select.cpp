@@ -1,10 +1,11 @@
-// The one place that picks the platform implementation.
+// The one place that picks the platform implementation: Win32, or on Linux
+// the host of the program being built (the build defines which).
 #include "platform/host.h"
 
 #if defined(_WIN32)
 #include "platform/win32/win32_host.h"
 #else
-#include "platform/linux/linux_host.h"
+#include "platform/linux/programs/hosts.h"
 #endif
 
 namespace scriblane {
@@ -14,8 +15,10 @@ std::unique_ptr<PlatformHost> CreatePlatformHost(int argc, char** argv) {
     (void)argc;
     (void)argv;
     return CreateWin32Host();
+#elif defined(SCRIBLANE_WINDOW_PROGRAM)
+    return linuxp::CreateWindowHost(argc, argv);
 #else
-    return CreateLinuxHost(argc, argv);
+    return linuxp::CreateCommandLineHost(argc, argv);
 #endif
 }
 

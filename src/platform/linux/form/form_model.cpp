@@ -1,0 +1,84 @@
+// The controls' state without widgets, and the installed faces.
+#include "platform/linux/form/form_model.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <set>
+
+namespace scriblane::linuxp {
+
+std::string FormModel::GetText(Ctl c) {
+    ControlState& s = controls_[c];
+    if (SpecOf(c).kind == ControlKind::ComboList) {
+        return s.listIndex >= 0 ? s.items[static_cast<std::size_t>(s.listIndex)] : std::string();
+    }
+    return s.text;
+}
+
+void FormModel::SetText(Ctl c, const std::string& text) {
+    ControlState& s = controls_[c];
+    if (SpecOf(c).kind == ControlKind::ComboList) {
+        for (std::size_t i = 0; i < s.items.size(); ++i) {
+            if (s.items[i] == text) {
+                s.listIndex = static_cast<int>(i);
+                return;
+            }
+        }
+        throw FormError("the list has no entry \"" + text + "\"");
+    }
+    s.text = text;
+}
+
+void FormModel::AddItem(Ctl c, const std::string& item) { controls_[c].items.push_back(item); }
+
+void FormModel::SetListIndex(Ctl c, std::int32_t index) {
+    ControlState& s = controls_[c];
+    if (index < -1 || index >= static_cast<std::int32_t>(s.items.size())) {
+        throw FormError("list index out of range");
+    }
+    s.listIndex = index;
+}
+
+namespace {
+
+// Each family once, in the order met; a font's first family name is its own.
+void AddFamilies(FcFontSet* set, std::set<std::string>& seen, std::vector<std::string>& faces) {
+    if (set == nullptr) return;
+    for (int i = 0; i < set->nfont; ++i) {
+        FcChar8* family = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch) continue;
+        std::string name(reinterpret_cast<const char*>(family));
+        if (seen.insert(name).second) faces.push_back(std::move(name));
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> ListScreenFonts() {
+    std::vector<std::string> faces;
+    if (!FcInit()) return faces;
+    std::set<std::string> seen;
+    // fontconfig's own preference for the desktop's default face comes first,
+    // so the first entry is a readable face rather than whatever the font
+    // cache happens to hold first (often a symbol font); every other
+    // installed family follows in fontconfig's list order.
+    if (FcPattern* preferred = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"))) {
+        FcConfigSubstitute(nullptr, preferred, FcMatchPattern);
+        FcDefaultSubstitute(preferred);
+        FcResult result;
+        FcFontSet* sorted = FcFontSort(nullptr, preferred, FcFalse, nullptr, &result);
+        AddFamilies(sorted, seen, faces);
+        if (sorted != nullptr) FcFontSetDestroy(sorted);
+        FcPatternDestroy(preferred);
+    }
+    FcPattern* all = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* listed = FcFontList(nullptr, all, objects);
+    AddFamilies(listed, seen, faces);
+    if (listed != nullptr) FcFontSetDestroy(listed);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(all);
+    return faces;
+}
+
+}  // namespace scriblane::linuxp

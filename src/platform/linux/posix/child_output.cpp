@@ -1,0 +1,95 @@
+// Runs a helper program and collects what it prints, never waiting longer than asked.
+#include "platform/linux/posix/child_output.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+extern char** environ;
+
+namespace scriblane::linuxp {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MillisecondsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+}  // namespace
+
+std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
+                                        std::chrono::milliseconds limit, std::size_t maxBytes) {
+    if (argv.empty()) return std::nullopt;
+    int out[2];
+    // Close-on-exec on both ends: the child gets the write end only through
+    // dup2, and no other child started meanwhile inherits either.
+    if (pipe2(out, O_CLOEXEC) != 0) return std::nullopt;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        return std::nullopt;
+    }
+
+    const Clock::time_point deadline = Clock::now() + limit;
+    std::string text;
+    bool ok = true;
+    for (;;) {
+        pollfd p{out[0], POLLIN, 0};
+        const int ready = poll(&p, 1, MillisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) {
+            ok = false;  // overran, or poll itself failed
+            break;
+        }
+        char buffer[4096];
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // end of output (or a read error, judged by the exit below)
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.size() > maxBytes) {
+            ok = false;
+            break;
+        }
+    }
+    close(out[0]);
+
+    // The output is closed, but the program may still linger: wait for it
+    // only until the deadline, then kill it.
+    int status = 0;
+    for (;;) {
+        const pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) break;
+        if (r < 0 && errno != EINTR) return std::nullopt;
+        if (!ok || MillisecondsLeft(deadline) == 0) {
+            kill(pid, SIGKILL);
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            return std::nullopt;
+        }
+        poll(nullptr, 0, 2);
+    }
+    if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return text;
+}
+
+}  // namespace scriblane::linuxp

@@ -1,0 +1,95 @@
+// The host of the `scriblane` program itself. Command-line mode runs here
+// with no toolkit linked in: loading Qt's libraries alone would cost more than
+// the drawing. A plain settings file is read here; the settings store
+// (QtCore) is a module loaded only for a file that needs it. Without an
+// argument the window is wanted, and the full program (scriblane-window,
+// Qt Widgets) takes over by exec before any of Qt is loaded.
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/linux/form/hidden_form.h"
+#include "platform/linux/posix/companion.h"
+#include "platform/linux/programs/hosts.h"
+#include "platform/linux/programs/scriblane/overlay_client.h"
+#include "platform/linux/settings/command_line_settings.h"
+#include "platform/linux/x11/x11_connection.h"
+#include "platform/linux/x11/x11_display.h"
+#include "platform/linux/x11/x11_overlay.h"
+
+namespace scriblane::linuxp {
+namespace {
+
+class CommandLineHost : public PlatformHost {
+public:
+    CommandLineHost(::Display* dpy, std::string command, std::unique_ptr<SettingsStore> store,
+                    std::unique_ptr<HelperHolder> holder)
+        : connection_(dpy),
+          holder_(std::move(holder)),
+          display_(dpy), store_(std::move(store)),
+          form_(std::move(command), [dpy] { XSync(dpy, False); }, holder_->failed()),
+          platform_{display_, *store_, form_, dialogs_} {
+        // This process ends at once; a drawing that must stay on a window
+        // goes on one that a helper keeps.
+        display_.SetOverlayHolder(holder_.get());
+    }
+    Platform& platform() override { return platform_; }
+    int RunEventLoop() override { return 0; }
+
+private:
+    // Command-line mode never opens a dialog; asking for one is refused.
+    class NoDialogs : public CommonDialogs {
+    public:
+        std::int32_t ChooseColorA(ChooseColorRecord&) override { return 0; }
+        std::int32_t GetOpenFileNameA(OpenFileNameRecord&) override { return 0; }
+        std::int32_t GetSaveFileNameA(OpenFileNameRecord&) override { return 0; }
+    };
+
+    X11Connection connection_;  // first: closed last
+    std::unique_ptr<HelperHolder> holder_;
+    X11Display display_;
+    std::unique_ptr<SettingsStore> store_;
+    HiddenForm form_;
+    NoDialogs dialogs_;
+    Platform platform_;
+};
+
+}  // namespace
+
+std::unique_ptr<PlatformHost> CreateCommandLineHost(int argc, char** argv) {
+    std::string command = JoinArguments(argc, argv);
+    if (command.empty()) {
+        const std::string program = Companion("scriblane-window", X_OK);
+        if (program.empty()) {
+            std::fprintf(stderr, "scriblane: the window program scriblane-window is missing\n");
+            return nullptr;
+        }
+        std::vector<char*> args(argv, argv + argc);
+        args.push_back(nullptr);
+        execv(program.c_str(), args.data());
+        std::fprintf(stderr, "scriblane: cannot start %s: %s\n", program.c_str(),
+                     std::strerror(errno));
+        return nullptr;
+    }
+    ::Display* dpy = OpenX11Display();
+    if (!dpy) return nullptr;
+    // On XWayland the helper starts now, while the settings and the font
+    // are loaded, so the command returns about as soon as on plain X.
+    auto holder = std::make_unique<HelperHolder>();
+    if (IsXWayland(dpy)) holder->Prepare();
+    std::unique_ptr<SettingsStore> store = OpenCommandLineSettings();
+    if (!store) {
+        XCloseDisplay(dpy);
+        return nullptr;
+    }
+    return std::make_unique<CommandLineHost>(dpy, std::move(command), std::move(store),
+                                             std::move(holder));
+}
+
+}  // namespace scriblane::linuxp

@@ -1,0 +1,595 @@
+// The form runtime of the window program: a FormModel, then Qt widgets once shown.
+#include "platform/linux/qt/qt_form.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QPixmap>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QWindow>
+#include <future>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/linux/posix/end_process.h"
+#include "platform/linux/form/form_conventions.h"
+#include "platform/linux/qt/qt_icon.h"
+#include "platform/linux/qt/qt_widgets.h"
+
+namespace scriblane::linuxp {
+namespace {
+
+// QApplication keeps references to these for its whole life.
+int gArgc = 1;
+char gName[] = "scriblane";
+char* gArgv[] = {gName, nullptr};
+
+// How long to wait for the window manager to tell the frame it will draw.
+constexpr int kFrameExtentsTimeoutMs = 300;
+
+// The face to use for a table face: itself when installed, else a
+// metric-compatible face, else one that comes with fontconfig nearly
+// everywhere. Deciding here spares Qt a fallback search per font.
+QString InstalledFace(const char* face, const std::vector<std::string>& installed) {
+    for (const char* candidate : {face, "Liberation Sans", "Arimo", "DejaVu Sans"}) {
+        if (std::find(installed.begin(), installed.end(), candidate) != installed.end()) {
+            return QString::fromUtf8(candidate);
+        }
+    }
+    return QString::fromUtf8(face);  // let Qt's own matching choose
+}
+
+QFont MakeFont(const FontSpec& wanted, const std::vector<std::string>& installed) {
+    QFont font(InstalledFace(wanted.face, installed));
+    font.setPointSizeF(wanted.points);
+    font.setBold(wanted.bold);
+    font.setItalic(false);
+    return font;
+}
+
+QColor ToQColor(ColorRef color) {
+    const Rgb rgb = ColorRefToRgb(color);
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+QMessageBox::StandardButton ToStandardButton(std::int32_t id) {
+    switch (id) {
+        case kIdCancel: return QMessageBox::Cancel;
+        case kIdAbort: return QMessageBox::Abort;
+        case kIdRetry: return QMessageBox::Retry;
+        case kIdIgnore: return QMessageBox::Ignore;
+        case kIdYes: return QMessageBox::Yes;
+        case kIdNo: return QMessageBox::No;
+        default: return QMessageBox::Ok;
+    }
+}
+
+std::int32_t FromStandardButton(QMessageBox::StandardButton button, std::int32_t fallback) {
+    switch (button) {
+        case QMessageBox::Ok: return kIdOk;
+        case QMessageBox::Cancel: return kIdCancel;
+        case QMessageBox::Abort: return kIdAbort;
+        case QMessageBox::Retry: return kIdRetry;
+        case QMessageBox::Ignore: return kIdIgnore;
+        case QMessageBox::Yes: return kIdYes;
+        case QMessageBox::No: return kIdNo;
+        default: return fallback;
+    }
+}
+
+QMessageBox::Icon ToQtIcon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::Warning: return QMessageBox::Warning;
+        case MsgIcon::Information: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+bool TakesFocus(ControlKind kind) {
+    return kind == ControlKind::TextBox || kind == ControlKind::Button ||
+           kind == ControlKind::ComboList || kind == ControlKind::PictureBox;
+}
+
+}  // namespace
+
+namespace {
+
+// Listing the faces is the slowest part of loading, so it runs beside the
+// rest of start-up; the first form takes its result.
+std::future<std::vector<std::string>> gEarlyFonts;
+// Likewise the screen's DPI, asked of the X server over a connection of its
+// own (Xlib is thread-safe by default since 1.8).
+std::future<std::optional<double>> gEarlyDpi;
+
+}  // namespace
+
+// setenv is unsafe while another thread reads the environment (fontconfig
+// and Xlib do), so the environment is settled before any thread starts.
+void PrepareQtEnvironment() {
+    // The layout is in twips: it scales with the DPI by itself, to exact
+    // device pixels. Qt's own fractional scaling on top would round window
+    // positions to its larger units and miss the placement by a pixel.
+    setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
+}
+
+void StartEarlyWork() {
+    PrepareQtEnvironment();
+    if (!gEarlyFonts.valid()) gEarlyFonts = std::async(std::launch::async, ListScreenFonts);
+    if (!gEarlyDpi.valid()) gEarlyDpi = std::async(std::launch::async, x11::ServerXftDpi);
+}
+
+QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
+    : args_(std::move(args)), beforeEnd_(std::move(beforeEnd)) {
+    if (gEarlyFonts.valid()) {
+        fontsFuture_ = std::move(gEarlyFonts);
+    } else {
+        PrepareQtEnvironment();
+        fontsFuture_ = std::async(std::launch::async, ListScreenFonts);
+    }
+}
+
+QtForm::~QtForm() {
+    // The application outlives the form on purpose (one per process).
+    delete window_;
+    if (fontsFuture_.valid()) fontsFuture_.wait();
+}
+
+void QtForm::EnsureApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    // Never deleted: the program ends through _exit, and a second
+    // QApplication in one process is not allowed anyway.
+    auto* app = new QApplication(gArgc, gArgv);
+    (void)app;
+    // The program ends when its window is closed or End runs, never
+    // because a message box was the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's colour and file dialogs keep custom colours and file history in
+    // a QtProject.conf of their own; the settings store is the program's
+    // only configuration. A path below /dev/null can be neither read nor
+    // created, whoever runs the program. (The store names its file itself.)
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+    }
+    QGuiApplication::setDesktopFileName(QStringLiteral("scriblane"));
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(ScriblaneIcon())));
+}
+
+void QtForm::Load(const FormSpec& layout, FormEvents& events) {
+    spec_ = &layout;
+    events_ = &events;
+    for (const ControlSpec& c : layout.controls) model_[c.id].text = c.text;
+    events.OnLoad();
+}
+
+double QtForm::Dpr() const {
+    if (QGuiApplication::instance() == nullptr) return 1.0;
+    if (window_ != nullptr) return window_->devicePixelRatioF();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->devicePixelRatio() : 1.0;
+}
+
+// Twips to Qt's device-independent units: device pixels first (what the
+// table means), then Qt's own scale on high-DPI screens.
+int QtForm::Px(int twips) const {
+    const double tpp = twipsPerPixel_.value_or(15.0);
+    return static_cast<int>(std::lround(TwipsToPixels(twips, tpp) / Dpr()));
+}
+
+void QtForm::EnsureWindow() {
+    if (window_ != nullptr) return;
+    if (spec_ == nullptr) throw FormError("the window is not loaded");
+    EnsureApplication();
+    TwipsPerPixelX();  // fixes the scale before anything is sized
+
+    const Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+    window_ = new FormWindow([this] { return CloseRequested(); });
+    window_->setWindowFlags(flags);
+    window_->setWindowTitle(QString::fromUtf8(spec_->title));
+    window_->setFont(MakeFont(spec_->font, Fonts()));
+    window_->setFixedSize(Px(spec_->clientWidth), Px(spec_->clientHeight));
+    // The native window first, so the window manager tells its frame while
+    // the controls are being made.
+    window_->winId();
+    window_->move(Px(spec_->initialLeft), Px(spec_->initialTop));
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            x11Display_ = x11->display();
+            extentsRequested_ = x11::RequestFrameExtents(
+                x11Display_, static_cast<unsigned long>(window_->winId()));
+        }
+    }
+}
+
+void QtForm::BuildControls() {
+    QGroupBox* frame = nullptr;
+    for (const ControlSpec& c : spec_->controls) {
+        if (c.kind == ControlKind::Frame && frame == nullptr) {
+            frame = new CaptionFrame(QString::fromUtf8(c.text), window_);
+        }
+    }
+    std::vector<const ControlSpec*> focusable;
+    for (const ControlSpec& c : spec_->controls) {
+        QWidget* parent = (c.inFrame && frame != nullptr) ? static_cast<QWidget*>(frame) : window_;
+        const ControlState& state = model_[c.id];
+        const QString caption = QString::fromUtf8(c.text);
+        QWidget* widget = nullptr;
+        switch (c.kind) {
+            case ControlKind::Frame:
+                widget = frame;
+                break;
+            case ControlKind::TextBox:
+                if (c.multiLine) {
+                    auto* edit = new QPlainTextEdit(parent);
+                    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                    edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                    edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+                    edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+                    edit->setTabChangesFocus(true);
+                    edit->setPlainText(QString::fromStdString(ToLf(state.text)));
+                    widget = edit;
+                } else {
+                    auto* edit = new QLineEdit(parent);
+                    edit->setMaxLength(INT_MAX);
+                    edit->setAlignment((c.centred ? Qt::AlignHCenter : Qt::AlignLeft) |
+                                       Qt::AlignVCenter);
+                    edit->setText(QString::fromStdString(state.text));
+                    widget = edit;
+                }
+                break;
+            case ControlKind::Button: {
+                auto* button = new CommandButton(caption, parent);
+                const Ctl id = c.id;
+                QObject::connect(button, &QPushButton::clicked, button, [this, id] {
+                    if (events_ == nullptr) return;
+                    try {
+                        events_->OnClick(id);
+                    } catch (const std::exception& e) {
+                        std::fprintf(stderr, "scriblane: %s\n", e.what());
+                    } catch (...) {
+                        std::fprintf(stderr, "scriblane: unknown failure in a command\n");
+                    }
+                });
+                widget = button;
+                break;
+            }
+            case ControlKind::ComboList: {
+                auto* combo = new QComboBox(parent);
+                combo->setEditable(false);
+                QStringList items;
+                items.reserve(static_cast<qsizetype>(state.items.size()));
+                for (const std::string& item : state.items) items << QString::fromStdString(item);
+                combo->addItems(items);
+                combo->setCurrentIndex(state.listIndex);
+                const Ctl id = c.id;
+                QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                                 [this, id](int index) { model_[id].listIndex = index; });
+                widget = combo;
+                break;
+            }
+            case ControlKind::PictureBox: {
+                auto* swatch = new ColorSwatch(parent);
+                swatch->setColor(ToQColor(state.backColor));
+                widget = swatch;
+                break;
+            }
+            case ControlKind::Label: {
+                auto* label = new QLabel(caption, parent);
+                label->setTextFormat(Qt::PlainText);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                label->setWordWrap(true);
+                widget = label;
+                break;
+            }
+            case ControlKind::Line: {
+                const QPalette::ColorRole role =
+                    c.lineSysColor == kColorBtnText ? QPalette::ButtonText : QPalette::WindowText;
+                widget = new LineWidget(parent, QPoint(Px(c.left), Px(c.top)),
+                                        QPoint(Px(c.width), Px(c.height)), role);
+                break;
+            }
+        }
+        if (widget == nullptr) continue;
+        widget->setObjectName(QString::fromUtf8(c.name) +
+                              (c.index != kNoIndex ? QString::number(c.index) : QString()));
+        if (c.kind != ControlKind::Line) {
+            widget->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
+        }
+        widget->setFont(MakeFont(c.font, Fonts()));
+        if (c.tooltip != nullptr) widget->setToolTip(QString::fromUtf8(c.tooltip));
+        if (TakesFocus(c.kind) && c.tabIndex != kNoTab) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+            focusable.push_back(&c);
+        } else {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+        controls_[c.id] = widget;
+    }
+    std::stable_sort(focusable.begin(), focusable.end(),
+                     [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+    for (std::size_t i = 1; i < focusable.size(); ++i) {
+        QWidget::setTabOrder(controls_[focusable[i - 1]->id], controls_[focusable[i]->id]);
+    }
+    firstFocus_ = focusable.empty() ? nullptr : controls_[focusable.front()->id];
+}
+
+bool QtForm::CloseRequested() {
+    // A second close while the handler still runs (a box is up) is refused;
+    // the handler runs once.
+    if (closing_) return false;
+    closing_ = true;
+    std::int32_t cancel = 0;
+    if (events_ != nullptr) {
+        try {
+            events_->OnUnload(cancel);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "scriblane: %s\n", e.what());
+        } catch (...) {
+        }
+    }
+    closing_ = false;
+    if (cancel != 0) return false;
+    // Nothing else keeps the program once its one window is gone.
+    Unload();
+    QCoreApplication::quit();
+    return true;
+}
+
+x11::FrameExtents QtForm::Extents() {
+    if (window_ != nullptr && window_->isVisible()) {
+        if (QWindow* handle = window_->windowHandle()) {
+            const QMargins m = handle->frameMargins();
+            if (!m.isNull()) {
+                const double dpr = Dpr();
+                return {static_cast<int>(std::lround(m.left() * dpr)),
+                        static_cast<int>(std::lround(m.right() * dpr)),
+                        static_cast<int>(std::lround(m.top() * dpr)),
+                        static_cast<int>(std::lround(m.bottom() * dpr))};
+            }
+        }
+    }
+    if (extents_) return *extents_;
+    x11::FrameExtents found;
+    if (window_ != nullptr && x11Display_ != nullptr) {
+        found = x11::AwaitFrameExtents(x11Display_, static_cast<unsigned long>(window_->winId()),
+                                       extentsRequested_, kFrameExtentsTimeoutMs);
+    }
+    extents_ = found;
+    return found;
+}
+
+void QtForm::Show() {
+    EnsureWindow();
+    const bool build = controls_.empty();
+    // Map first: the window manager frames and maps the window while the
+    // controls are made here. Nothing is painted before they all exist, as
+    // painting waits for the event loop.
+    window_->show();
+    shown_ = true;
+    if (build) {
+        BuildControls();
+        for (const auto& entry : controls_) entry.second->show();
+        // A hidden widget cannot take the focus, so only now.
+        if (firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+double QtForm::Width() {
+    EnsureWindow();
+    const x11::FrameExtents e = Extents();
+    const double client = std::lround(window_->width() * Dpr());
+    return (client + e.left + e.right) * TwipsPerPixelX();
+}
+
+double QtForm::Height() {
+    EnsureWindow();
+    const x11::FrameExtents e = Extents();
+    const double client = std::lround(window_->height() * Dpr());
+    return (client + e.top + e.bottom) * TwipsPerPixelY();
+}
+
+void QtForm::Move(std::int32_t left, std::int32_t top) {
+    EnsureWindow();
+    const double dpr = Dpr();
+    const long outerX = std::lround(left / TwipsPerPixelX());
+    const long outerY = std::lround(top / TwipsPerPixelY());
+    if (window_->isVisible() && !window_->windowHandle()->frameMargins().isNull()) {
+        // Mapped and framed: Qt places the frame itself.
+        window_->move(static_cast<int>(std::lround(outerX / dpr)),
+                      static_cast<int>(std::lround(outerY / dpr)));
+        return;
+    }
+    // Not framed yet: the client goes inside the frame the manager announced.
+    const x11::FrameExtents e = Extents();
+    window_->move(static_cast<int>(std::lround((outerX + e.left) / dpr)),
+                  static_cast<int>(std::lround((outerY + e.top) / dpr)));
+}
+
+void QtForm::Unload() {
+    if (window_ == nullptr) return;
+    // Keep what the user typed: the model answers once the widgets are gone.
+    for (const auto& [id, widget] : controls_) {
+        if (auto* edit = qobject_cast<QPlainTextEdit*>(widget)) {
+            model_[id].text = ToCrLf(edit->toPlainText().toStdString());
+        } else if (auto* line = qobject_cast<QLineEdit*>(widget)) {
+            model_[id].text = line->text().toStdString();
+        }
+    }
+    FormWindow* window = window_;
+    window_ = nullptr;
+    controls_.clear();
+    firstFocus_ = nullptr;
+    extents_.reset();
+    shown_ = false;
+    window->DisarmClose();
+    window->hide();
+    window->deleteLater();
+}
+
+Handle QtForm::hWnd() {
+    return window_ != nullptr && window_->testAttribute(Qt::WA_WState_Created)
+               ? static_cast<Handle>(window_->winId())
+               : 0;
+}
+
+QWidget* QtForm::Window() const { return window_; }
+
+QWidget* QtForm::Control(Ctl control) const {
+    auto it = controls_.find(control);
+    return it != controls_.end() ? it->second : nullptr;
+}
+
+std::string QtForm::GetText(Ctl c) {
+    if (QWidget* w = Control(c)) {
+        if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+            return ToCrLf(edit->toPlainText().toStdString());
+        }
+        if (auto* line = qobject_cast<QLineEdit*>(w)) return line->text().toStdString();
+    }
+    return model_.GetText(c);
+}
+
+void QtForm::SetText(Ctl c, const std::string& text) {
+    model_.SetText(c, text);  // throws for a list without that entry
+    QWidget* w = Control(c);
+    if (w == nullptr) return;
+    const QString value = QString::fromStdString(text);
+    if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+        edit->setPlainText(QString::fromStdString(ToLf(text)));
+    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        line->setText(value);
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        combo->setCurrentIndex(model_[c].listIndex);
+    } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+        button->setText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(value);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(w)) {
+        frame->setTitle(value);
+    }
+}
+
+void QtForm::AddItem(Ctl c, const std::string& item) {
+    model_.AddItem(c, item);
+    if (auto* combo = qobject_cast<QComboBox*>(Control(c))) {
+        // Qt selects the first entry put into an empty list; the list keeps
+        // its selection (or none) instead.
+        const QSignalBlocker quiet(combo);
+        combo->addItem(QString::fromStdString(item));
+        combo->setCurrentIndex(model_[c].listIndex);
+    }
+}
+
+void QtForm::SetListIndex(Ctl c, std::int32_t index) {
+    model_.SetListIndex(c, index);
+    if (auto* combo = qobject_cast<QComboBox*>(Control(c))) combo->setCurrentIndex(index);
+}
+
+ColorRef QtForm::GetBackColor(Ctl c) { return model_[c].backColor; }
+
+void QtForm::SetBackColor(Ctl c, ColorRef color) {
+    model_[c].backColor = color;
+    if (auto* swatch = dynamic_cast<ColorSwatch*>(Control(c))) swatch->setColor(ToQColor(color));
+}
+
+void QtForm::Refresh(Ctl c) {
+    if (QWidget* w = Control(c); w != nullptr && w->isVisible()) w->repaint();
+}
+
+const std::vector<std::string>& QtForm::Fonts() {
+    if (!fontsListed_) {
+        fonts_ = fontsFuture_.valid() ? fontsFuture_.get() : ListScreenFonts();
+        fontsListed_ = true;
+    }
+    return fonts_;
+}
+
+std::int32_t QtForm::ScreenFontCount() { return static_cast<std::int32_t>(Fonts().size()); }
+
+std::string QtForm::ScreenFont(std::int32_t index) {
+    const auto& fonts = Fonts();
+    if (index < 0 || static_cast<std::size_t>(index) >= fonts.size()) {
+        throw FormError("no screen font " + std::to_string(index));
+    }
+    return fonts[static_cast<std::size_t>(index)];
+}
+
+// Fixed for the program's life once asked: the layout is made in it. With a
+// toolkit running, Qt's logical DPI times its scale; before that, the
+// server's Xft.dpi, which is what Qt will use; 96 DPI when neither says.
+double QtForm::TwipsPerPixelX() {
+    if (!twipsPerPixel_) {
+        double dpi = 96.0;
+        if (QGuiApplication::instance() != nullptr) {
+            if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+                dpi = screen->logicalDotsPerInch() * screen->devicePixelRatio();
+            }
+        } else if (auto server = gEarlyDpi.valid() ? gEarlyDpi.get() : x11::ServerXftDpi()) {
+            dpi = *server;
+        }
+        twipsPerPixel_ = TwipsPerPixelAt(dpi);
+    }
+    return *twipsPerPixel_;
+}
+
+double QtForm::TwipsPerPixelY() { return TwipsPerPixelX(); }
+
+std::int32_t QtForm::MsgBox(const std::string& prompt, std::int32_t style) {
+    EnsureApplication();
+    const MsgBoxLayout layout = MsgBoxLayoutFor(style);
+    QWidget* owner = (window_ != nullptr && window_->isVisible()) ? window_ : nullptr;
+    QMessageBox box(owner);
+    box.setWindowTitle(QString::fromUtf8(spec_ != nullptr ? spec_->title : "Scriblane"));
+    box.setTextFormat(Qt::PlainText);  // user text is never markup
+    box.setText(QString::fromStdString(ToLf(prompt)));
+    box.setIcon(ToQtIcon(layout.icon));
+    for (std::int32_t id : layout.buttons) {
+        QPushButton* button = box.addButton(ToStandardButton(id));
+        if (id == layout.defaultAnswer) box.setDefaultButton(button);
+        if (id == layout.escapeAnswer) box.setEscapeButton(button);
+    }
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == nullptr) return layout.escapeAnswer;
+    return FromStandardButton(box.standardButton(clicked), layout.escapeAnswer);
+}
+
+Handle QtForm::hInstance() { return static_cast<Handle>(getpid()); }
+
+std::string QtForm::Command() {
+    std::string text;
+    for (std::size_t i = 0; i < args_.size(); ++i) {
+        if (i > 0) text += ' ';
+        text += args_[i];
+    }
+    return text;
+}
+
+void QtForm::End(std::int32_t exitStatus) {
+    if (beforeEnd_) beforeEnd_();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    EndProcessNow(exitStatus);
+}
+
+int QtForm::Exec() {
+    if (!shown_ || QCoreApplication::instance() == nullptr) return 0;
+    return QApplication::exec();
+}
+
+}  // namespace scriblane::linuxp

@@ -1,0 +1,106 @@
+// The form runtime on Linux. While the window is hidden it is only a
+// FormModel; the Qt application and widgets are made when the window is
+// first needed on screen (placing or showing it), never in command-line mode.
+#pragma once
+
+#include <functional>
+#include <future>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/linux/form/form_model.h"
+#include "platform/linux/x11/x11_screen_info.h"
+#include "platform/platform.h"
+
+class QApplication;
+class QWidget;
+
+namespace scriblane::linuxp {
+
+class FormWindow;
+
+// Sets the environment the toolkit needs; runs before any thread starts.
+void PrepareQtEnvironment();
+// Starts listing the faces and reading the DPI beside the rest of start-up;
+// call it first thing, after any change to the environment.
+void StartEarlyWork();
+
+class QtForm : public FormRuntime {
+public:
+    // `args`: the program's arguments after its name. `beforeEnd` runs just
+    // before the process ends (it flushes what was drawn).
+    QtForm(std::vector<std::string> args, std::function<void()> beforeEnd);
+    ~QtForm() override;
+
+    void Load(const FormSpec& layout, FormEvents& events) override;
+    void Show() override;
+    double Width() override;
+    double Height() override;
+    void Move(std::int32_t left, std::int32_t top) override;
+    void Unload() override;
+    Handle hWnd() override;
+    std::string GetText(Ctl control) override;
+    void SetText(Ctl control, const std::string& text) override;
+    void AddItem(Ctl control, const std::string& item) override;
+    void SetListIndex(Ctl control, std::int32_t index) override;
+    ColorRef GetBackColor(Ctl control) override;
+    void SetBackColor(Ctl control, ColorRef color) override;
+    void Refresh(Ctl control) override;
+    // The installed faces as ListScreenFonts orders them (fontconfig's
+    // preference first, not sorted by name), each family once; ScreenFont
+    // throws FormError past the end.
+    std::int32_t ScreenFontCount() override;
+    std::string ScreenFont(std::int32_t index) override;
+    // 1440 / logical DPI, fixed once first asked. Before Qt runs it comes from
+    // the X server's Xft.dpi resource (what Qt will use too), else 96 DPI.
+    double TwipsPerPixelX() override;
+    double TwipsPerPixelY() override;
+    std::int32_t MsgBox(const std::string& prompt, std::int32_t style) override;
+    Handle hInstance() override;
+    std::string Command() override;
+    void End(std::int32_t exitStatus) override;
+
+    // Runs Qt's event loop once the window is shown; 0 at once otherwise.
+    int Exec();
+
+    // The widgets, for the dialogs' owner and for tests; nullptr while the
+    // window does not exist.
+    QWidget* Window() const;
+    QWidget* Control(Ctl control) const;
+
+    // Makes the QApplication when there is none yet (dialogs need one too).
+    static void EnsureApplication();
+
+private:
+    const std::vector<std::string>& Fonts();
+    void EnsureWindow();
+    void BuildControls();
+    bool CloseRequested();
+    x11::FrameExtents Extents();
+    int Px(int twips) const;
+    double Dpr() const;
+
+    std::vector<std::string> args_;
+    std::function<void()> beforeEnd_;
+    const FormSpec* spec_ = nullptr;
+    FormEvents* events_ = nullptr;
+    FormModel model_;
+    std::vector<std::string> fonts_;
+    bool fontsListed_ = false;
+    std::future<std::vector<std::string>> fontsFuture_;
+    std::optional<double> twipsPerPixel_;
+
+    FormWindow* window_ = nullptr;
+    std::map<Ctl, QWidget*> controls_;
+    QWidget* firstFocus_ = nullptr;
+    std::optional<x11::FrameExtents> extents_;
+    void* x11Display_ = nullptr;  // Qt's Xlib connection, on X11 only
+    bool extentsRequested_ = false;
+    bool shown_ = false;
+    bool closing_ = false;
+};
+
+}  // namespace scriblane::linuxp

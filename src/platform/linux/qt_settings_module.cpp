@@ -1,9 +1,0 @@
-// The settings store as a loadable module, so that `scriblane` loads QtCore
-// only once it knows it is drawing from the command line: handing over to
-// the window program first costs nothing of Qt.
-#include "platform/linux/qt_settings.h"
-
-extern "C" __attribute__((visibility("default"))) scriblane::SettingsStore*
-scriblane_create_settings_store() {
-    return new scriblane::linuxp::QtSettingsStore();
-}

@@ -1,0 +1,130 @@
+// Text as DrawTextA reads it: byte decoding, line splitting, '&' prefixes, centring.
+#include "platform/linux/text/text_layout.h"
+
+namespace scriblane::linuxp {
+
+namespace {
+
+constexpr char32_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char32_t FromCp1252(unsigned char b) {
+    return (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char32_t>(b);
+}
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Length of the valid UTF-8 sequence starting at p (0 when there is none),
+// rejecting overlong forms, surrogates and code points past U+10FFFF.
+std::size_t Utf8Length(const unsigned char* p, std::size_t left, char32_t& out) {
+    const unsigned char b = p[0];
+    if (b < 0x80) {
+        out = b;
+        return 1;
+    }
+    std::size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        len = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        len = 3;
+        if (b == 0xE0) lo = 0xA0;
+        if (b == 0xED) hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        len = 4;
+        if (b == 0xF0) lo = 0x90;
+        if (b == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (left < len || p[1] < lo || p[1] > hi) return 0;
+    for (std::size_t i = 2; i < len; ++i) {
+        if (!IsContinuation(p[i])) return 0;
+    }
+    char32_t c = b & (0xFF >> (len + 1));
+    for (std::size_t i = 1; i < len; ++i) c = (c << 6) | (p[i] & 0x3F);
+    out = c;
+    return len;
+}
+
+}  // namespace
+
+std::string ToUtf8(const std::u32string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u32string DecodeText(const char* bytes, std::size_t count) {
+    std::u32string out;
+    out.reserve(count);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+    std::size_t i = 0;
+    while (i < count) {
+        char32_t c;
+        const std::size_t len = Utf8Length(p + i, count - i, c);
+        if (len == 0) {
+            out += FromCp1252(p[i]);
+            ++i;
+        } else {
+            out += c;
+            i += len;
+        }
+    }
+    return out;
+}
+
+std::vector<TextLine> LayoutLines(const std::u32string& text, bool singleLine, bool noPrefix) {
+    std::vector<TextLine> lines(1);
+    bool underlineNext = false;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char32_t c = text[i];
+        if (!singleLine && (c == U'\r' || c == U'\n')) {
+            if (c == U'\r' && i + 1 < n && text[i + 1] == U'\n') ++i;
+            lines.emplace_back();
+            underlineNext = false;
+            continue;
+        }
+        if (!noPrefix && c == U'&') {
+            if (i + 1 < n && text[i + 1] == U'&') {
+                ++i;  // "&&" stands for one '&', drawn below
+            } else {
+                underlineNext = true;
+                continue;
+            }
+        }
+        TextLine& line = lines.back();
+        if (underlineNext) line.underlined.push_back(line.text.size());
+        underlineNext = false;
+        line.text += c;
+    }
+    return lines;
+}
+
+std::int64_t CentredLeft(std::int64_t left, std::int64_t right, std::int64_t width) {
+    return left + (right - left - width) / 2;
+}
+
+}  // namespace scriblane::linuxp

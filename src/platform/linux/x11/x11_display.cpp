@@ -1,0 +1,331 @@
+// gdi32/user32 on X11: device contexts painting the root window, colours, screen and work area.
+#include "platform/linux/x11/x11_display.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xft/Xft.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <strings.h>
+#include <vector>
+
+#include "platform/linux/text/text_layout.h"
+#include "platform/linux/x11/x11_desktop_colour.h"
+#include "platform/linux/x11/x11_text_draw.h"
+
+namespace scriblane::linuxp {
+
+namespace {
+
+constexpr ColorRef Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
+
+// Desktop colour when no source of the real one answers.
+constexpr ColorRef kDesktopFallback = 0x00A56E3A;
+
+constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
+
+}  // namespace
+
+X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
+
+X11Display::~X11Display() {
+    for (auto& [handle, font] : fonts_) CloseFont(dpy_, *font);
+    if (draw_) XftDrawDestroy(draw_);
+    for (const Overlay& o : overlays_) DestroyOverlay(dpy_, o.window);
+}
+
+std::size_t X11Display::ExpireOverlays(std::chrono::steady_clock::time_point now) {
+    const auto gone = std::remove_if(overlays_.begin(), overlays_.end(), [&](const Overlay& o) {
+        if (o.deadline > now) return false;
+        DestroyOverlay(dpy_, o.window);
+        return true;
+    });
+    if (gone != overlays_.end()) {
+        overlays_.erase(gone, overlays_.end());
+        XFlush(dpy_);
+    }
+    return overlays_.size();
+}
+
+std::optional<std::chrono::steady_clock::time_point> X11Display::NextOverlayDeadline() const {
+    std::optional<std::chrono::steady_clock::time_point> next;
+    for (const Overlay& o : overlays_) {
+        if (!next || o.deadline < *next) next = o.deadline;
+    }
+    return next;
+}
+
+Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const void*) {
+    if (!driver || strcasecmp(driver, "DISPLAY") != 0) return 0;
+    if (stockFont_ == 0) {
+        auto font = std::make_unique<X11Font>();
+        font->stock = true;
+        font->request.height = kDefaultCellHeight;
+        font->request.weight = 700;  // the system font is bold
+        font->request.faceName = "sans-serif";
+        stockFont_ = NewHandle();
+        fonts_[stockFont_] = std::move(font);
+    }
+    // Screens may have changed since the last drawing; a new context looks again.
+    primary_.reset();
+    xwayland_.reset();
+    const Handle h = NewHandle();
+    Context& c = contexts_[h];
+    c.font = stockFont_;
+    return h;
+}
+
+Handle X11Display::GetWindowDC(Handle hwnd) {
+    if (hwnd != 0) return 0;  // only the screen's context is offered here
+    const Handle h = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    contexts_[h].windowDc = true;
+    return h;
+}
+
+std::pair<std::int32_t, std::int32_t> X11Display::RootSize() {
+    // Asked of the server: Xlib's own figures go stale when the screen is
+    // resized while the program runs.
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    const int screen = DefaultScreen(dpy_);
+    if (!XGetGeometry(dpy_, RootWindow(dpy_, screen), &root, &x, &y, &width, &height, &border,
+                      &depth)) {
+        return {DisplayWidth(dpy_, screen), DisplayHeight(dpy_, screen)};
+    }
+    return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+}
+
+Rect X11Display::PrimaryScreen() {
+    if (primary_) return *primary_;
+    const int screen = DefaultScreen(dpy_);
+    const auto [width, height] = RootSize();
+    Rect r{0, 0, width, height};
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (XRRQueryExtension(dpy_, &event, &error) && XRRQueryVersion(dpy_, &major, &minor) &&
+        (major > 1 || (major == 1 && minor >= 3))) {
+        const Window root = RootWindow(dpy_, screen);
+        if (XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root)) {
+            auto crtcRect = [&](RRCrtc crtc, Rect& out) {
+                XRRCrtcInfo* info = XRRGetCrtcInfo(dpy_, res, crtc);
+                bool ok = info && info->mode != None && info->width > 0 && info->height > 0;
+                if (ok) {
+                    out = Rect{info->x, info->y, info->x + static_cast<std::int32_t>(info->width),
+                               info->y + static_cast<std::int32_t>(info->height)};
+                }
+                if (info) XRRFreeCrtcInfo(info);
+                return ok;
+            };
+            bool found = false;
+            const RROutput primary = XRRGetOutputPrimary(dpy_, root);
+            if (primary != None) {
+                if (XRROutputInfo* out = XRRGetOutputInfo(dpy_, res, primary)) {
+                    if (out->crtc != None) found = crtcRect(out->crtc, r);
+                    XRRFreeOutputInfo(out);
+                }
+            }
+            for (int i = 0; !found && i < res->ncrtc; ++i) found = crtcRect(res->crtcs[i], r);
+            XRRFreeScreenResources(res);
+        }
+    }
+    primary_ = r;
+    return r;
+}
+
+std::int32_t X11Display::GetDeviceCaps(Handle hdc, std::int32_t index) {
+    if (!contexts_.count(hdc)) return 0;
+    const Rect p = PrimaryScreen();
+    switch (index) {
+        case kHorzRes:
+        case 118:  // DESKTOPHORZRES
+            return p.right - p.left;
+        case kVertRes:
+        case 117:  // DESKTOPVERTRES
+            return p.bottom - p.top;
+        case 12:  // BITSPIXEL
+            return DefaultDepth(dpy_, DefaultScreen(dpy_));
+        case 14:  // PLANES
+            return 1;
+        case 88:  // LOGPIXELSX
+        case 90:  // LOGPIXELSY
+            return 96;
+        default:
+            return 0;
+    }
+}
+
+std::int32_t X11Display::ReleaseDC(Handle, Handle hdc) {
+    auto it = contexts_.find(hdc);
+    if (it == contexts_.end() || !it->second.windowDc) return 0;
+    contexts_.erase(it);
+    return 1;
+}
+
+ColorRef X11Display::GetTextColor(Handle hdc) {
+    auto it = contexts_.find(hdc);
+    return it == contexts_.end() ? kClrInvalid : it->second.text;
+}
+
+ColorRef X11Display::SetTextColor(Handle hdc, ColorRef color) {
+    auto it = contexts_.find(hdc);
+    if (it == contexts_.end()) return kClrInvalid;
+    return std::exchange(it->second.text, color);
+}
+
+ColorRef X11Display::GetBkColor(Handle hdc) {
+    auto it = contexts_.find(hdc);
+    return it == contexts_.end() ? kClrInvalid : it->second.back;
+}
+
+ColorRef X11Display::SetBkColor(Handle hdc, ColorRef color) {
+    auto it = contexts_.find(hdc);
+    if (it == contexts_.end()) return kClrInvalid;
+    return std::exchange(it->second.back, color);
+}
+
+// Face, height, width, weight, italic, underline and strike-out are honoured;
+// escapement, orientation, character set and the precision/quality hints
+// have no counterpart in Xft and are ignored.
+Handle X11Display::CreateFontA(const FontRequest& request) {
+    auto font = std::make_unique<X11Font>();
+    font->request = request;
+    const Handle h = NewHandle();
+    fonts_[h] = std::move(font);
+    if (!Realize(h)) {
+        fonts_.erase(h);
+        return 0;
+    }
+    return h;
+}
+
+X11Font* X11Display::Realize(Handle handle) {
+    auto it = fonts_.find(handle);
+    if (it == fonts_.end()) return nullptr;
+    return RealizeFont(dpy_, *it->second) ? it->second.get() : nullptr;
+}
+
+Handle X11Display::SelectObject(Handle hdc, Handle object) {
+    auto it = contexts_.find(hdc);
+    if (it == contexts_.end() || !fonts_.count(object)) return 0;
+    return std::exchange(it->second.font, object);
+}
+
+std::int32_t X11Display::DeleteObject(Handle object) {
+    auto it = fonts_.find(object);
+    if (it == fonts_.end()) return 0;
+    if (it->second->stock) return 1;  // stock objects outlive every delete
+    for (const auto& [h, c] : contexts_) {
+        if (c.font == object) return 0;  // still selected somewhere
+    }
+    CloseFont(dpy_, *it->second);
+    fonts_.erase(it);
+    return 1;
+}
+
+std::int32_t X11Display::DeleteDC(Handle hdc) { return contexts_.erase(hdc) ? 1 : 0; }
+
+std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t count, Rect* rect,
+                                   std::uint32_t format) {
+    auto ctxIt = contexts_.find(hdc);
+    if (ctxIt == contexts_.end() || !rect || (!text && count != 0)) return 0;
+    const Context ctx = ctxIt->second;
+    X11Font* font = Realize(ctx.font);
+    if (!font) return 0;
+    const std::size_t length = count < 0 ? std::strlen(text) : static_cast<std::size_t>(count);
+
+    const std::vector<TextLine> lines =
+        LayoutLines(DecodeText(text, length), format & kDtSingleLine, format & kDtNoPrefix);
+    const std::int64_t total =
+        std::int64_t{font->size.cell} * static_cast<std::int64_t>(lines.size());
+
+    const std::int32_t drawn = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
+    if (!xwayland_) xwayland_ = IsXWayland(dpy_);
+    if (*xwayland_) {
+        // The root is never shown there: the same pixels go on a window.
+        if (holder_) {
+            const unsigned long held = holder_->Acquire();
+            if (held == 0) return 0;
+            ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format, held);
+            holder_->Release();
+            return drawn;
+        }
+        const OverlayWindow window =
+            ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
+        if (window.window != 0) {
+            overlays_.push_back({window, std::chrono::steady_clock::now() + kOverlayLifetime});
+            if (shown_) shown_(kOverlayLifetime);
+        }
+        return drawn;
+    }
+
+    const int screen = DefaultScreen(dpy_);
+    const auto [rootW, rootH] = RootSize();
+    if (!draw_) {
+        XftDraw* d = XftDrawCreate(dpy_, RootWindow(dpy_, screen), DefaultVisual(dpy_, screen),
+                                   DefaultColormap(dpy_, screen));
+        if (!d) return 0;
+        // Paint over every window, as the desktop's context does.
+        XftDrawSetSubwindowMode(d, IncludeInferiors);
+        draw_ = d;
+    }
+    if (!DrawTextLines(dpy_, draw_, rootW, rootH, *font, ctx.text, ctx.back, lines, *rect,
+                       format)) {
+        return 0;
+    }
+    return drawn;
+}
+
+std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32_t, Rect* rect,
+                                               std::uint32_t) {
+    if (action != kSpiGetWorkArea || !rect) return 0;
+    const Rect primary = PrimaryScreen();
+    Rect area = primary;
+    const Atom workArea = XInternAtom(dpy_, "_NET_WORKAREA", True);
+    if (workArea != None) {
+        Atom type = None;
+        int formatBits = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), workArea, 0, 4, False, XA_CARDINAL,
+                               &type, &formatBits, &items, &after, &data) == Success &&
+            type == XA_CARDINAL && formatBits == 32 && items >= 4 && data) {
+            // Format-32 properties arrive as longs.
+            const auto* v = reinterpret_cast<const long*>(data);
+            const std::int64_t x0 = std::max<std::int64_t>(v[0], primary.left);
+            const std::int64_t y0 = std::max<std::int64_t>(v[1], primary.top);
+            const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{v[0]} + v[2], primary.right);
+            const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{v[1]} + v[3], primary.bottom);
+            if (x1 > x0 && y1 > y0) {
+                area = Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+                            static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1)};
+            }
+        }
+        if (data) XFree(data);
+    }
+    *rect = area;
+    return 1;
+}
+
+ColorRef X11Display::GetSysColor(std::int32_t index) {
+    // Windows' default scheme, so the window looks as it was designed.
+    static constexpr ColorRef kScheme[31] = {
+        Rgb(200, 200, 200), kDesktopFallback,   Rgb(153, 180, 209), Rgb(191, 205, 219),
+        Rgb(240, 240, 240), Rgb(255, 255, 255), Rgb(100, 100, 100), 0,
+        0,                  0,                  Rgb(180, 180, 180), Rgb(244, 247, 252),
+        Rgb(171, 171, 171), Rgb(0, 120, 215),   Rgb(255, 255, 255), Rgb(240, 240, 240),
+        Rgb(160, 160, 160), Rgb(109, 109, 109), 0,                  0,
+        Rgb(255, 255, 255), Rgb(105, 105, 105), Rgb(227, 227, 227), 0,
+        Rgb(255, 255, 225), 0,                  Rgb(0, 102, 204),   Rgb(185, 209, 234),
+        Rgb(215, 228, 242), Rgb(51, 153, 255),  Rgb(240, 240, 240),
+    };
+    if (index < 0 || index > 30) return 0;
+    if (index != kColorBackground) return kScheme[index];
+
+    // The last resort when the desktop says its colour nowhere readable.
+    return ReadDesktopColour(dpy_, PrimaryScreen()).value_or(kDesktopFallback);
+}
+
+}  // namespace scriblane::linuxp

@@ -1,0 +1,234 @@
+// Fonts on X11: Win32 sizing from design metrics, fontconfig/Xft realisation, glyph indexes and advances.
+#include "platform/linux/x11/x11_font.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xft/Xft.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "platform/linux/text/text_layout.h"
+
+namespace scriblane::linuxp {
+
+FontSize ComputeFontSize(const FaceMetrics& face, std::int32_t height, std::int32_t width) {
+    FontSize size;
+    const double upem = face.unitsPerEm > 0 ? face.unitsPerEm : 2048;
+    double ascentUnits = face.ascent;
+    double descentUnits = face.descent;
+    if (!(ascentUnits + descentUnits > 0)) {
+        ascentUnits = upem * 0.8;
+        descentUnits = upem * 0.2;
+    }
+    const double cellUnits = ascentUnits + descentUnits;
+    // 64-bit: the magnitude of INT32_MIN does not fit 32 bits.
+    const std::int64_t cell = height == 0 ? kDefaultCellHeight : height;
+    double em = cell > 0 ? std::floor((static_cast<double>(cell) * upem + upem / 2) / cellUnits)
+                         : -static_cast<double>(cell);
+    em = std::clamp(em, 1.0, kMaxEmPixels);
+    size.emPixels = em;
+    const auto scaled = [&](double units) {
+        return static_cast<std::int32_t>(std::floor(units * em / upem + 0.5));
+    };
+    size.ascent = std::max(0, scaled(ascentUnits));
+    size.cell = std::max(1, size.ascent + std::max(0, scaled(descentUnits)));
+
+    size.averageWidth = std::max(1, scaled(face.avgCharWidth > 0 ? face.avgCharWidth : upem / 2));
+    // With the default height the width is not looked at.
+    const double wanted = height == 0 ? 0 : std::fabs(static_cast<double>(width));
+    if (wanted > 0) {
+        // Keep the stretched em within the rasteriser's limit.
+        const double most = std::max(1.0, std::floor(size.averageWidth * kMaxEmPixels / em));
+        size.stretchWidth = static_cast<std::int32_t>(std::min(wanted, most));
+        size.xScale = static_cast<double>(size.stretchWidth) / size.averageWidth;
+    }
+    return size;
+}
+
+std::int32_t StretchedAdvance(const FontSize& size, std::int64_t hinted) {
+    if (size.stretchWidth <= 0 || hinted <= 0) return static_cast<std::int32_t>(hinted);
+    const std::int64_t avg = size.averageWidth;
+    return static_cast<std::int32_t>((hinted * size.stretchWidth + avg - 1) / avg);
+}
+
+namespace {
+
+constexpr int kMaxGlyphMemory = 64 << 20;
+
+double Scaled(double units, const FontSize& size, double upem) {
+    return units * size.emPixels / upem;
+}
+
+// The matched face file opened on its own, sized to the unstretched em, so
+// that advances come from the hinter as the Windows rasteriser takes them
+// (Xft hints a stretched face at the stretched size instead).
+void OpenHintFace(FcPattern* match, double em, FT_Library& library, FT_Face& face) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !file) return;
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    if (FT_Init_FreeType(&library) != 0) {
+        library = nullptr;
+        return;
+    }
+    const auto ppem = static_cast<FT_UInt>(em);
+    if (FT_New_Face(library, reinterpret_cast<const char*>(file), index, &face) != 0 ||
+        !FT_IS_SCALABLE(face) || FT_Set_Pixel_Sizes(face, ppem, ppem) != 0) {
+        if (face) FT_Done_Face(face);
+        face = nullptr;
+        FT_Done_FreeType(library);
+        library = nullptr;
+    }
+}
+
+XftFont* OpenFont(::Display* dpy, X11Font& f) {
+    FaceMetrics metrics;
+    const FontRequest& request = f.request;
+    bool& scalable = f.scalable;
+    FontSize& size = f.size;
+    std::int32_t& ulOffset = f.underlineOffset;
+    std::int32_t& ulThick = f.underlineThickness;
+    std::int32_t& strike = f.strikeOffset;
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return nullptr;
+    const std::string face =
+        ToUtf8(DecodeText(request.faceName.data(), request.faceName.size()));
+    if (!face.empty()) {
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    }
+    if (request.weight > 0) {
+        FcPatternAddInteger(pattern, FC_WEIGHT,
+                            FcWeightFromOpenType(std::clamp(request.weight, 1, 1000)));
+    }
+    if (request.italic) FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ITALIC);
+    const double guess =
+        std::clamp(std::fabs(static_cast<double>(request.height)), 1.0, kMaxEmPixels);
+    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, request.height == 0 ? 13.0 : guess);
+    FcResult result;
+    FcPattern* match = XftFontMatch(dpy, DefaultScreen(dpy), pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) return nullptr;
+
+    // The face's design metrics decide the final size.
+    FcPattern* probePattern = FcPatternDuplicate(match);
+    XftFont* probe = probePattern ? XftFontOpenPattern(dpy, probePattern) : nullptr;
+    if (!probe) {
+        if (probePattern) FcPatternDestroy(probePattern);
+        FcPatternDestroy(match);
+        return nullptr;
+    }
+    double ulPos = 0, ulSize = 0, strikePos = 0;
+    FT_Face ft = XftLockFace(probe);
+    scalable = ft && FT_IS_SCALABLE(ft);
+    if (scalable) {
+        metrics.unitsPerEm = ft->units_per_EM;
+        auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
+        if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+            metrics.ascent = os2->usWinAscent;
+            metrics.descent = os2->usWinDescent;
+            metrics.avgCharWidth = os2->xAvgCharWidth;
+            strikePos = os2->yStrikeoutPosition;
+        } else {
+            metrics.ascent = ft->ascender;
+            metrics.descent = -ft->descender;
+            metrics.avgCharWidth = 0;
+            strikePos = ft->ascender / 3.0;
+        }
+        ulPos = -ft->underline_position;
+        ulSize = ft->underline_thickness;
+    } else {
+        // A bitmap face: its pixel metrics are the design.
+        metrics.unitsPerEm = std::max(1, probe->ascent + probe->descent);
+        metrics.ascent = probe->ascent;
+        metrics.descent = probe->descent;
+        metrics.avgCharWidth = probe->max_advance_width / 2.0;
+        ulPos = 1;
+        ulSize = 1;
+        strikePos = probe->ascent / 3.0;
+    }
+    if (ft) XftUnlockFace(probe);
+    XftFontClose(dpy, probe);
+
+    size = ComputeFontSize(metrics, request.height, request.width);
+    const double upem = metrics.unitsPerEm;
+    ulOffset = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulPos, size, upem))));
+    ulThick = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulSize, size, upem))));
+    strike = static_cast<std::int32_t>(std::lround(Scaled(strikePos, size, upem)));
+
+    if (scalable) OpenHintFace(match, size.emPixels, f.hintLibrary, f.hintFace);
+    FcPatternDel(match, FC_PIXEL_SIZE);
+    FcPatternDel(match, FC_SIZE);
+    FcPatternAddDouble(match, FC_PIXEL_SIZE, size.emPixels);
+    if (size.xScale != 1) {
+        FcMatrix matrix;
+        FcMatrixInit(&matrix);
+        FcMatrix* existing = nullptr;
+        if (FcPatternGetMatrix(match, FC_MATRIX, 0, &existing) == FcResultMatch && existing) {
+            matrix = *existing;
+        }
+        FcMatrixScale(&matrix, size.xScale, 1);
+        FcPatternDel(match, FC_MATRIX);
+        FcPatternAddMatrix(match, FC_MATRIX, &matrix);
+    }
+    // Xft evicts glyphs past this budget; a huge glyph must not evict the
+    // one being drawn.
+    FcPatternDel(match, XFT_MAX_GLYPH_MEMORY);
+    FcPatternAddInteger(match, XFT_MAX_GLYPH_MEMORY, kMaxGlyphMemory);
+    XftFont* font = XftFontOpenPattern(dpy, match);
+    if (!font) FcPatternDestroy(match);
+    return font;
+}
+
+
+}  // namespace
+
+bool RealizeFont(::Display* dpy, X11Font& f) {
+    if (!f.realized) {
+        f.realized = true;
+        f.xft = OpenFont(dpy, f);
+    }
+    return f.xft != nullptr;
+}
+
+void CloseFont(::Display* dpy, X11Font& font) {
+    if (font.xft) XftFontClose(dpy, font.xft);
+    font.xft = nullptr;
+    if (font.hintFace) FT_Done_Face(font.hintFace);
+    if (font.hintLibrary) FT_Done_FreeType(font.hintLibrary);
+    font.hintFace = nullptr;
+    font.hintLibrary = nullptr;
+}
+
+unsigned GlyphIndex(::Display* dpy, X11Font& font, char32_t c) {
+    auto [it, added] = font.glyphOf.try_emplace(c, 0);
+    if (added) it->second = XftCharIndex(dpy, font.xft, c);
+    return it->second;
+}
+
+std::int32_t GlyphAdvance(::Display* dpy, X11Font& font, FT_Face face, unsigned glyph) {
+    if (glyph >= font.advances.size()) {
+        const std::size_t n = face ? static_cast<std::size_t>(face->num_glyphs) : 0;
+        font.advances.resize(std::max<std::size_t>(n, glyph + 1), INT32_MIN);
+    }
+    std::int32_t& a = font.advances[glyph];
+    if (a == INT32_MIN) {
+        if (font.hintFace && FT_Load_Glyph(font.hintFace, glyph, FT_LOAD_DEFAULT) == 0) {
+            // Hinted advances are whole pixels; round any that are not.
+            a = StretchedAdvance(font.size, (font.hintFace->glyph->advance.x + 32) >> 6);
+        } else {
+            FT_UInt index = glyph;
+            XGlyphInfo info;
+            XftGlyphExtents(dpy, font.xft, &index, 1, &info);
+            a = info.xOff;
+        }
+    }
+    return a;
+}
+
+}  // namespace scriblane::linuxp

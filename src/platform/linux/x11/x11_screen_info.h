@@ -1,0 +1,43 @@
+// The few X11 questions Qt does not answer before a window is mapped: the
+// screen's logical DPI without a toolkit, and the frame the window manager
+// will put around a window. Plain types only, so no Xlib macro leaks into
+// code that includes Qt.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace scriblane::linuxp {
+
+// The value of "Xft.dpi" in an X resource string (the RESOURCE_MANAGER
+// property), or nullopt when it is missing or not a positive number.
+std::optional<double> ParseXftDpi(std::string_view resources);
+
+}  // namespace scriblane::linuxp
+
+namespace scriblane::linuxp::x11 {
+
+struct FrameExtents {
+    int left = 0, right = 0, top = 0, bottom = 0;
+    friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
+};
+
+// Xft.dpi of the default display, read over a short-lived connection of its
+// own; nullopt when there is no display or no such resource.
+std::optional<double> ServerXftDpi();
+
+// `display` is an Xlib Display*. The window manager's frame around `window`:
+// the _NET_FRAME_EXTENTS it already set, else its answer to
+// _NET_REQUEST_FRAME_EXTENTS (waiting at most `timeoutMs`). All zero when no
+// window manager runs or it does not answer.
+FrameExtents QueryFrameExtents(void* display, unsigned long window, int timeoutMs);
+
+// The two halves of QueryFrameExtents, so the manager can work on the
+// request while the window is being built. RequestFrameExtents returns
+// whether a request went out (a manager that supports it runs and the
+// extents are not set yet); AwaitFrameExtents then waits for the answer.
+bool RequestFrameExtents(void* display, unsigned long window);
+FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,
+                               int timeoutMs);
+
+}  // namespace scriblane::linuxp::x11

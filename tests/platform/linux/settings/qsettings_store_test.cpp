@@ -1,0 +1,603 @@
+// The QSettings store against a temporary XDG_CONFIG_HOME: exact round trips,
+// hand-edited and damaged files, refused writes, and files that stay whole
+// when writers are killed or race each other.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/linux/settings/ini_text.h"
+#include "platform/linux/settings/qsettings_store.h"
+
+namespace fs = std::filesystem;
+
+namespace scriblane::linuxp {
+namespace {
+
+fs::path ConfigHome() { return fs::path(std::getenv("XDG_CONFIG_HOME")); }
+
+// Each test gets an application name (hence a file) of its own.
+std::string AppName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    return name;
+}
+
+fs::path ConfFile(const std::string& app) { return ConfigHome() / app / (app + ".conf"); }
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Garbage(std::size_t size) {
+    std::mt19937 random(12345);
+    std::string bytes;
+    for (std::size_t i = 0; i < size; ++i) bytes += static_cast<char>(random());
+    return bytes;
+}
+
+class RoundTripTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RoundTripTest, ValueComesBackExactly) {
+    QtSettingsStore store;
+    const std::string app = AppName();
+    store.SaveSetting(app, "settings", "font", GetParam());
+    EXPECT_EQ(store.GetSetting(app, "settings", "font", "fallback"), GetParam());
+    // A second store object reads the file, not a cache of this one.
+    QtSettingsStore other;
+    EXPECT_EQ(other.GetSetting(app, "settings", "font", "fallback"), GetParam());
+    // Spelt as QSettings spells it, so files written before read the same.
+    const fs::path byQt = ConfigHome() / (app + "-qt.ini");
+    {
+        QSettings qt(QString::fromStdString(byQt.string()), QSettings::IniFormat);
+        const std::string& v = GetParam();
+        if (QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())).toUtf8().toStdString() == v) {
+            qt.setValue("settings/font", QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+        } else {
+            qt.setValue("settings/font", QByteArray(v.data(), static_cast<qsizetype>(v.size())));
+        }
+    }
+    EXPECT_EQ(ReadFile(ConfFile(app)), ReadFile(byQt));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, RoundTripTest,
+                         ::testing::Values(std::string(""), std::string(" 12.5 "),
+                                           std::string("1,2"), std::string("\"quoted\""),
+                                           std::string("a=b"), std::string("x;y#z"),
+                                           std::string("back\\slash"), std::string("@ByteArray(x)"),
+                                           std::string("@"), std::string("tab\there"),
+                                           std::string("two\nlines"), std::string("Ünïcødé ✓"),
+                                           std::string("\xE9t\xE9"),  // not UTF-8
+                                           std::string("99999999999999999999"),
+                                           std::string("-2147483648"), std::string("none")));
+
+TEST(QtSettingsStoreTest, MissingFileAndKeyGiveTheFallback) {
+    QtSettingsStore store;
+    const std::string app = AppName();
+    EXPECT_EQ(store.GetSetting(app, "settings", "tw", "15"), "15");
+    store.SaveSetting(app, "settings", "th", "30");
+    EXPECT_EQ(store.GetSetting(app, "settings", "tw", "15"), "15");
+    EXPECT_EQ(store.GetSetting(app, "other", "th", "x"), "x");
+    EXPECT_EQ(store.GetSetting(app, "settings", "th", "x"), "30");
+}
+
+TEST(QtSettingsStoreTest, OnlyTheUsersOwnFileIsRead) {
+    const std::string app = AppName();
+    // System-wide and organisation-wide files are not this user's settings.
+    WriteFile(fs::path(std::getenv("XDG_CONFIG_DIRS")) / app / (app + ".conf"),
+              "[settings]\nth=99\n");
+    WriteFile(ConfigHome() / (app + ".conf"), "[settings]\nth=98\n");
+    QtSettingsStore store;
+    EXPECT_EQ(store.GetSetting(app, "settings", "th", "fallback"), "fallback");
+    WriteFile(ConfFile(app), "[settings]\nth=97\n");
+    EXPECT_EQ(store.GetSetting(app, "settings", "th", "fallback"), "97");
+}
+
+TEST(QtSettingsStoreTest, FileLayoutIsAppFolderAndSettingsGroup) {
+    QtSettingsStore store;
+    const std::string app = AppName();
+    store.SaveSetting(app, "settings", "colorT", "10114821");
+    const std::string text = ReadFile(ConfFile(app));
+    EXPECT_NE(text.find("[settings]"), std::string::npos) << text;
+    EXPECT_NE(text.find("colorT=10114821"), std::string::npos) << text;
+    // The file QSettings itself would use for this application.
+    EXPECT_EQ(QtSettingsStore::FilePath(app),
+              QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(app),
+                        QString::fromStdString(app))
+                  .fileName()
+                  .toStdString());
+}
+
+TEST(QtSettingsStoreTest, HandWrittenValuesAreRead) {
+    const std::string app = AppName();
+    WriteFile(ConfFile(app),
+              "[settings]\ncolorT=255\nth=50\ntw=1,2\nfont=Liberation Serif\ncolorB=\n");
+    QtSettingsStore store;
+    EXPECT_EQ(store.GetSetting(app, "settings", "colorT", "0"), "255");
+    EXPECT_EQ(store.GetSetting(app, "settings", "th", "0"), "50");
+    EXPECT_EQ(store.GetSetting(app, "settings", "tw", "0"), "1,2");  // a list, joined
+    EXPECT_EQ(store.GetSetting(app, "settings", "font", "0"), "Liberation Serif");
+    EXPECT_EQ(store.GetSetting(app, "settings", "colorB", "0"), "");
+}
+
+// Every key of the file as QSettings reads it.
+std::map<std::string, std::string> AllValues(const fs::path& file) {
+    std::map<std::string, std::string> out;
+    QSettings qt(QString::fromStdString(file.string()), QSettings::IniFormat);
+    for (const QString& key : qt.allKeys()) {
+        const QVariant v = qt.value(key);
+        const char* type = v.typeName();
+        out[key.toStdString()] = (v.typeId() == QMetaType::QStringList
+                                      ? v.toStringList().join("|").toStdString()
+                                      : v.toString().toStdString()) +
+                                 "/" + (type != nullptr ? type : "?");
+    }
+    return out;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(QtSettingsStoreTest, ASaveKeepsEverythingItDoesNotWrite) {
+    const std::string garbage = Garbage(4096);
+    struct Case {
+        std::string content;
+        std::string key;
+        std::string value;
+        std::vector<std::string> kept;  // text that must still be in the file
+    };
+    const Case cases[] = {
+        // A hand-written note QSettings cannot parse, and a width the save
+        // does not write (the width box held "abc").
+        {"[settings]\n# my note\ntw=21\nth=30\n", "th", "31", {"# my note\n", "tw=21\n"}},
+        {"[settings]\n# my note\ntw=21\n", "colorB", "5", {"# my note\ntw=21\n"}},
+        {"; mine\n[settings]\ntw=21 ; narrow\n\n[other]\nx=1\n", "tw", "22",
+         {"; mine\n", "tw=22 ; narrow\n", "[other]\nx=1\n"}},
+        {"[other]\nx=1\n[settings]\nth=30\n[more]\ny=2\n", "font", "Serif",
+         {"[other]\nx=1\n", "th=30\nfont=Serif\n[more]\ny=2\n"}},
+        {"[General]\nroot=1\n", "tw", "15", {"[General]\nroot=1\n"}},
+        {"[settings]\r\nth=30\r\n# note\r\n", "tw", "9", {"th=30\r\n# note\r\n"}},
+        {"\xEF\xBB\xBF[settings]\nth=30", "tw", "9", {"\xEF\xBB\xBF[settings]\nth=30"}},
+        {"[settings]\nth=30\ntw=1\ntw=2\n", "tw", "3", {"tw=1\n"}},
+        {"[settings]\nnote=\"open quote\nth=5\n", "tw", "8", {"note=\"open quote\nth=5\n"}},
+        {"[settings]\nnote=\"open\\", "th", "8", {"note=\"open\\"}},
+        {"[settings]\nnote=open\\", "th", "8", {"note=open\\"}},
+        {"[settings]\nfont=\"a\nb\"\n", "font", "c", {}},
+        {"[settings]\nth=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff\\0\\0)\n", "tw", "4", {}},
+        {"[settings]\nth=@Rect(1 2 3)\ntw=@Size(\ncolorT=\"unterminated\n", "font", "x",
+         {"colorT=\"unterminated\n"}},
+        {std::string("[settings]\0th=5\n\xff\xfe", 16), "th", "6", {}},
+        {"[settings\nth=5", "tw", "7", {"[settings\nth=5"}},
+        {garbage, "th", "42", {garbage}},
+        {"[settings]\n" + garbage, "tw", "42", {garbage}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string app = AppName() + std::to_string(n++);
+        WriteFile(ConfFile(app), c.content);
+        std::map<std::string, std::string> before = AllValues(ConfFile(app));
+        QtSettingsStore store;
+        for (const char* key : {"th", "tw", "colorT", "colorB", "font"}) {
+            // Whatever comes back is the core's to judge; it must come back.
+            const std::string value = store.GetSetting(app, "settings", key, "fallback");
+            EXPECT_LT(value.size(), 1u << 20) << key;
+        }
+        store.SaveSetting(app, "settings", c.key, c.value);
+        EXPECT_EQ(store.GetSetting(app, "settings", c.key, "x"), c.value) << "case " << n;
+        std::map<std::string, std::string> after = AllValues(ConfFile(app));
+        before.erase("settings/" + c.key);
+        after.erase("settings/" + c.key);
+        EXPECT_EQ(after, before) << "case " << n << " lost or changed another key";
+        const std::string text = ReadFile(ConfFile(app));
+        for (const std::string& part : c.kept) {
+            EXPECT_TRUE(Contains(text, part)) << "case " << n << " lost a line:\n" << text;
+        }
+        // Nothing is set aside: the file itself kept it all.
+        EXPECT_FALSE(fs::exists(ConfFile(app).string() + ".damaged")) << "case " << n;
+    }
+}
+
+// `scriblane` reads plain files without QtCore. Whatever that reader
+// decides must be what QSettings reads, key for key; what it cannot decide
+// goes to QSettings. `decided` says which forms it must cover.
+TEST(QtSettingsStoreTest, PlainReaderAgreesWithQSettingsOrDefers) {
+    struct Case {
+        std::string content;
+        bool decided;
+    };
+    std::vector<Case> cases = {
+        {"[settings]\nth=50\ntw=15\nfont=Liberation Serif\ncolorT=255\ncolorB=\n", true},
+        {"", true},
+        {"\n\n[settings]\n\n\nth=5\n\n", true},
+        {"\xEF\xBB\xBF[settings]\r\nth=5\r\nfont=crlf\r\n", true},
+        {"; comment\n[settings]\nth=5 ; after\nfont=;not a value\n", true},
+        {"[settings]\nth=5\nth=6\n", true},
+        {"[Settings]\nth=5\n[settings]\nTH=6\n", true},
+        {"[settings]\nth=5\n[other]\nth=7\n[settings]\ntw=9\nth=8\n", true},
+        {"th=1\n[General]\ntw=2\n[settings]\nth=3\n[gEnErAl]\nfont=x\n", true},
+        {"[ settings ] trailing\n  th  =  5  \ntw=\t6\t\n", true},
+        {"[settings]\nfont=\"  padded; a=b, c  \"  \n", true},
+        {"[settings]\nfont=a\\tb\\\\c\\\"d\\ae\\bf\\fg\\vh\\ri\\nj\n", true},
+        {"[settings]\nfont=\\x41\\x7x\\0\\17\n", true},
+        {"[settings]\nfont=a \\t  \ntw=\\x20 \n", true},
+        {"[settings]\nfont=@@x\ntw=\"@@\"\n", true},
+        {"[settings]\nfont=\xC3\x9Cn\xC3\xAF \xE2\x9C\x93 \xF0\x9F\x98\x80\n", true},
+        {"[settings]\nfont=#hash\nth=[x]\n", true},
+        {"[settings]\nfont=\\x0041\n", false},
+        {"[settings]\nfont=\\101\n", false},
+        {"[settings]\nfont=a\\qb\n", false},
+        {"[settings]\nfont=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff\\0\\0)\n", false},
+        {"[settings]\nfont=@ByteArray(abc)\n", false},
+        {"[settings]\nfont=@String(abc)\n", false},
+        {"[settings]\nth=@Invalid()\n", false},
+        {"[settings]\nfont=\"a\nb\"\n", false},
+        {"[settings]\nfont=a\\\nb\n", false},
+        {"[settings]\nfont=\"open\n", false},
+        {"[settings]\nfont=x\"y\"\n", false},
+        {"[settings]\nfont=\"a\" b\n", false},
+        {"[settings]\n# note\nth=5\n", false},
+        {"[settings]\ntw=1,2\n", false},
+        {"[settings%2Fx]\nth=5\n", false},
+        {"[settings]\nsub\\th=5\nth=6\n", false},
+        {"settings\\th=5\n", false},
+        {"[settings]\nt%68=5\n", false},
+        {"[settings]\n=5\n", false},
+        {"[]\nth=5\n", false},
+        {"[settings\nth=5\n", false},
+        {"; c\n  [settings]\nth=5\n", false},
+        {"[settings]\nfont=\xE9t\xE9\n", false},
+        {"[settings]\nfont=\xEF\xBB\xBFx\n", false},
+        {"[settings]\nfont=\xED\xA0\x80\n", false},
+        {std::string("[settings]\nfont=a\0b\n", 19), false},
+        {"[settings]\nfont=a\\", false},
+        {"[settings]\n\vth=5\n", false},
+        {"[settings\f]\nth=5\n", false},
+    };
+    // What QSettings itself writes for awkward text values (text with a
+    // NUL in it it writes as @String(...)).
+    const std::vector<std::string> written = {
+        "", " lead", "trail ", "a,b", "a;b", "a=b", "\"q\"", "back\\slash", "tab\there",
+        "two\nlines", "cr\rhere", "\x01" "1f", "\x7f", "@", "@at",
+        "@@two", "\xC3\x9Cn\xC3\xAF \xE2\x9C\x93", "\xF0\x9F\x98\x80", "#hash", "x;y#z", "\\x41",
+        "[notsection]", "15464446", "\"", " , ", std::string("nul\0" "1f", 6)};
+    for (std::size_t k = 0; k < written.size(); ++k) {
+        const fs::path file = ConfigHome() / ("written" + std::to_string(k) + ".ini");
+        {
+            QSettings qt(QString::fromStdString(file.string()), QSettings::IniFormat);
+            const std::string& v = written[k];
+            qt.setValue("settings/font",
+                        QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size())));
+            qt.setValue("other/th", QStringLiteral("1"));
+            qt.setValue("tw", QStringLiteral("2"));
+        }
+        cases.push_back({ReadFile(file), k + 1 < written.size()});
+    }
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string app = AppName() + std::to_string(n++);
+        WriteFile(ConfFile(app), c.content);
+        const auto plain = PlainIniValues(c.content);
+        ASSERT_EQ(plain.has_value(), c.decided) << "case " << n << ":\n" << c.content;
+        if (!plain) continue;
+        // Every key QSettings sees, with the text the store would return.
+        std::map<std::string, std::string> byQt;
+        QSettings qt(QString::fromStdString(ConfFile(app).string()), QSettings::IniFormat);
+        for (const QString& key : qt.allKeys()) {
+            const QVariant v = qt.value(key);
+            byQt[key.toStdString()] = v.typeId() == QMetaType::QString
+                                          ? v.toString().toUtf8().toStdString()
+                                          : std::string("<not text: ") + v.typeName() + ">";
+        }
+        EXPECT_EQ(*plain, byQt) << "case " << n << ":\n" << c.content;
+        QtSettingsStore store;
+        for (const char* key : {"th", "tw", "colorT", "colorB", "font"}) {
+            const auto found = plain->find(std::string("settings/") + key);
+            EXPECT_EQ(found != plain->end() ? found->second : "fallback",
+                      store.GetSetting(app, "settings", key, "fallback"))
+                << "case " << n << " key " << key;
+        }
+    }
+}
+
+// The file the plain reader opens is the store's, or it defers to QtCore.
+TEST(QtSettingsStoreTest, PlainReaderFindsTheStoresFileOrDefers) {
+    const std::string app = AppName();
+    const std::string xdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string home = std::getenv("HOME");
+    struct Case {
+        bool xdgSet;
+        std::string xdg;
+        std::string home;
+        bool decided;
+    };
+    const Case cases[] = {
+        {true, xdg, home, true},
+        {true, "", home, true},
+        {false, "", home, true},
+        {false, "", home + "/", true},
+        {false, "", home + "/./x//", true},
+        {true, xdg + "//a/./b/", home, true},
+        {true, xdg + "/a/../b", home, false},
+        {true, "relative/config", home, false},
+        {false, "", "", false},
+        {true, xdg + "/\xE9", home, false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        ++n;
+        if (c.xdgSet) {
+            setenv("XDG_CONFIG_HOME", c.xdg.c_str(), 1);
+        } else {
+            unsetenv("XDG_CONFIG_HOME");
+        }
+        setenv("HOME", c.home.c_str(), 1);
+        const auto plain = PlainSettingsFilePath(app);
+        const std::string byQt = QtSettingsStore::FilePath(app);
+        setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+        setenv("HOME", home.c_str(), 1);
+        ASSERT_EQ(plain.has_value(), c.decided) << "case " << n;
+        if (plain) {
+            EXPECT_EQ(fs::path(*plain).lexically_normal(), fs::path(byQt).lexically_normal())
+                << "case " << n;
+        }
+    }
+}
+
+TEST(QtSettingsStoreTest, ALinkedFileIsWrittenThroughItsLink) {
+    const std::string app = AppName();
+    const fs::path dotfiles = ConfigHome() / "dotfiles";
+    fs::create_directories(dotfiles);
+    struct Case {
+        const char* name;
+        bool targetExists;
+        bool viaSecondLink;
+    };
+    const Case cases[] = {{"present", true, false}, {"dangling", false, false},
+                          {"chained", true, true}};
+    for (const Case& c : cases) {
+        const fs::path target = dotfiles / (std::string(c.name) + ".conf");
+        if (c.targetExists) WriteFile(target, "[settings]\n# mine\nth=30\n");
+        fs::remove(ConfFile(app));
+        fs::create_directories(ConfFile(app).parent_path());
+        if (c.viaSecondLink) {
+            const fs::path middle = dotfiles / (std::string(c.name) + "-link");
+            fs::create_symlink(target, middle);
+            fs::create_symlink(middle, ConfFile(app));
+        } else {
+            fs::create_symlink(target, ConfFile(app));
+        }
+        QtSettingsStore store;
+        store.SaveSetting(app, "settings", "tw", "12");
+        EXPECT_TRUE(fs::is_symlink(ConfFile(app))) << c.name << ": the link was replaced";
+        EXPECT_EQ(store.GetSetting(app, "settings", "tw", "x"), "12") << c.name;
+        const std::string text = ReadFile(target);
+        EXPECT_TRUE(Contains(text, "tw=12\n")) << c.name << ":\n" << text;
+        if (c.targetExists) EXPECT_TRUE(Contains(text, "# mine\nth=30\n")) << c.name;
+        EXPECT_FALSE(fs::exists(target.string() + ".saving")) << c.name;
+    }
+}
+
+TEST(QtSettingsStoreTest, AFileThatIsNotRegularNeverHangsAndRefusesTheSave) {
+    const std::string app = AppName();
+    struct Case {
+        const char* name;
+        void (*make)(const fs::path&);
+    };
+    const Case cases[] = {
+        {"fifo", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }},
+        {"folder", [](const fs::path& p) { fs::create_directories(p); }},
+        {"device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+    };
+    for (const Case& c : cases) {
+        const std::string name = app + c.name;
+        fs::create_directories(ConfFile(name).parent_path());
+        c.make(ConfFile(name));
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            alarm(10);  // a hang guard
+            QtSettingsStore store;
+            if (store.GetSetting(name, "settings", "th", "fallback") != "fallback") _exit(3);
+            try {
+                store.SaveSetting(name, "settings", "th", "2");
+                _exit(4);
+            } catch (const SettingsError& e) {
+                _exit(Contains(e.what(), "not a regular file") ? 0 : 5);
+            }
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status)) << c.name << ": reading or saving hung";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << c.name;
+    }
+}
+
+TEST(QtSettingsStoreTest, RefusedWriteThrowsNamingTheFile) {
+    const std::string app = AppName();
+    // A plain file where the folder should be: no user, not even root, can
+    // create the settings folder.
+    WriteFile(ConfigHome() / "blocker", "");
+    fs::create_directories(ConfigHome());
+    const std::string blocked = "blocker";
+    QtSettingsStore store;
+    try {
+        store.SaveSetting(blocked, "settings", "th", "30");
+        FAIL() << "the write was reported as done";
+    } catch (const SettingsError& e) {
+        EXPECT_NE(std::string(e.what()).find("blocker.conf"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(fs::is_regular_file(ConfigHome() / "blocker"));
+}
+
+TEST(QtSettingsStoreTest, RefusedWriteIsNotReadBackAsStored) {
+    const std::string app = "blocker2";
+    WriteFile(ConfigHome() / app, "");
+    QtSettingsStore store;
+    EXPECT_THROW(store.SaveSetting(app, "settings", "th", "77"), SettingsError);
+    EXPECT_EQ(store.GetSetting(app, "settings", "th", "fallback"), "fallback");
+}
+
+// Parses the file as the store writes it; false when it is torn.
+bool ParsesWhole(const std::string& text, const std::set<std::string>& allowed,
+                 std::map<std::string, std::string>& values) {
+    std::istringstream in(text);
+    std::string line;
+    bool inGroup = false;
+    while (std::getline(in, line)) {
+        if (line.empty()) continue;
+        if (line == "[settings]") {
+            inGroup = true;
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (!inGroup || eq == std::string::npos) return false;
+        const std::string value = line.substr(eq + 1);
+        if (!allowed.count(value)) return false;
+        values[line.substr(0, eq)] = value;
+    }
+    return text.empty() || (inGroup && text.back() == '\n');
+}
+
+const std::set<std::string> kLongValues = {std::string(3000, 'a'), std::string(3000, 'b')};
+
+[[noreturn]] void WriteForever(const std::string& app, const std::string& key, int rounds) {
+    QtSettingsStore store;
+    for (int i = 0; i < rounds; ++i) {
+        const std::string& value = i % 2 ? *kLongValues.begin() : *kLongValues.rbegin();
+        try {
+            store.SaveSetting(app, "settings", key, value);
+        } catch (...) {
+            _exit(2);
+        }
+    }
+    _exit(0);
+}
+
+// The folder's names other than the settings file and its lock.
+std::set<std::string> Leftovers(const std::string& app, bool allowSaving) {
+    std::set<std::string> out;
+    for (const auto& entry : fs::directory_iterator(ConfFile(app).parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name == app + ".conf" || name == app + ".conf.lock") continue;
+        if (allowSaving && name == app + ".conf.saving") continue;
+        out.insert(name);
+    }
+    return out;
+}
+
+TEST(QtSettingsStoreTest, KilledWriterNeverLeavesATornFile) {
+    const std::string app = AppName();
+    std::mt19937 random(7);
+    QtSettingsStore store;
+    store.SaveSetting(app, "settings", "font", *kLongValues.begin());
+    for (int round = 0; round < 60; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) WriteForever(app, "font", 1000000);
+        std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 20000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        // The old file or the new one, never none and never half of one.
+        ASSERT_TRUE(fs::is_regular_file(ConfFile(app))) << "round " << round;
+        std::map<std::string, std::string> values;
+        const std::string text = ReadFile(ConfFile(app));
+        ASSERT_TRUE(ParsesWhole(text, kLongValues, values)) << "round " << round;
+        ASSERT_EQ(values.size(), 1u) << "round " << round;
+        // At most the one temporary file the next save reuses.
+        ASSERT_EQ(Leftovers(app, true), std::set<std::string>()) << "round " << round;
+    }
+    // A lock left by a killed writer does not block the next one, which
+    // clears what the killed one left.
+    store.SaveSetting(app, "settings", "font", *kLongValues.begin());
+    EXPECT_EQ(store.GetSetting(app, "settings", "font", ""), *kLongValues.begin());
+    EXPECT_EQ(Leftovers(app, false), std::set<std::string>());
+}
+
+TEST(QtSettingsStoreTest, EmptyLockLeftByAKilledWriterDoesNotHoldUpASave) {
+    const std::string app = AppName();
+    WriteFile(ConfFile(app), "[settings]\nth=1\n");
+    WriteFile(ConfFile(app).string() + ".lock", "");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(15);  // a hang guard: the lock would otherwise hold it 30 s
+        QtSettingsStore store;
+        store.SaveSetting(app, "settings", "th", "2");
+        _exit(store.GetSetting(app, "settings", "th", "") == "2" ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the save hung on the stale lock";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(QtSettingsStoreTest, ConcurrentWritersKeepEachOthersKeys) {
+    const std::string app = AppName();
+    constexpr int kRounds = 60;
+    pid_t children[2];
+    const char* keys[2] = {"tw", "th"};
+    for (int i = 0; i < 2; ++i) {
+        children[i] = fork();
+        ASSERT_GE(children[i], 0);
+        if (children[i] == 0) WriteForever(app, keys[i], kRounds);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    std::map<std::string, std::string> values;
+    ASSERT_TRUE(ParsesWhole(ReadFile(ConfFile(app)), kLongValues, values));
+    // The last write of each writer (round kRounds - 1 is odd) survived.
+    EXPECT_EQ(values["tw"], *kLongValues.begin());
+    EXPECT_EQ(values["th"], *kLongValues.begin());
+}
+
+}  // namespace
+}  // namespace scriblane::linuxp
+
+int main(int argc, char** argv) {
+    // QSettings reads the folder once per process, so it is set first.
+    char pattern[] = "/tmp/scriblane-settings-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir) return 1;
+    setenv("XDG_CONFIG_HOME", dir, 1);
+    setenv("XDG_CONFIG_DIRS", (std::string(dir) + "/system").c_str(), 1);
+    setenv("HOME", dir, 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    std::error_code ignored;
+    fs::remove_all(dir, ignored);
+    return result;
+}

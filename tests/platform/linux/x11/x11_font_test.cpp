@@ -1,0 +1,90 @@
+// Win32 font sizing from a face's design metrics, without an X server.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "platform/linux/x11/x11_font.h"
+
+namespace scriblane::linuxp {
+namespace {
+
+// Liberation Sans' design metrics (Arial's are the same).
+constexpr FaceMetrics kSans{2048, 1854, 434, 1208};
+
+struct SizeCase {
+    std::int32_t height, width;
+    double em;
+    std::int32_t cell, ascent, averageWidth, stretchWidth;
+};
+
+// What GDI reports for Liberation Sans under Wine (tmHeight, tmAscent and
+// the unstretched tmAveCharWidth; the em follows from its advances).
+TEST(ComputeFontSizeTest, SizesAsTheWindowsFontMapperGivesThem) {
+    const SizeCase cases[] = {
+        {30, 0, 27, 30, 24, 16, 0},
+        {30, 15, 27, 30, 24, 16, 15},
+        {30, -15, 27, 30, 24, 16, 15},  // a negative width counts by its size
+        {8, 0, 7, 7, 6, 4, 0},          // the cell comes out below the request
+        {13, 0, 12, 14, 11, 7, 0},      // ... or above it
+        {33, 40, 29, 32, 26, 17, 40},   // 29.54 px: halves and a bit go down
+        {40, 0, 36, 41, 33, 21, 0},
+        {50, 5, 45, 51, 41, 27, 5},
+        {-30, 0, 30, 33, 27, 18, 0},    // negative: the em itself
+        {-13, 40, 13, 15, 12, 8, 40},
+        {0, 0, 14, 16, 13, 8, 0},       // the default: a cell of 16
+        {0, 15, 14, 16, 13, 8, 0},      // whose width is not looked at
+    };
+    for (const SizeCase& c : cases) {
+        const FontSize s = ComputeFontSize(kSans, c.height, c.width);
+        EXPECT_DOUBLE_EQ(s.emPixels, c.em) << c.height << " " << c.width;
+        EXPECT_EQ(s.cell, c.cell) << c.height << " " << c.width;
+        EXPECT_EQ(s.ascent, c.ascent) << c.height << " " << c.width;
+        EXPECT_EQ(s.averageWidth, c.averageWidth) << c.height << " " << c.width;
+        EXPECT_EQ(s.stretchWidth, c.stretchWidth) << c.height << " " << c.width;
+    }
+}
+
+// Advances of Liberation Sans at 30 px cells as GDI gives them under Wine,
+// from the hinted advances of the unstretched 27 px em.
+TEST(StretchedAdvanceTest, StretchesAndRoundsUp) {
+    struct Case {
+        std::int32_t width, hinted, expected;
+    } cases[] = {
+        {0, 20, 20},  {15, 8, 8},  {15, 15, 15}, {15, 20, 19}, {15, 24, 23},
+        {40, 15, 38}, {40, 6, 15}, {5, 8, 3},    {5, 24, 8},   {1, 8, 1},
+        {1, 24, 2},   {15, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StretchedAdvance(ComputeFontSize(kSans, 30, c.width), c.hinted), c.expected)
+            << c.width << " " << c.hinted;
+    }
+}
+
+TEST(ComputeFontSizeTest, ExtremesAreClamped) {
+    for (std::int32_t h : {INT32_MIN, INT32_MIN + 1, -100000, 100000, INT32_MAX}) {
+        for (std::int32_t w : {INT32_MIN, -1, 0, 1, INT32_MAX}) {
+            const FontSize s = ComputeFontSize(kSans, h, w);
+            EXPECT_GE(s.emPixels, 1.0) << h << " " << w;
+            EXPECT_LE(s.emPixels, kMaxEmPixels) << h << " " << w;
+            EXPECT_LE(s.emPixels * s.xScale, kMaxEmPixels + 1e-6) << h << " " << w;
+            EXPECT_GT(s.xScale, 0.0) << h << " " << w;
+            EXPECT_GE(s.cell, 1) << h << " " << w;
+            EXPECT_LE(s.cell, 2288) << h << " " << w;
+            EXPECT_GE(s.ascent, 0);
+            EXPECT_LE(s.ascent, s.cell);
+            EXPECT_GE(StretchedAdvance(s, 2048), 0) << h << " " << w;
+        }
+    }
+}
+
+TEST(ComputeFontSizeTest, BrokenFaceMetricsStillGiveASize) {
+    const FaceMetrics broken{0, 0, 0, 0};
+    const FontSize s = ComputeFontSize(broken, 30, 15);
+    EXPECT_GE(s.cell, 29);
+    EXPECT_LE(s.cell, 31);
+    EXPECT_GT(s.emPixels, 0);
+    EXPECT_GT(s.xScale, 0);
+}
+
+}  // namespace
+}  // namespace scriblane::linuxp
