@@ -256,7 +256,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
             ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
         if (window.window != 0) {
             overlays_.push_back({window, std::chrono::steady_clock::now() + kOverlayLifetime});
-            if (shown_) shown_(kOverlayLifetime);
+            if (shown_) shown_();
         }
         return drawn;
     }

@@ -46,14 +46,12 @@ public:
                                        std::uint32_t winIni) override;
     ColorRef GetSysColor(std::int32_t index) override;
 
-    _XDisplay* xdisplay() const { return dpy_; }
-
     // Where the root is never seen (XWayland) a drawing goes on an overlay
     // window. With a holder set, the holder's window is used and kept by
     // it; otherwise this object keeps the window until ExpireOverlays,
-    // calling `shown` with the time it has.
+    // calling `shown` once each is on screen.
     void SetOverlayHolder(OverlayHolder* holder) { holder_ = holder; }
-    void SetOverlayShown(std::function<void(std::chrono::milliseconds)> shown) {
+    void SetOverlayShown(std::function<void()> shown) {
         shown_ = std::move(shown);
     }
     // Removes the overlays whose time is up; returns how many are left.
@@ -81,7 +79,7 @@ private:
     std::optional<Rect> primary_;
     std::optional<bool> xwayland_;
     OverlayHolder* holder_ = nullptr;
-    std::function<void(std::chrono::milliseconds)> shown_;
+    std::function<void()> shown_;
     struct Overlay {
         OverlayWindow window;
         std::chrono::steady_clock::time_point deadline;

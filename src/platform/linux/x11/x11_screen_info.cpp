@@ -141,9 +141,4 @@ FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool request
     return {};
 }
 
-FrameExtents QueryFrameExtents(void* display, unsigned long window, int timeoutMs) {
-    const bool requested = RequestFrameExtents(display, window);
-    return AwaitFrameExtents(display, window, requested, timeoutMs);
-}
-
 }  // namespace scriblane::linuxp::x11

@@ -26,16 +26,13 @@ struct FrameExtents {
 // own; nullopt when there is no display or no such resource.
 std::optional<double> ServerXftDpi();
 
-// `display` is an Xlib Display*. The window manager's frame around `window`:
-// the _NET_FRAME_EXTENTS it already set, else its answer to
-// _NET_REQUEST_FRAME_EXTENTS (waiting at most `timeoutMs`). All zero when no
+// `display` is an Xlib Display*. The window manager's frame around `window`,
+// asked in two halves so the manager can work on the request while the
+// window is being built: RequestFrameExtents returns whether a
+// _NET_REQUEST_FRAME_EXTENTS went out (a manager that supports it runs and
+// _NET_FRAME_EXTENTS is not set yet); AwaitFrameExtents then gives the
+// extents, waiting at most `timeoutMs` for the answer. All zero when no
 // window manager runs or it does not answer.
-FrameExtents QueryFrameExtents(void* display, unsigned long window, int timeoutMs);
-
-// The two halves of QueryFrameExtents, so the manager can work on the
-// request while the window is being built. RequestFrameExtents returns
-// whether a request went out (a manager that supports it runs and the
-// extents are not set yet); AwaitFrameExtents then waits for the answer.
 bool RequestFrameExtents(void* display, unsigned long window);
 FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,
                                int timeoutMs);

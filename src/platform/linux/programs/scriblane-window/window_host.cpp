@@ -34,7 +34,7 @@ public:
           form_(Arguments(argc, argv), [dpy] { XSync(dpy, False); }),
           platform_{display_, store_, form_, dialogs_} {
         // On XWayland each drawing is a window of ours that goes when its time is up.
-        display_.SetOverlayShown([this](std::chrono::milliseconds) { ArmOverlayTimer(); });
+        display_.SetOverlayShown([this] { ArmOverlayTimer(); });
     }
 
     Platform& platform() override { return platform_; }
