@@ -1,5 +1,6 @@
 #include "window/layout.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/platform.h"
@@ -50,5 +51,40 @@ constexpr FormSpec kMainForm{"Scriblane", 4350, 3540, kWindowFont, 45, 330, kCon
 const FormSpec& MainFormSpec() { return kMainForm; }
 
 const ControlSpec& SpecOf(Ctl id) { return kControls[static_cast<std::size_t>(id)]; }
+
+double TwipsPerPixelAt(double dpi) {
+    if (!(dpi >= 1.0 && dpi <= 10000.0)) dpi = 96.0;
+    return 1440.0 / dpi;
+}
+
+bool TakesFocus(const ControlSpec& control) {
+    switch (control.kind) {
+        case ControlKind::TextBox:
+        case ControlKind::Button:
+        case ControlKind::ComboList:
+        case ControlKind::PictureBox:
+            return control.tabIndex != kNoTab;
+        default:
+            return false;
+    }
+}
+
+std::vector<const ControlSpec*> StackingOrder(const FormSpec& form) {
+    std::vector<const ControlSpec*> order;
+    for (const ControlSpec& c : form.controls) order.push_back(&c);
+    auto rank = [](const ControlSpec* c) {
+        if (c->kind == ControlKind::Frame) return 1 << 20;
+        return c->tabIndex == kNoTab ? (1 << 19) : c->tabIndex;
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const ControlSpec* a, const ControlSpec* b) { return rank(a) < rank(b); });
+    return order;
+}
+
+std::vector<const ControlSpec*> TabOrder(const FormSpec& form) {
+    std::vector<const ControlSpec*> order = StackingOrder(form);
+    std::erase_if(order, [](const ControlSpec* c) { return !TakesFocus(*c); });
+    return order;
+}
 
 }  // namespace scriblane

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace scriblane {
 
@@ -82,10 +83,24 @@ struct FormSpec {
 const FormSpec& MainFormSpec();
 const ControlSpec& SpecOf(Ctl id);
 
-// Twips to device pixels, rounding to nearest.
+// Twips to device pixels, rounding to nearest (halves away from zero).
 inline int TwipsToPixels(int twips, double twipsPerPixel) {
     double px = twips / twipsPerPixel;
     return static_cast<int>(px < 0 ? px - 0.5 : px + 0.5);
 }
+
+// Twips per device pixel at a logical DPI (15 at 96). A DPI that is not a
+// sensible positive number gives the 96-DPI value.
+double TwipsPerPixelAt(double dpi);
+
+// A control the user can tab to and click into: an input kind with a tab index.
+bool TakesFocus(const ControlSpec& control);
+
+// Every control by tab index, those without one after them and the frame
+// last, ties in table order: the stacking order of the native controls (the
+// frame never paints over its contents) and, less those that take no focus,
+// the order the Tab key visits.
+std::vector<const ControlSpec*> StackingOrder(const FormSpec& form);
+std::vector<const ControlSpec*> TabOrder(const FormSpec& form);
 
 }  // namespace scriblane

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_platform.h"
+#include "render/prefix.h"
 
 namespace scriblane {
 namespace {
@@ -120,6 +121,29 @@ TEST_F(RenderTest, FailuresReleaseEverythingAndStaySilent) {
         EXPECT_NO_THROW(DrawOnDesk(fake, "x", 30, 15, 0, "Arial"));
         fake.failOn.clear();
         EXPECT_TRUE(fake.liveObjects.empty());
+    }
+}
+
+// DrawText's '&' rule, as both platforms' text drawing applies it to a line.
+TEST(PrefixTest, AmpersandsDrawnAndUnderlined) {
+    const struct {
+        std::u32string line, drawn;
+        std::vector<std::size_t> underlined;
+    } cases[] = {
+        {U"  Hello", U"  Hello", {}},     {U"", U"", {}},
+        {U"A&&B", U"A&B", {}},            {U"A&BC", U"ABC", {1}},
+        {U"AB&", U"AB", {}},              {U"&&&x", U"&x", {1}},
+        {U"A&&&&B", U"A&&B", {}},         {U"&y&z", U"yz", {0, 1}},
+        {U"a\tb&\t", U"a\tb\t", {3}}, {U"&\u65E5&&", U"\u65E5&", {0}},
+    };
+    for (const auto& c : cases) {
+        const auto got = ApplyPrefixes(std::u32string_view(c.line));
+        EXPECT_EQ(got.drawn, c.drawn) << "case " << (&c - cases);
+        EXPECT_EQ(got.underlined, c.underlined) << "case " << (&c - cases);
+        // The Windows build reads the same rule in its own characters.
+        const std::wstring wide(c.line.begin(), c.line.end());
+        EXPECT_EQ(ApplyPrefixes(std::wstring_view(wide)).drawn,
+                  std::wstring(c.drawn.begin(), c.drawn.end()));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/fake/fake_platform.h"
 #include "render/render.h"
 #include "startup/startup.h"
+#include "window/face_list.h"
 #include "window/layout.h"
 
 namespace scriblane {
@@ -351,24 +352,54 @@ TEST_F(WindowTest, HelpTextByteForByte) {
     EXPECT_EQ(fake.messages.back(), (std::pair<std::string, std::int32_t>{expected, 0}));
 }
 
-TEST(LayoutTest, TabCycleAndContainment) {
-    std::vector<std::pair<int, std::string>> tabbable;
-    for (const ControlSpec& c : MainFormSpec().controls) {
-        if (c.kind == ControlKind::Label || c.kind == ControlKind::Line ||
-            c.kind == ControlKind::Frame)
-            continue;
-        tabbable.emplace_back(c.tabIndex, c.name);
-        EXPECT_EQ(c.inFrame, c.id != Ctl::tText) << c.name;
-    }
-    std::sort(tabbable.begin(), tabbable.end());
+TEST(LayoutTest, TabCycleStackingAndContainment) {
     std::vector<std::string> order;
-    for (auto& t : tabbable) order.push_back(t.second);
+    for (const ControlSpec* c : TabOrder(MainFormSpec())) order.push_back(c->name);
     EXPECT_EQ(order, (std::vector<std::string>{"tText", "PicBk", "bcolBK", "bCol", "PicT", "tW",
                                                "tH", "fBox", "bWrite", "bHelp", "bSave",
                                                "bUseDeskCol"}));
+    const auto stacking = StackingOrder(MainFormSpec());
+    ASSERT_EQ(stacking.size(), MainFormSpec().controls.size());
+    // Labels keep their place among the tab indexes; lines follow; the frame is last.
+    EXPECT_STREQ(stacking[1]->name, "Label1");
+    EXPECT_EQ(stacking[stacking.size() - 2]->kind, ControlKind::Line);
+    EXPECT_EQ(stacking.back()->id, Ctl::Frame1);
     for (std::size_t i = 0; i < MainFormSpec().controls.size(); ++i) {
-        EXPECT_EQ(static_cast<std::size_t>(MainFormSpec().controls[i].id), i);
+        const ControlSpec& c = MainFormSpec().controls[i];
+        EXPECT_EQ(static_cast<std::size_t>(c.id), i);
+        if (TakesFocus(c)) EXPECT_EQ(c.inFrame, c.id != Ctl::tText) << c.name;
     }
+}
+
+TEST(LayoutTest, TwipsToPixelsAtEachDpi) {
+    const struct {
+        int twips;
+        double dpi;
+        int want;
+    } cases[] = {
+        {4350, 96, 290}, {3540, 96, 236}, {4350, 120, 363} /* 362.5 rounds up */, {3540, 120, 295},
+        {3540, 144, 354}, {7, 96, 0}, {8, 96, 1}, {0, 96, 0}, {-45, 96, -3}, {-52, 96, -3},
+        {-53, 96, -4}, {300, 192, 40},
+        // A DPI that is no sensible number counts as 96.
+        {4350, 0, 290}, {4350, -96, 290}, {4350, 1e9, 290},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TwipsToPixels(c.twips, TwipsPerPixelAt(c.dpi)), c.want)
+            << c.twips << " twips at " << c.dpi << " dpi";
+    }
+}
+
+TEST(FaceListTest, KeepsOrderSkipsRepeatsAndEmpty) {
+    FaceList list;
+    const struct {
+        const char* face;
+        bool taken;
+    } steps[] = {
+        {"Tahoma", true}, {"Arial", true}, {"Arial", false}, {"", false},
+        {"MS Gothic", true}, {"arial", true}, {"Tahoma", false},
+    };
+    for (const auto& s : steps) EXPECT_EQ(list.Add(s.face), s.taken) << s.face;
+    EXPECT_EQ(list.names(), (std::vector<std::string>{"Tahoma", "Arial", "MS Gothic", "arial"}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/win32/win32_text.h"
+#include "window/face_list.h"
 
 namespace scriblane::win32 {
 namespace {
@@ -97,7 +98,8 @@ void FitComboHeight(HWND combo, int height) {
 }
 
 int CALLBACK CollectFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM data) {
-    reinterpret_cast<FaceList*>(data)->Add(font->lfFaceName);
+    // '@' names are the vertical variants Windows lists beside East Asian faces.
+    if (font->lfFaceName[0] != '@') reinterpret_cast<FaceList*>(data)->Add(font->lfFaceName);
     return 1;
 }
 
@@ -169,11 +171,11 @@ void Win32Form::Load(const FormSpec& layout, FormEvents& events) {
     }
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT outer{0, 0, TwipsToDevice(layout.clientWidth, dpiX_),
-               TwipsToDevice(layout.clientHeight, dpiY_)};
+    RECT outer{0, 0, TwipsToPixels(layout.clientWidth, TwipsPerPixelX()),
+               TwipsToPixels(layout.clientHeight, TwipsPerPixelY())};
     AdjustWindowRectEx(&outer, style, FALSE, 0);
-    const int x = TwipsToDevice(layout.initialLeft, dpiX_) + outer.left;
-    const int y = TwipsToDevice(layout.initialTop, dpiY_) + outer.top;
+    const int x = TwipsToPixels(layout.initialLeft, TwipsPerPixelX()) + outer.left;
+    const int y = TwipsToPixels(layout.initialTop, TwipsPerPixelY()) + outer.top;
     events_ = &events;
     unloading_ = false;
     hwnd_ = CreateWindowExA(0, kFormClass, layout.title, style, std::max(0, x), std::max(0, y),
@@ -195,10 +197,10 @@ void Win32Form::CreateControls(const FormSpec& layout) {
         if (i >= kCount) continue;
         const int offX = c.inFrame && frame != nullptr ? frame->left : 0;
         const int offY = c.inFrame && frame != nullptr ? frame->top : 0;
-        int left = TwipsToDevice(offX + c.left, dpiX_);
-        int top = TwipsToDevice(offY + c.top, dpiY_);
-        int width = TwipsToDevice(c.width, dpiX_);
-        int height = TwipsToDevice(c.height, dpiY_);
+        int left = TwipsToPixels(offX + c.left, TwipsPerPixelX());
+        int top = TwipsToPixels(offY + c.top, TwipsPerPixelY());
+        int width = TwipsToPixels(c.width, TwipsPerPixelX());
+        int height = TwipsToPixels(c.height, TwipsPerPixelY());
         const char* cls = "STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE;
         DWORD ex = 0;
@@ -238,10 +240,10 @@ void Win32Form::CreateControls(const FormSpec& layout) {
             case ControlKind::Line: {
                 // x1, y1, x2, y2: a one-pixel window from end to end.
                 cls = kColorClass;
-                const int x1 = TwipsToDevice(offX + c.left, dpiX_);
-                const int y1 = TwipsToDevice(offY + c.top, dpiY_);
-                const int x2 = TwipsToDevice(offX + c.width, dpiX_);
-                const int y2 = TwipsToDevice(offY + c.height, dpiY_);
+                const int x1 = TwipsToPixels(offX + c.left, TwipsPerPixelX());
+                const int y1 = TwipsToPixels(offY + c.top, TwipsPerPixelY());
+                const int x2 = TwipsToPixels(offX + c.width, TwipsPerPixelX());
+                const int y2 = TwipsToPixels(offY + c.height, TwipsPerPixelY());
                 left = std::min(x1, x2);
                 top = std::min(y1, y2);
                 width = std::max(1, std::abs(x2 - x1));
@@ -268,16 +270,8 @@ void Win32Form::CreateControls(const FormSpec& layout) {
 
     // Tab order is z-order: focusable controls by tab index at the top, the
     // rest below, the group box last so it never paints over its contents.
-    std::vector<const ControlSpec*> order;
-    for (const auto& c : layout.controls) order.push_back(&c);
-    auto rank = [](const ControlSpec* c) {
-        if (c->kind == ControlKind::Frame) return 1 << 20;
-        return c->tabIndex == kNoTab ? (1 << 19) : c->tabIndex;
-    };
-    std::stable_sort(order.begin(), order.end(),
-                     [&](const ControlSpec* a, const ControlSpec* b) { return rank(a) < rank(b); });
     HWND after = HWND_TOP;
-    for (const ControlSpec* c : order) {
+    for (const ControlSpec* c : StackingOrder(layout)) {
         HWND h = controls_[Index(c->id)];
         SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = h;
@@ -510,8 +504,8 @@ std::string Win32Form::ScreenFont(std::int32_t index) {
     return (*faces_)[static_cast<std::size_t>(index)];
 }
 
-double Win32Form::TwipsPerPixelX() { return 1440.0 / dpiX_; }
-double Win32Form::TwipsPerPixelY() { return 1440.0 / dpiY_; }
+double Win32Form::TwipsPerPixelX() { return TwipsPerPixelAt(dpiX_); }
+double Win32Form::TwipsPerPixelY() { return TwipsPerPixelAt(dpiY_); }
 
 std::int32_t Win32Form::MsgBox(const std::string& prompt, std::int32_t style) {
     return MessageBoxA(hwnd_, prompt.c_str(), "Scriblane", static_cast<UINT>(style));

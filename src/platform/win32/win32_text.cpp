@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/prefix.h"
+
 namespace scriblane::win32 {
 namespace {
 
@@ -24,17 +26,6 @@ std::string ArgumentText(std::string_view line) {
     return std::string(line.substr(i));
 }
 
-bool FaceList::Add(std::string_view face) {
-    if (face.empty() || face.front() == '@') return false;
-    if (std::find(names_.begin(), names_.end(), face) != names_.end()) return false;
-    names_.emplace_back(face);
-    return true;
-}
-
-int TwipsToDevice(int twips, int dpi) {
-    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / 1440.0));
-}
-
 int PointsToFontHeight(double points, int dpi) {
     return -static_cast<int>(std::lround(points * dpi / 72.0));
 }
@@ -45,17 +36,13 @@ std::int32_t BoundFontWidth(std::int32_t width) {
 
 std::wstring DrawnCharacters(std::wstring_view text, bool prefixes) {
     std::wstring drawn;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const wchar_t c = text[i];
-        if (c == L'\r' || c == L'\n') continue;
-        if (c == L'&' && prefixes) {
-            if (i + 1 < text.size() && text[i + 1] == L'&') {
-                drawn.push_back(L'&');
-                ++i;
-            }
-            continue;
-        }
-        drawn.push_back(c);
+    std::size_t start = 0;
+    // Line by line: a prefix never reaches across a line break.
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != L'\r' && text[i] != L'\n') continue;
+        const std::wstring_view line = text.substr(start, i - start);
+        drawn += prefixes ? ApplyPrefixes(line).drawn : std::wstring(line);
+        start = i + 1;
     }
     return drawn;
 }

@@ -39,44 +39,6 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentCase{"", ""},
         ArgumentCase{"s.exe a\"b", "a\"b"}));
 
-TEST(FaceListTest, KeepsOrderSkipsDuplicatesVerticalAndEmpty) {
-    FaceList list;
-    const struct {
-        const char* face;
-        bool taken;
-    } steps[] = {
-        {"Tahoma", true},   {"Arial", true},  {"@MS Gothic", false}, {"Arial", false},
-        {"", false},        {"MS Gothic", true}, {"arial", true},   {"Tahoma", false},
-    };
-    for (const auto& s : steps) EXPECT_EQ(list.Add(s.face), s.taken) << s.face;
-    EXPECT_EQ(list.names(), (std::vector<std::string>{"Tahoma", "Arial", "MS Gothic", "arial"}));
-}
-
-TEST(FaceListTest, StartsEmpty) { EXPECT_TRUE(FaceList().names().empty()); }
-
-struct TwipsCase {
-    int twips;
-    int dpi;
-    int want;
-    friend void PrintTo(const TwipsCase& c, std::ostream* os) {
-        *os << c.twips << "tw@" << c.dpi;
-    }
-};
-
-class TwipsTest : public ::testing::TestWithParam<TwipsCase> {};
-
-TEST_P(TwipsTest, RoundsToNearestPixel) {
-    EXPECT_EQ(TwipsToDevice(GetParam().twips, GetParam().dpi), GetParam().want)
-        << GetParam().twips << " twips at " << GetParam().dpi << " dpi";
-}
-
-INSTANTIATE_TEST_SUITE_P(Layout, TwipsTest,
-                         ::testing::Values(TwipsCase{4350, 96, 290}, TwipsCase{3540, 96, 236},
-                                           TwipsCase{4350, 120, 363},  // 362.5 rounds up
-                                           TwipsCase{3540, 144, 354}, TwipsCase{7, 96, 0},
-                                           TwipsCase{8, 96, 1}, TwipsCase{0, 96, 0},
-                                           TwipsCase{-45, 96, -3}));
-
 struct FontCase {
     double points;
     int dpi;
@@ -123,10 +85,8 @@ TEST(DrawnCharactersTest, LeavesOutLineBreaksAndPrefixMarks) {
         {L"a\r\nb\nc\rd", true, L"abcd"},
         {L"&File", true, L"File"},
         {L"A&&B", true, L"A&B"},
-        {L"A&&&B", true, L"A&B"},
-        {L"end&", true, L"end"},
+        {L"A&\r\n&B", true, L"AB"},  // a prefix never reaches across a break
         {L"A&&B&", false, L"A&&B&"},
-        {L"tab\there", true, L"tab\there"},
         {L"", true, L""},
     };
     for (const auto& c : cases)

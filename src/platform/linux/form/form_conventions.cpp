@@ -49,11 +49,6 @@ std::string ToLf(std::string_view text) {
     return out;
 }
 
-double TwipsPerPixelAt(double dpi) {
-    if (!(dpi >= 1.0 && dpi <= 10000.0)) dpi = 96.0;
-    return 1440.0 / dpi;
-}
-
 MsgBoxLayout MsgBoxLayoutFor(std::int32_t style) {
     MsgBoxLayout layout;
     switch (style & 0xF) {

@@ -26,10 +26,6 @@ std::string ToCrLf(std::string_view text);
 // "\r\n", lone "\r" and lone "\n" all become "\n".
 std::string ToLf(std::string_view text);
 
-// Twips per device pixel at a logical DPI (15 at 96). A DPI that is not a
-// sensible positive number gives the 96-DPI value.
-double TwipsPerPixelAt(double dpi);
-
 // How a MsgBox style maps onto a box: its buttons (as Win32 ids, in order),
 // the icon, the button Escape or closing gives, and the default button.
 enum class MsgIcon { NoIcon, Critical, Question, Warning, Information };

@@ -3,7 +3,7 @@
 
 #include <fontconfig/fontconfig.h>
 
-#include <set>
+#include "window/face_list.h"
 
 namespace scriblane::linuxp {
 
@@ -41,23 +41,21 @@ void FormModel::SetListIndex(Ctl c, std::int32_t index) {
 
 namespace {
 
-// Each family once, in the order met; a font's first family name is its own.
-void AddFamilies(FcFontSet* set, std::set<std::string>& seen, std::vector<std::string>& faces) {
+// A font's first family name is its own.
+void AddFamilies(FcFontSet* set, FaceList& faces) {
     if (set == nullptr) return;
     for (int i = 0; i < set->nfont; ++i) {
         FcChar8* family = nullptr;
         if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch) continue;
-        std::string name(reinterpret_cast<const char*>(family));
-        if (seen.insert(name).second) faces.push_back(std::move(name));
+        faces.Add(reinterpret_cast<const char*>(family));
     }
 }
 
 }  // namespace
 
 std::vector<std::string> ListScreenFonts() {
-    std::vector<std::string> faces;
-    if (!FcInit()) return faces;
-    std::set<std::string> seen;
+    FaceList faces;
+    if (!FcInit()) return {};
     // fontconfig's own preference for the desktop's default face comes first,
     // so the first entry is a readable face rather than whatever the font
     // cache happens to hold first (often a symbol font); every other
@@ -67,18 +65,18 @@ std::vector<std::string> ListScreenFonts() {
         FcDefaultSubstitute(preferred);
         FcResult result;
         FcFontSet* sorted = FcFontSort(nullptr, preferred, FcFalse, nullptr, &result);
-        AddFamilies(sorted, seen, faces);
+        AddFamilies(sorted, faces);
         if (sorted != nullptr) FcFontSetDestroy(sorted);
         FcPatternDestroy(preferred);
     }
     FcPattern* all = FcPatternCreate();
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
     FcFontSet* listed = FcFontList(nullptr, all, objects);
-    AddFamilies(listed, seen, faces);
+    AddFamilies(listed, faces);
     if (listed != nullptr) FcFontSetDestroy(listed);
     FcObjectSetDestroy(objects);
     FcPatternDestroy(all);
-    return faces;
+    return faces.names();
 }
 
 }  // namespace scriblane::linuxp

@@ -1,15 +1,13 @@
 // The form runtime of command-line mode: the window, hidden for good.
 #include "platform/linux/form/hidden_form.h"
 
+#include <cstdio>
+
 namespace scriblane::linuxp {
 
-std::string JoinArguments(int argc, char** argv) {
-    std::string text;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) text += ' ';
-        text += argv[i] ? argv[i] : "";
-    }
-    return text;
+std::int32_t HiddenForm::MsgBox(const std::string& prompt, std::int32_t) {
+    std::fprintf(stderr, "scriblane: %s\n", prompt.c_str());
+    return 1;
 }
 
 }  // namespace scriblane::linuxp

@@ -99,11 +99,6 @@ QMessageBox::Icon ToQtIcon(MsgIcon icon) {
     }
 }
 
-bool TakesFocus(ControlKind kind) {
-    return kind == ControlKind::TextBox || kind == ControlKind::Button ||
-           kind == ControlKind::ComboList || kind == ControlKind::PictureBox;
-}
-
 }  // namespace
 
 namespace {
@@ -133,19 +128,18 @@ void StartEarlyWork() {
 }
 
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
-    : args_(std::move(args)), beforeEnd_(std::move(beforeEnd)) {
+    : FormCore(JoinArguments(args), std::move(beforeEnd)) {
     if (gEarlyFonts.valid()) {
-        fontsFuture_ = std::move(gEarlyFonts);
+        ListFontsFrom(std::move(gEarlyFonts));
     } else {
         PrepareQtEnvironment();
-        fontsFuture_ = std::async(std::launch::async, ListScreenFonts);
+        ListFontsFrom(std::async(std::launch::async, ListScreenFonts));
     }
 }
 
 QtForm::~QtForm() {
     // The application outlives the form on purpose (one per process).
     delete window_;
-    if (fontsFuture_.valid()) fontsFuture_.wait();
 }
 
 void QtForm::EnsureApplication() {
@@ -166,13 +160,6 @@ void QtForm::EnsureApplication() {
     }
     QGuiApplication::setDesktopFileName(QStringLiteral("scriblane"));
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(ScriblaneIcon())));
-}
-
-void QtForm::Load(const FormSpec& layout, FormEvents& events) {
-    spec_ = &layout;
-    events_ = &events;
-    for (const ControlSpec& c : layout.controls) model_[c.id].text = c.text;
-    events.OnLoad();
 }
 
 double QtForm::Dpr() const {
@@ -223,7 +210,6 @@ void QtForm::BuildControls() {
             frame = new CaptionFrame(QString::fromUtf8(c.text), window_);
         }
     }
-    std::vector<const ControlSpec*> focusable;
     for (const ControlSpec& c : spec_->controls) {
         QWidget* parent = (c.inFrame && frame != nullptr) ? static_cast<QWidget*>(frame) : window_;
         const ControlState& state = model_[c.id];
@@ -312,16 +298,14 @@ void QtForm::BuildControls() {
         }
         widget->setFont(MakeFont(c.font, Fonts()));
         if (c.tooltip != nullptr) widget->setToolTip(QString::fromUtf8(c.tooltip));
-        if (TakesFocus(c.kind) && c.tabIndex != kNoTab) {
+        if (TakesFocus(c)) {
             widget->setFocusPolicy(Qt::StrongFocus);
-            focusable.push_back(&c);
         } else {
             widget->setFocusPolicy(Qt::NoFocus);
         }
         controls_[c.id] = widget;
     }
-    std::stable_sort(focusable.begin(), focusable.end(),
-                     [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+    const std::vector<const ControlSpec*> focusable = TabOrder(*spec_);
     for (std::size_t i = 1; i < focusable.size(); ++i) {
         QWidget::setTabOrder(controls_[focusable[i - 1]->id], controls_[focusable[i]->id]);
     }
@@ -511,27 +495,6 @@ void QtForm::Refresh(Ctl c) {
     if (QWidget* w = Control(c); w != nullptr && w->isVisible()) w->repaint();
 }
 
-const std::vector<std::string>& QtForm::Fonts() {
-    if (!fontsListed_) {
-        fonts_ = fontsFuture_.valid() ? fontsFuture_.get() : ListScreenFonts();
-        fontsListed_ = true;
-    }
-    return fonts_;
-}
-
-std::int32_t QtForm::ScreenFontCount() { return static_cast<std::int32_t>(Fonts().size()); }
-
-std::string QtForm::ScreenFont(std::int32_t index) {
-    const auto& fonts = Fonts();
-    if (index < 0 || static_cast<std::size_t>(index) >= fonts.size()) {
-        throw FormError("no screen font " + std::to_string(index));
-    }
-    return fonts[static_cast<std::size_t>(index)];
-}
-
-// Fixed for the program's life once asked: the layout is made in it. With a
-// toolkit running, Qt's logical DPI times its scale; before that, the
-// server's Xft.dpi, which is what Qt will use; 96 DPI when neither says.
 double QtForm::TwipsPerPixelX() {
     if (!twipsPerPixel_) {
         double dpi = 96.0;
@@ -567,24 +530,6 @@ std::int32_t QtForm::MsgBox(const std::string& prompt, std::int32_t style) {
     QAbstractButton* clicked = box.clickedButton();
     if (clicked == nullptr) return layout.escapeAnswer;
     return FromStandardButton(box.standardButton(clicked), layout.escapeAnswer);
-}
-
-Handle QtForm::hInstance() { return static_cast<Handle>(getpid()); }
-
-std::string QtForm::Command() {
-    std::string text;
-    for (std::size_t i = 0; i < args_.size(); ++i) {
-        if (i > 0) text += ' ';
-        text += args_[i];
-    }
-    return text;
-}
-
-void QtForm::End(std::int32_t exitStatus) {
-    if (beforeEnd_) beforeEnd_();
-    std::fflush(stdout);
-    std::fflush(stderr);
-    EndProcessNow(exitStatus);
 }
 
 int QtForm::Exec() {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/form/form_model.h"
+#include "platform/linux/form/form_core.h"
 #include "platform/linux/x11/x11_screen_info.h"
 #include "platform/platform.h"
 
@@ -28,14 +28,13 @@ void PrepareQtEnvironment();
 // call it first thing, after any change to the environment.
 void StartEarlyWork();
 
-class QtForm : public FormRuntime {
+class QtForm : public FormCore {
 public:
     // `args`: the program's arguments after its name. `beforeEnd` runs just
     // before the process ends (it flushes what was drawn).
     QtForm(std::vector<std::string> args, std::function<void()> beforeEnd);
     ~QtForm() override;
 
-    void Load(const FormSpec& layout, FormEvents& events) override;
     void Show() override;
     double Width() override;
     double Height() override;
@@ -49,19 +48,11 @@ public:
     ColorRef GetBackColor(Ctl control) override;
     void SetBackColor(Ctl control, ColorRef color) override;
     void Refresh(Ctl control) override;
-    // The installed faces as ListScreenFonts orders them (fontconfig's
-    // preference first, not sorted by name), each family once; ScreenFont
-    // throws FormError past the end.
-    std::int32_t ScreenFontCount() override;
-    std::string ScreenFont(std::int32_t index) override;
     // 1440 / logical DPI, fixed once first asked. Before Qt runs it comes from
     // the X server's Xft.dpi resource (what Qt will use too), else 96 DPI.
     double TwipsPerPixelX() override;
     double TwipsPerPixelY() override;
     std::int32_t MsgBox(const std::string& prompt, std::int32_t style) override;
-    Handle hInstance() override;
-    std::string Command() override;
-    void End(std::int32_t exitStatus) override;
 
     // Runs Qt's event loop once the window is shown; 0 at once otherwise.
     int Exec();
@@ -75,7 +66,6 @@ public:
     static void EnsureApplication();
 
 private:
-    const std::vector<std::string>& Fonts();
     void EnsureWindow();
     void BuildControls();
     bool CloseRequested();
@@ -83,14 +73,6 @@ private:
     int Px(int twips) const;
     double Dpr() const;
 
-    std::vector<std::string> args_;
-    std::function<void()> beforeEnd_;
-    const FormSpec* spec_ = nullptr;
-    FormEvents* events_ = nullptr;
-    FormModel model_;
-    std::vector<std::string> fonts_;
-    bool fontsListed_ = false;
-    std::future<std::vector<std::string>> fontsFuture_;
     std::optional<double> twipsPerPixel_;
 
     FormWindow* window_ = nullptr;

@@ -1,6 +1,10 @@
 // Text as DrawTextA reads it: byte decoding, line splitting, '&' prefixes, centring.
 #include "platform/linux/text/text_layout.h"
 
+#include <string_view>
+
+#include "render/prefix.h"
+
 namespace scriblane::linuxp {
 
 namespace {
@@ -96,30 +100,25 @@ std::u32string DecodeText(const char* bytes, std::size_t count) {
 }
 
 std::vector<TextLine> LayoutLines(const std::u32string& text, bool singleLine, bool noPrefix) {
-    std::vector<TextLine> lines(1);
-    bool underlineNext = false;
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char32_t c = text[i];
-        if (!singleLine && (c == U'\r' || c == U'\n')) {
-            if (c == U'\r' && i + 1 < n && text[i + 1] == U'\n') ++i;
-            lines.emplace_back();
-            underlineNext = false;
-            continue;
+    std::vector<TextLine> lines;
+    auto add = [&](std::u32string_view line) {
+        if (noPrefix) {
+            lines.push_back({std::u32string(line), {}});
+        } else {
+            PrefixedLine<char32_t> prefixed = ApplyPrefixes(line);
+            lines.push_back({std::move(prefixed.drawn), std::move(prefixed.underlined)});
         }
-        if (!noPrefix && c == U'&') {
-            if (i + 1 < n && text[i + 1] == U'&') {
-                ++i;  // "&&" stands for one '&', drawn below
-            } else {
-                underlineNext = true;
-                continue;
-            }
-        }
-        TextLine& line = lines.back();
-        if (underlineNext) line.underlined.push_back(line.text.size());
-        underlineNext = false;
-        line.text += c;
+    };
+    const std::u32string_view all(text);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const char32_t c = all[i];
+        if (singleLine || (c != U'\r' && c != U'\n')) continue;
+        add(all.substr(start, i - start));
+        if (c == U'\r' && i + 1 < all.size() && all[i + 1] == U'\n') ++i;
+        start = i + 1;
     }
+    add(all.substr(start));
     return lines;
 }
 

@@ -60,21 +60,6 @@ TEST(LineBreaks, TextBoxAndCoreConventions) {
     EXPECT_EQ(ToCrLf("a\rb\r\nc\nd"), "a\r\nb\r\nc\r\nd");
 }
 
-TEST(TwipsPerPixelAt, FollowsTheLogicalDpi) {
-    EXPECT_DOUBLE_EQ(TwipsPerPixelAt(96), 15.0);
-    EXPECT_DOUBLE_EQ(TwipsPerPixelAt(120), 12.0);
-    EXPECT_DOUBLE_EQ(TwipsPerPixelAt(144), 10.0);
-    EXPECT_DOUBLE_EQ(TwipsPerPixelAt(192), 7.5);
-    for (double nonsense : {0.0, -96.0, 1e9}) EXPECT_DOUBLE_EQ(TwipsPerPixelAt(nonsense), 15.0);
-}
-
-TEST(TwipsToPixels, TheWindowAt96And120Dpi) {
-    EXPECT_EQ(TwipsToPixels(4350, TwipsPerPixelAt(96)), 290);
-    EXPECT_EQ(TwipsToPixels(3540, TwipsPerPixelAt(96)), 236);
-    EXPECT_EQ(TwipsToPixels(4350, TwipsPerPixelAt(120)), 363);  // 362.5 rounds up
-    EXPECT_EQ(TwipsToPixels(3540, TwipsPerPixelAt(120)), 295);
-}
-
 TEST(ParseXftDpi, FindsTheResource) {
     struct Case {
         const char* resources;

@@ -19,19 +19,13 @@
 namespace scriblane::linuxp {
 namespace {
 
-std::vector<std::string> Arguments(int argc, char** argv) {
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
-    return args;
-}
-
 class WindowHost : public PlatformHost {
 public:
     WindowHost(::Display* dpy, int argc, char** argv)
         : connection_(dpy),
           display_(dpy),
           // What was drawn must reach the server before the process ends.
-          form_(Arguments(argc, argv), [dpy] { XSync(dpy, False); }),
+          form_(ProgramArguments(argc, argv), [dpy] { XSync(dpy, False); }),
           platform_{display_, store_, form_, dialogs_} {
         // On XWayland each drawing is a window of ours that goes when its time is up.
         display_.SetOverlayShown([this] { ArmOverlayTimer(); });

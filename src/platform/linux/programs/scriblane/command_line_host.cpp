@@ -63,7 +63,7 @@ private:
 }  // namespace
 
 std::unique_ptr<PlatformHost> CreateCommandLineHost(int argc, char** argv) {
-    std::string command = JoinArguments(argc, argv);
+    std::string command = JoinArguments(ProgramArguments(argc, argv));
     if (command.empty()) {
         const std::string program = Companion("scriblane-window", X_OK);
         if (program.empty()) {

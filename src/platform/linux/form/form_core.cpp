@@ -1,0 +1,72 @@
+// What both Linux forms share: the controls' state, the face list, the command and the end.
+#include "platform/linux/form/form_core.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/linux/posix/end_process.h"
+
+namespace scriblane::linuxp {
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i] ? argv[i] : "");
+    return args;
+}
+
+std::string JoinArguments(const std::vector<std::string>& args) {
+    std::string text;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (i > 0) text += ' ';
+        text += args[i];
+    }
+    return text;
+}
+
+FormCore::FormCore(std::string command, std::function<void()> beforeEnd)
+    : command_(std::move(command)), beforeEnd_(std::move(beforeEnd)) {}
+
+FormCore::~FormCore() {
+    if (fontsFuture_.valid()) fontsFuture_.wait();
+}
+
+void FormCore::Load(const FormSpec& layout, FormEvents& events) {
+    spec_ = &layout;
+    events_ = &events;
+    for (const ControlSpec& c : layout.controls) model_[c.id].text = c.text;
+    events.OnLoad();
+}
+
+void FormCore::ListFontsFrom(std::future<std::vector<std::string>> fonts) {
+    fontsFuture_ = std::move(fonts);
+}
+
+const std::vector<std::string>& FormCore::Fonts() {
+    if (!fontsListed_) {
+        fonts_ = fontsFuture_.valid() ? fontsFuture_.get() : ListScreenFonts();
+        fontsListed_ = true;
+    }
+    return fonts_;
+}
+
+std::int32_t FormCore::ScreenFontCount() { return static_cast<std::int32_t>(Fonts().size()); }
+
+std::string FormCore::ScreenFont(std::int32_t index) {
+    const auto& fonts = Fonts();
+    if (index < 0 || static_cast<std::size_t>(index) >= fonts.size()) {
+        throw FormError("no screen font " + std::to_string(index));
+    }
+    return fonts[static_cast<std::size_t>(index)];
+}
+
+Handle FormCore::hInstance() { return static_cast<Handle>(getpid()); }
+
+void FormCore::End(std::int32_t exitStatus) {
+    if (beforeEnd_) beforeEnd_();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    EndProcessNow(exitStatus);
+}
+
+}  // namespace scriblane::linuxp
