@@ -50,6 +50,11 @@ public:
                 if (auto values = IniDocument(read.text).PlainValues()) {
                     return std::make_unique<CommandLineSettings>(std::move(*values));
                 }
+            } else {
+                // No permission, too large, not a file: said once, and the
+                // defaults drawn, as for a file that holds nothing.
+                ReportUnreadable(*path, read);
+                return std::make_unique<CommandLineSettings>(std::map<std::string, std::string>());
             }
         }
         return LoadSettingsStore();

@@ -37,11 +37,97 @@ bool IsPlainUtf8(std::string_view s) {
     });
 }
 
-int HexValue(char c) {
+// ---- Names as QSettings decodes them ---------------------------------------
+// A name is compared as QSettings compares it: decoded to UTF-16 (bytes that
+// are not UTF-8 become U+FFFD), '\' standing for '/', "%XX" and "%UXXXX" for
+// the character with that number.
+
+bool IsQtSpace(char16_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+int HexValue(char16_t c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// A number as QString::toUShort(base 16) takes it: blanks around it, a '+'
+// and a "0x" allowed.
+std::optional<char16_t> HexNumber(std::u16string_view s) {
+    while (!s.empty() && IsQtSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsQtSpace(s.back())) s.remove_suffix(1);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s.remove_prefix(2);
+    if (s.empty()) return std::nullopt;
+    unsigned value = 0;
+    for (const char16_t c : s) {
+        const int digit = HexValue(c);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return static_cast<char16_t>(value);  // at most four digits
+}
+
+std::u16string DecodedName(std::string_view spelt) {
+    std::u16string units;
+    const auto* p = reinterpret_cast<const unsigned char*>(spelt.data());
+    for (std::size_t i = 0; i < spelt.size();) {
+        char32_t cp = 0;
+        const std::size_t len = Utf8SequenceLength(p + i, spelt.size() - i, cp);
+        if (len == 0) {
+            units += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            units += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            units += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(cp);
+        }
+        i += len;
+    }
+    std::u16string out;
+    const std::size_t n = units.size();
+    for (std::size_t i = 0; i < n;) {
+        const char16_t c = units[i];
+        if (c == '\\') {
+            out += u'/';
+            ++i;
+            continue;
+        }
+        if (c != '%' || i + 1 == n) {
+            out += c;
+            ++i;
+            continue;
+        }
+        const std::size_t digits = units[i + 1] == 'U' ? 4 : 2;
+        const std::size_t first = i + 1 + (digits == 4 ? 1 : 0);
+        const auto number = first + digits <= n
+                                ? HexNumber(std::u16string_view(units).substr(first, digits))
+                                : std::nullopt;
+        if (!number) {
+            out += u'%';
+            ++i;
+            continue;
+        }
+        out += *number;
+        i = first + digits;
+    }
+    return out;
+}
+
+// A section's part of every full key in it: "" for General, else its
+// decoded name and '/'.
+std::u16string DecodedSection(std::string_view spelt) {
+    if (IsGeneralSection(spelt)) return std::u16string();
+    std::u16string out;
+    if (spelt.size() == 8 && spelt[0] == '%' && IsGeneralSection(spelt.substr(1))) {
+        for (const char c : spelt.substr(1)) out += static_cast<char16_t>(c);
+    } else {
+        out = DecodedName(spelt);
+    }
+    return out + u'/';
 }
 
 // One value as QSettings decodes a plain text value: surrounding blanks
@@ -127,7 +213,7 @@ void ValueSpan(const std::string& text, const IniLine& line, std::size_t& from, 
 bool IsIniLineBreak(char c) { return c == '\n' || c == '\r'; }
 bool IsIniSpace(char c) { return c == ' ' || c == '\t' || IsIniLineBreak(c); }
 
-bool IsHexDigit(char c) { return HexValue(c) >= 0; }
+bool IsHexDigit(char c) { return HexValue(static_cast<unsigned char>(c)) >= 0; }
 
 bool IsIniNameChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -228,7 +314,8 @@ std::optional<std::map<std::string, std::string>> IniDocument::PlainValues() con
         // Over several lines, or control bytes that trimming might treat
         // either way.
         for (std::size_t i = line.start; i < line.end; ++i) {
-            if (static_cast<unsigned char>(text_[i]) < 0x20 && text_[i] != '\t') return std::nullopt;
+            const auto c = static_cast<unsigned char>(text_[i]);
+            if (c < 0x20 && c != '\t') return std::nullopt;
         }
         if (text_[line.start] == '[') {
             if (!HasSectionClose(text_, line)) return std::nullopt;
@@ -251,27 +338,38 @@ std::optional<std::map<std::string, std::string>> IniDocument::PlainValues() con
     return values;
 }
 
-// The key's last line in the section.
+// QSettings parses the sections in the order of their decoded names (those
+// of one name as one, in file order), and a key read again replaces what
+// was read before: the line it keeps is the last in that order.
 long IniDocument::FindKey(const std::string& section, const std::string& key,
                           long* anchor) const {
+    const std::u16string wantedSection = DecodedSection(section);
+    const std::u16string wanted = wantedSection + DecodedName(key);
     long match = -1;
+    std::u16string matchSection;
     if (anchor != nullptr) *anchor = -1;
-    bool inSection = false;
+    std::u16string current;  // before any header: General
+    bool inWanted = wantedSection.empty();
     for (std::size_t k = 0; k < ini_.lines.size(); ++k) {
         const IniLine& line = ini_.lines[k];
         if (text_[line.start] == '[') {
-            inSection = SectionName(text_, line) == section;
-            if (inSection && anchor != nullptr) *anchor = static_cast<long>(k);
+            current = DecodedSection(SectionName(text_, line));
+            inWanted = current == wantedSection;
+            if (inWanted && anchor != nullptr) *anchor = static_cast<long>(k);
             continue;
         }
-        if (!inSection) continue;
-        if (anchor != nullptr) *anchor = static_cast<long>(k);
+        if (inWanted && anchor != nullptr) *anchor = static_cast<long>(k);
         if (line.equals == npos) continue;
-        std::size_t keyEnd = line.equals;
-        while (keyEnd > line.start && (text_[keyEnd - 1] == ' ' || text_[keyEnd - 1] == '\t')) {
-            --keyEnd;
+        // Cheap test first: the full key is at least as long as its section.
+        if (current.size() > wanted.size() || wanted.compare(0, current.size(), current) != 0) {
+            continue;
         }
-        if (text_.compare(line.start, keyEnd - line.start, key) == 0) match = static_cast<long>(k);
+        const std::u16string full = current + DecodedName(IniTrimmed(std::string_view(text_).substr(
+                                                  line.start, line.equals - line.start)));
+        if (full == wanted && (match < 0 || current >= matchSection)) {
+            match = static_cast<long>(k);
+            matchSection = current;
+        }
     }
     return match;
 }
@@ -321,7 +419,10 @@ bool IniDocument::Set(const std::string& section, const std::string& key,
             out = text_ + closing + (text_.empty() ? "" : "\n") + "[" + section + "]\n" + entry;
         }
     }
-    *this = IniDocument(std::move(out));
+    // Read back by the same rules before anything is kept.
+    IniDocument edited(std::move(out));
+    if (edited.SpeltValue(section, key) != value) return false;
+    *this = std::move(edited);
     return true;
 }
 

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -138,12 +137,22 @@ std::string QtSettingsStore::GetSetting(const std::string& app, const std::strin
                                         const std::string& key, const std::string& fallback) {
     const QString path = FilePathOf(app);
     // A FIFO or a device in the file's place would block the read, and with
-    // it start-up or command-line drawing: only a regular file is read. The
-    // user's own file alone, as the per-user store it stands for: no
-    // system-wide or organisation-wide defaults.
-    struct stat st {};
-    if (::stat(Native(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return fallback;
+    // it start-up or command-line drawing: only a regular file is read, and
+    // one of a bounded size. The user's own file alone, as the per-user store
+    // it stands for: no system-wide or organisation-wide defaults.
+    const SettingsFileRead probe = ReadSettingsFile(Native(path), false);
+    if (probe.result != SettingsFileRead::Read) {
+        if (report_ && !reported_ && probe.result != SettingsFileRead::Missing) {
+            ReportUnreadable(Native(path), probe);
+            reported_ = true;
+        }
+        return fallback;
+    }
     QSettings settings(path, QSettings::IniFormat);
+    // Every section parsed, in QSettings' own order, before the look-up: a
+    // single look-up parses only the section it guesses, so what it finds
+    // would hang on which look-ups came before.
+    (void)settings.allKeys();
     const QVariant value = settings.value(Key(section, key));
     if (!value.isValid()) return fallback;
     switch (value.typeId()) {
@@ -169,20 +178,32 @@ void QtSettingsStore::SaveSetting(const std::string& app, const std::string& sec
     const QString path = FilePathOf(app);
     const std::string prefix = "Cannot save the settings to " + ToBytes(path) + ": ";
     const char* const unwritable = "the file or its folder cannot be written";
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) throw SettingsError(prefix + unwritable);
-
-    // Read, edit and replace all happen under the file's lock.
-    FileLock lock;
-    switch (lock.Acquire(Native(path + QStringLiteral(".lock")), 10000)) {
-        case FileLock::Result::Held:
-            break;
-        case FileLock::Result::Busy:
-            throw SettingsError(prefix + "another program keeps them locked");
-        case FileLock::Result::Failed:
-            throw SettingsError(prefix + unwritable);
+    const char* const loop = "its symbolic links go round in a loop";
+    if (!MakeFolders(Native(QFileInfo(path).absolutePath()))) {
+        throw SettingsError(prefix + unwritable);
     }
-    std::string file = Native(path);
-    if (!ResolveLinks(file)) throw SettingsError(prefix + "its symbolic links go round in a loop");
+
+    // Read, edit and replace all happen under the lock of the file itself,
+    // the link's target: every path to one file takes the one lock.
+    FileLock lock;
+    std::string file;
+    for (int attempt = 0;; ++attempt) {
+        file = Native(path);
+        if (!ResolveLinks(file)) throw SettingsError(prefix + loop);
+        switch (lock.Acquire(file + ".lock", 10000)) {
+            case FileLock::Result::Held:
+                break;
+            case FileLock::Result::Busy:
+                throw SettingsError(prefix + "another program keeps them locked");
+            case FileLock::Result::Failed:
+                throw SettingsError(prefix + unwritable);
+        }
+        // A link changed while this one waited locks another file.
+        std::string now = Native(path);
+        if (!ResolveLinks(now)) throw SettingsError(prefix + loop);
+        if (now == file) break;
+        if (attempt == 10) throw SettingsError(prefix + "its symbolic links keep changing");
+    }
     SettingsFileRead read = ReadSettingsFile(file);
     switch (read.result) {
         case SettingsFileRead::Read:
@@ -190,15 +211,29 @@ void QtSettingsStore::SaveSetting(const std::string& app, const std::string& sec
             break;
         case SettingsFileRead::NotRegular:
             throw SettingsError(prefix + "it is not a regular file");
+        case SettingsFileRead::Denied:
+        case SettingsFileRead::TooLarge:
         case SettingsFileRead::Failed:
             // Rewriting a file that cannot be read would lose what it holds.
-            throw SettingsError(prefix + "the file cannot be read");
+            throw SettingsError(prefix + "the file cannot be read (" + UnreadableReason(read) +
+                                ")");
     }
     IniDocument document(std::move(read.text));
-    document.Set(EscapedName(section), EscapedName(key), EscapedValue(value));
+    if (!document.Set(EscapedName(section), EscapedName(key), EscapedValue(value))) {
+        throw SettingsError(prefix + "another line of the file would keep the old value");
+    }
+    if (document.Text().size() > kMaxSettingsFileBytes) {
+        throw SettingsError(prefix + "the file would grow larger than 1 MiB");
+    }
     if (!ReplaceFile(file, document.Text(),
                      read.result == SettingsFileRead::Read ? &read.st : nullptr)) {
         throw SettingsError(prefix + unwritable);
+    }
+    // Read back as the window reads it, still under the lock. A save that
+    // reports success has been read back.
+    const std::string unlikely = value + "\x01(not read back)";
+    if (GetSetting(app, section, key, unlikely) != value) {
+        throw SettingsError(prefix + "the saved value does not read back");
     }
 }
 

@@ -5,5 +5,5 @@
 
 extern "C" __attribute__((visibility("default"))) scriblane::SettingsStore*
 scriblane_create_settings_store() {
-    return new scriblane::linuxp::QtSettingsStore();
+    return new scriblane::linuxp::QtSettingsStore(/*reportUnreadable=*/true);
 }
