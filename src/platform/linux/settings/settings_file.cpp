@@ -1,3 +1,4 @@
+// The settings file on disk: bounded read, links, folders, lock and atomic replacement.
 #include "platform/linux/settings/settings_file.h"
 
 #include <fcntl.h>
