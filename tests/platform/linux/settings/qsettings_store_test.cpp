@@ -758,12 +758,14 @@ TEST(QtSettingsStoreTest, ASaveAsRootKeepsTheUsersFileTheUsers) {
         bool folder;     // the settings folder exists, the user's
         bool file;       // the file exists
         bool rootsFile;  // the file is root's, mode 0600
+        bool rootsLock;  // a lock root made earlier (mode 0644) instead of a save as root
     };
     const Case cases[] = {
-        {"users_file", true, true, false},
-        {"no_file_yet", true, false, false},
-        {"no_folder_yet", false, false, false},
-        {"roots_file", true, true, true},
+        {"users_file", true, true, false, false},
+        {"no_file_yet", true, false, false, false},
+        {"no_folder_yet", false, false, false, false},
+        {"roots_file", true, true, true, false},
+        {"roots_old_lock", true, true, false, true},
     };
     for (const Case& c : cases) {
         char pattern[] = "/tmp/scriblane-owner-XXXXXX";
@@ -783,11 +785,17 @@ TEST(QtSettingsStoreTest, ASaveAsRootKeepsTheUsersFileTheUsers) {
             chmod(file.c_str(), 0600);
             if (!c.rootsFile) ASSERT_EQ(chown(file.c_str(), userCopy.pw_uid, userCopy.pw_gid), 0);
         }
-        const int asRoot = RunAs(nullptr, config, log, [&] {
-            QtSettingsStore().SaveSetting(app, "settings", "th", "40");
-            return 0;
-        });
-        EXPECT_EQ(asRoot, 0) << c.name;
+        if (c.rootsLock) {
+            WriteFile(file.string() + ".lock", "");
+            chmod((file.string() + ".lock").c_str(), 0644);
+            WriteFile(file, "[settings]\n# mine\nth=40\n");
+        } else {
+            const int asRoot = RunAs(nullptr, config, log, [&] {
+                QtSettingsStore().SaveSetting(app, "settings", "th", "40");
+                return 0;
+            });
+            EXPECT_EQ(asRoot, 0) << c.name;
+        }
         struct stat st {};
         ASSERT_EQ(stat(file.c_str(), &st), 0) << c.name;
         const uid_t owner = c.rootsFile ? 0 : userCopy.pw_uid;
@@ -798,7 +806,7 @@ TEST(QtSettingsStoreTest, ASaveAsRootKeepsTheUsersFileTheUsers) {
             EXPECT_EQ(st.st_uid, userCopy.pw_uid) << c.name << ": the folder root made";
         }
         ASSERT_EQ(stat((file.string() + ".lock").c_str(), &st), 0) << c.name;
-        EXPECT_EQ(st.st_uid, userCopy.pw_uid) << c.name << ": the lock root made";
+        EXPECT_EQ(st.st_uid, c.rootsLock ? 0 : userCopy.pw_uid) << c.name << ": the lock root made";
         // Now the user.
         const int asUser = RunAs(&userCopy, config, log, [&] {
             QtSettingsStore store(/*reportUnreadable=*/true);
