@@ -1,3 +1,4 @@
+// The settings file's text as QSettings' INI reader splits and names it, with no Qt.
 #include "platform/linux/settings/ini_text.h"
 
 #include <cstdlib>
@@ -338,9 +339,10 @@ std::optional<std::map<std::string, std::string>> IniDocument::PlainValues() con
     return values;
 }
 
-// QSettings parses the sections in the order of their decoded names (those
-// of one name as one, in file order), and a key read again replaces what
-// was read before: the line it keeps is the last in that order.
+// QSettings, made to parse every section (as the store makes it), parses
+// them in the order of their decoded names (those of one name as one, in
+// file order), and a key read again replaces what was read before: the line
+// it keeps is the last in that order.
 long IniDocument::FindKey(const std::string& section, const std::string& key,
                           long* anchor) const {
     const std::u16string wantedSection = DecodedSection(section);
