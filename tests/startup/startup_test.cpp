@@ -119,6 +119,7 @@ TEST_F(StartupTest, PlaceFormRoundsHalvesToEvenAndSkipsAnEmptyWorkArea) {
         {{0, 0, 0, 700}, 15, 4800, {}},
         {{0, 0, 101, 100}, 12.5, 100.5, {"Move(1162, 1150)"}},  // 1262.5 -> 1262; 100.5 -> 100
         {{0, 0, 103, 100}, 12.5, 101.5, {"Move(1186, 1150)"}},  // 1287.5 -> 1288; 101.5 -> 102
+        {{0, 0, 101, 100}, 12.5, 100, {"Move(1162, 1150)"}},    // only x a half: 1262.5 -> 1262
         {{0, 0, 2000000000, 100}, 15, 0, {}},                    // beyond 32 bits: not moved
     };
     for (const auto& c : cases) {

@@ -2,19 +2,15 @@
 #include "platform/linux/settings/command_line_settings.h"
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <strings.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <map>
-#include <optional>
 #include <string>
 
 #include "platform/linux/posix/companion.h"
 #include "platform/linux/settings/ini_text.h"
+#include "platform/linux/settings/settings_file.h"
 #include "settings/settings.h"
 
 namespace scriblane::linuxp {
@@ -39,28 +35,6 @@ std::unique_ptr<SettingsStore> LoadSettingsStore() {
     return std::unique_ptr<SettingsStore>(create());
 }
 
-// The settings file's text when it is a regular file; nothing when it cannot
-// be read. A missing file reads as empty. Opened without waiting, so that a
-// FIFO in its place never holds the drawing up.
-std::optional<std::string> ReadSettingsFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return errno == ENOENT ? std::optional<std::string>(std::string()) : std::nullopt;
-    struct stat st {};
-    std::string text;
-    bool whole = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    char buffer[16384];
-    while (whole) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got == 0) break;
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) whole = false;
-        else text.append(buffer, static_cast<std::size_t>(got));
-    }
-    close(fd);
-    if (!whole) return std::nullopt;
-    return text;
-}
-
 // The settings of command-line mode. Loading QtCore (and the ICU behind it)
 // costs more than the whole drawing, so a file in the plain form the store
 // writes is read here; anything else, and any write, goes to the store
@@ -71,10 +45,16 @@ public:
     // cannot be loaded.
     static std::unique_ptr<SettingsStore> Open() {
         if (const auto path = PlainSettingsFilePath(kAppName)) {
-            if (const auto text = ReadSettingsFile(*path)) {
-                if (auto values = PlainIniValues(*text)) {
+            const SettingsFileRead read = ReadSettingsFile(*path);
+            if (read.result == SettingsFileRead::Read || read.result == SettingsFileRead::Missing) {
+                if (auto values = IniDocument(read.text).PlainValues()) {
                     return std::make_unique<CommandLineSettings>(std::move(*values));
                 }
+            } else {
+                // No permission, too large, not a file: said once, and the
+                // defaults drawn, as for a file that holds nothing.
+                ReportUnreadable(*path, read);
+                return std::make_unique<CommandLineSettings>(std::map<std::string, std::string>());
             }
         }
         return LoadSettingsStore();
@@ -84,8 +64,8 @@ public:
 
     std::string GetSetting(const std::string& app, const std::string& section,
                            const std::string& key, const std::string& fallback) override {
-        if (app == kAppName && IsPlainIniName(section) &&
-            IsPlainIniName(key) && !IsGeneral(section)) {
+        if (app == kAppName && IsPlainIniName(section) && IsPlainIniName(key) &&
+            !IsGeneralSection(section)) {
             const auto found = values_.find(section + "/" + key);
             return found != values_.end() ? found->second : fallback;
         }
@@ -97,9 +77,6 @@ public:
     }
 
 private:
-    static bool IsGeneral(const std::string& section) {
-        return section.size() == 7 && strncasecmp(section.c_str(), "general", 7) == 0;
-    }
     SettingsStore& Module() {
         if (!module_) module_ = LoadSettingsStore();
         if (!module_) throw SettingsError("the settings module cannot be loaded");

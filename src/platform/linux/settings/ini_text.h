@@ -1,18 +1,24 @@
-// The settings file's text as QSettings' INI reader splits it, with no Qt:
-// the store edits it line by line, and `scriblane` reads plain files without
-// loading QtCore.
+// The settings file's text as QSettings' INI reader splits and names it, with
+// no Qt: one document that `scriblane` reads plain files from without loading
+// QtCore and that the store edits line by line.
 #pragma once
 
 #include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scriblane::linuxp {
 
 bool IsIniLineBreak(char c);
 bool IsIniSpace(char c);
+bool IsHexDigit(char c);
+// A character a section or key name keeps as it is (no escape).
+bool IsIniNameChar(char c);
+// "General" in any case: the section of keys outside every section.
+bool IsGeneralSection(std::string_view name);
 
 struct IniLine {
     std::size_t start = 0;                  // first byte, leading blanks skipped
@@ -33,16 +39,48 @@ struct IniText {
 IniText SplitIniLines(const std::string& text);
 
 // A section or key name QSettings takes as it is spelt (no escapes, no '/').
-bool IsPlainIniName(const std::string& name);
+bool IsPlainIniName(std::string_view name);
 
 // `s` less blanks (and \v, \f) at both ends.
-std::string IniTrimmed(const std::string& s);
+std::string IniTrimmed(std::string_view s);
 
-// Every value of `text`, by "section/key" ("key" outside any section), as
-// QSettings reads it and the store returns it — or nothing when the text
-// holds anything outside the plain forms decoded here (escaped or unusual
-// names, lists, @-types, values over several lines, lines without '=', text
-// that is not UTF-8, ...). Nothing means: ask QSettings.
+// The INI text of one settings file: its lines, what QSettings reads from
+// them, and one line set to a new value with every other byte kept.
+class IniDocument {
+public:
+    explicit IniDocument(std::string text);
+
+    const std::string& Text() const { return text_; }
+
+    // Every value, by "section/key" ("key" outside any section), as QSettings
+    // reads it and the store returns it — or nothing when the text holds
+    // anything outside the plain forms decoded here (escaped or unusual
+    // names, lists, @-types, values over several lines, lines without '=',
+    // text that is not UTF-8, ...). Nothing means: ask QSettings.
+    std::optional<std::map<std::string, std::string>> PlainValues() const;
+
+    // The value as the file spells it on the line QSettings takes `key` of
+    // `section` from (names as the file spells them), blanks around it left
+    // out; nothing when no line holds the key.
+    std::optional<std::string> SpeltValue(const std::string& section,
+                                          const std::string& key) const;
+
+    // Sets `key` of `section` to `value`, all three spelt as the file spells
+    // them. The line QSettings reads the key from gets the value, however its
+    // name is spelt; a key not there yet goes after the section's last line,
+    // a section not there yet at the end. False (and the text unchanged)
+    // when the edited text would not read back as `value`.
+    bool Set(const std::string& section, const std::string& key, const std::string& value);
+
+private:
+    // The line QSettings takes the key from, or -1.
+    long FindKey(const std::string& section, const std::string& key, long* anchor) const;
+
+    std::string text_;
+    IniText ini_;
+};
+
+// The plain values of `text` (see IniDocument::PlainValues).
 std::optional<std::map<std::string, std::string>> PlainIniValues(const std::string& text);
 
 // The file QSettings uses for application `app` under the user's settings

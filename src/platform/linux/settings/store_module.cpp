@@ -5,5 +5,7 @@
 
 extern "C" __attribute__((visibility("default"))) scriblane::SettingsStore*
 scriblane_create_settings_store() {
-    return new scriblane::linuxp::QtSettingsStore();
+    // Only command-line mode loads it, and there an unreadable file is said
+    // on stderr, as the plain reader says it.
+    return new scriblane::linuxp::QtSettingsStore(/*reportUnreadable=*/true);
 }

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "platform/linux/text/utf8.h"
 #include "render/prefix.h"
 
 namespace scriblane::linuxp {
@@ -18,41 +19,6 @@ constexpr char32_t kCp1252High[32] = {
 
 char32_t FromCp1252(unsigned char b) {
     return (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char32_t>(b);
-}
-
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
-// Length of the valid UTF-8 sequence starting at p (0 when there is none),
-// rejecting overlong forms, surrogates and code points past U+10FFFF.
-std::size_t Utf8Length(const unsigned char* p, std::size_t left, char32_t& out) {
-    const unsigned char b = p[0];
-    if (b < 0x80) {
-        out = b;
-        return 1;
-    }
-    std::size_t len;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the second byte
-    if (b >= 0xC2 && b <= 0xDF) {
-        len = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        len = 3;
-        if (b == 0xE0) lo = 0xA0;
-        if (b == 0xED) hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        len = 4;
-        if (b == 0xF0) lo = 0x90;
-        if (b == 0xF4) hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (left < len || p[1] < lo || p[1] > hi) return 0;
-    for (std::size_t i = 2; i < len; ++i) {
-        if (!IsContinuation(p[i])) return 0;
-    }
-    char32_t c = b & (0xFF >> (len + 1));
-    for (std::size_t i = 1; i < len; ++i) c = (c << 6) | (p[i] & 0x3F);
-    out = c;
-    return len;
 }
 
 }  // namespace
@@ -87,7 +53,7 @@ std::u32string DecodeText(const char* bytes, std::size_t count) {
     std::size_t i = 0;
     while (i < count) {
         char32_t c;
-        const std::size_t len = Utf8Length(p + i, count - i, c);
+        const std::size_t len = Utf8SequenceLength(p + i, count - i, c);
         if (len == 0) {
             out += FromCp1252(p[i]);
             ++i;

@@ -1,20 +1,26 @@
 // The QSettings store against a temporary XDG_CONFIG_HOME: exact round trips,
 // hand-edited and damaged files, refused writes, and files that stay whole
 // when writers are killed or race each other.
+#include <dlfcn.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QSettings>
 #include <QString>
 #include <QVariant>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -25,8 +31,35 @@
 
 #include "platform/linux/settings/ini_text.h"
 #include "platform/linux/settings/qsettings_store.h"
+#include "platform/linux/settings/settings_file.h"
 
 namespace fs = std::filesystem;
+
+// The file calls of a save, as "fsync PATH" and "rename FROM TO", while
+// `g_tracing` is set. These definitions stand in for the C library's in
+// this program and pass every call on.
+namespace {
+bool g_tracing = false;
+std::vector<std::string> g_trace;
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    if (g_tracing) {
+        char path[4096];
+        const ssize_t n =
+            readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+        g_trace.push_back("fsync " + std::string(path, n > 0 ? static_cast<std::size_t>(n) : 0));
+    }
+    return real(fd);
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept {
+    static const auto real =
+        reinterpret_cast<int (*)(const char*, const char*)>(dlsym(RTLD_NEXT, "rename"));
+    if (g_tracing) g_trace.push_back(std::string("rename ") + from + " " + to);
+    return real(from, to);
+}
 
 namespace scriblane::linuxp {
 namespace {
@@ -199,6 +232,22 @@ TEST(QtSettingsStoreTest, ASaveKeepsEverythingItDoesNotWrite) {
         {"[settings\nth=5", "tw", "7", {"[settings\nth=5"}},
         {garbage, "th", "42", {garbage}},
         {"[settings]\n" + garbage, "tw", "42", {garbage}},
+        // A later line QSettings reads the key from, spelt otherwise: that
+        // line is the one saved to.
+        {"[settings]\nth=5\nt%68=6\n", "th", "12", {"[settings]\nth=5\nt%68=12\n"}},
+        {"[settings]\nth=5\nth\v=6\n", "th", "12", {"[settings]\nth=5\nth\v=12\n"}},
+        {"[settings]\nth=5\n\fth =6 ; x\n", "th", "12", {"th=5\n\fth =12 ; x\n"}},
+        {"[settings]\nth=5\nt%U0068=6\n", "th", "12", {"th=5\nt%U0068=12\n"}},
+        {"[settings]\nth=5\n[%73ettings]\nth=6\n", "th", "12",
+         {"[settings]\nth=5\n[%73ettings]\nth=12\n"}},
+        {"[settings]\nth=5\n[ settings ]\ntw=1\n", "th", "12",
+         {"[settings]\nth=12\n[ settings ]\ntw=1\n"}},
+        {"settings\\th=7\n[other]\nx=1\n", "th", "12", {"settings\\th=12\n[other]\nx=1\n"}},
+        {"settings\\th=7\n[settings]\ntw=1\n", "th", "12", {"settings\\th=12\n[settings]\ntw=1\n"}},
+        {"[settings]\nth=5\n[settings\\a]\nx=1\n", "th", "12", {"[settings\\a]\nx=1\n"}},
+        // Spellings that are not the key: left alone.
+        {"[settings]\nth=5\n[Settings]\nth=6\nt%6=7\n", "th", "12",
+         {"[Settings]\nth=6\nt%6=7\n"}},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -213,6 +262,9 @@ TEST(QtSettingsStoreTest, ASaveKeepsEverythingItDoesNotWrite) {
         }
         store.SaveSetting(app, "settings", c.key, c.value);
         EXPECT_EQ(store.GetSetting(app, "settings", c.key, "x"), c.value) << "case " << n;
+        // The plain reader of `scriblane` too, or it leaves the file to QSettings.
+        const auto plain = PlainIniValues(ReadFile(ConfFile(app)));
+        if (plain) EXPECT_EQ(plain->at("settings/" + c.key), c.value) << "case " << n;
         std::map<std::string, std::string> after = AllValues(ConfFile(app));
         before.erase("settings/" + c.key);
         after.erase("settings/" + c.key);
@@ -406,21 +458,36 @@ TEST(QtSettingsStoreTest, ALinkedFileIsWrittenThroughItsLink) {
     }
 }
 
-TEST(QtSettingsStoreTest, AFileThatIsNotRegularNeverHangsAndRefusesTheSave) {
+TEST(QtSettingsStoreTest, AFileThatCannotBeReadNeverHangsAndRefusesTheSave) {
     const std::string app = AppName();
     struct Case {
         const char* name;
         void (*make)(const fs::path&);
+        const char* refusal;
     };
     const Case cases[] = {
-        {"fifo", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }},
-        {"folder", [](const fs::path& p) { fs::create_directories(p); }},
-        {"device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+        {"fifo", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+         "not a regular file"},
+        {"folder", [](const fs::path& p) { fs::create_directories(p); }, "not a regular file"},
+        {"device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+         "not a regular file"},
+        // Past the bound on what a settings file may cost to read.
+        {"oversized",
+         [](const fs::path& p) {
+             std::string text = "[settings]\nth=5\n";
+             while (text.size() <= kMaxSettingsFileBytes) {
+                 text += "k" + std::to_string(text.size()) + "=v\n";
+             }
+             WriteFile(p, text);
+         },
+         "larger than 1 MiB"},
     };
     for (const Case& c : cases) {
         const std::string name = app + c.name;
         fs::create_directories(ConfFile(name).parent_path());
         c.make(ConfFile(name));
+        const bool regular = fs::is_regular_file(ConfFile(name));
+        const std::string before = regular ? ReadFile(ConfFile(name)) : "";
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -431,13 +498,14 @@ TEST(QtSettingsStoreTest, AFileThatIsNotRegularNeverHangsAndRefusesTheSave) {
                 store.SaveSetting(name, "settings", "th", "2");
                 _exit(4);
             } catch (const SettingsError& e) {
-                _exit(Contains(e.what(), "not a regular file") ? 0 : 5);
+                _exit(Contains(e.what(), c.refusal) ? 0 : 5);
             }
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status)) << c.name << ": reading or saving hung";
         EXPECT_EQ(WEXITSTATUS(status), 0) << c.name;
+        if (regular) EXPECT_EQ(ReadFile(ConfFile(name)), before) << c.name;
     }
 }
 
@@ -562,26 +630,214 @@ TEST(QtSettingsStoreTest, EmptyLockLeftByAKilledWriterDoesNotHoldUpASave) {
 }
 
 TEST(QtSettingsStoreTest, ConcurrentWritersKeepEachOthersKeys) {
-    const std::string app = AppName();
     constexpr int kRounds = 60;
-    pid_t children[2];
     const char* keys[2] = {"tw", "th"};
-    for (int i = 0; i < 2; ++i) {
-        children[i] = fork();
-        ASSERT_GE(children[i], 0);
-        if (children[i] == 0) WriteForever(app, keys[i], kRounds);
+    // Two writers through one path, and through two links to one file (two
+    // users' or two config folders' files, made links by a dotfile manager).
+    for (const bool twoLinks : {false, true}) {
+        const std::string app = AppName() + (twoLinks ? "Linked" : "");
+        const std::string apps[2] = {twoLinks ? app + "A" : app, twoLinks ? app + "B" : app};
+        const fs::path shared = ConfigHome() / (app + "-dotfiles");
+        const fs::path file = twoLinks ? shared / "shared.conf" : ConfFile(app);
+        if (twoLinks) {
+            fs::create_directories(shared);
+            for (const std::string& a : apps) {
+                fs::create_directories(ConfFile(a).parent_path());
+                fs::create_symlink(file, ConfFile(a));
+            }
+        }
+        QtSettingsStore().SaveSetting(apps[0], "settings", "font", *kLongValues.begin());
+        pid_t children[2];
+        for (int i = 0; i < 2; ++i) {
+            children[i] = fork();
+            ASSERT_GE(children[i], 0);
+            if (children[i] == 0) WriteForever(apps[i], keys[i], kRounds);
+        }
+        // Read all the while: never a torn file, never a key gone.
+        int reads = 0, torn = 0, running = 2;
+        while (running > 0) {
+            std::map<std::string, std::string> seen;
+            ++reads;
+            if (!ParsesWhole(ReadFile(file), kLongValues, seen) || !seen.count("font")) ++torn;
+            for (pid_t& child : children) {
+                int status = 0;
+                if (child > 0 && waitpid(child, &status, WNOHANG) == child) {
+                    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+                        << "a save was refused";
+                    child = -1;
+                    --running;
+                }
+            }
+        }
+        EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+        std::map<std::string, std::string> values;
+        ASSERT_TRUE(ParsesWhole(ReadFile(file), kLongValues, values));
+        // The last write of each writer (round kRounds - 1 is odd) survived.
+        EXPECT_EQ(values["tw"], *kLongValues.begin()) << "two links: " << twoLinks;
+        EXPECT_EQ(values["th"], *kLongValues.begin()) << "two links: " << twoLinks;
+        // One lock, beside the file itself.
+        EXPECT_TRUE(fs::exists(file.string() + ".lock"));
+        if (twoLinks) {
+            for (const std::string& a : apps) {
+                EXPECT_EQ(Leftovers(a, false), std::set<std::string>()) << a;
+                EXPECT_FALSE(fs::exists(ConfFile(a).string() + ".lock")) << a;
+            }
+        }
     }
-    for (pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// The steps of a save, traced: the new file is on the disk before it takes
+// the settings file's name, so a power cut never leaves an empty file.
+TEST(QtSettingsStoreTest, TheNewFileIsSyncedBeforeItReplacesTheOld) {
+    const std::string app = AppName();
+    for (const bool existing : {false, true}) {
+        QtSettingsStore store;
+        g_trace.clear();
+        g_tracing = true;
+        store.SaveSetting(app, "settings", "th", existing ? "31" : "30");
+        g_tracing = false;
+        // The descriptor's name comes back with every link resolved.
+        const std::string file = ConfFile(app).string();
+        const std::string real = (fs::canonical(file.substr(0, file.rfind('/'))) /
+                                  (app + ".conf.saving")).string();
+        const auto at = [&](const std::string& call) {
+            return std::find(g_trace.begin(), g_trace.end(), call) - g_trace.begin();
+        };
+        const auto synced = at("fsync " + real);
+        const auto renamed = at("rename " + file + ".saving " + file);
+        ASSERT_LT(renamed, static_cast<long>(g_trace.size())) << "no rename; existing " << existing;
+        EXPECT_LT(synced, renamed) << "existing " << existing;
     }
-    std::map<std::string, std::string> values;
-    ASSERT_TRUE(ParsesWhole(ReadFile(ConfFile(app)), kLongValues, values));
-    // The last write of each writer (round kRounds - 1 is odd) survived.
-    EXPECT_EQ(values["tw"], *kLongValues.begin());
-    EXPECT_EQ(values["th"], *kLongValues.begin());
+}
+
+// QSettings in this process reuses what it parsed while the file's size and
+// time stay the same: saves of one size in quick succession each read back.
+TEST(QtSettingsStoreTest, TwoHundredSavesInARowEachReadBack) {
+    const std::string app = AppName();
+    QtSettingsStore store;
+    for (int i = 0; i < 200; ++i) {
+        const std::string value = std::to_string(1000 + i);
+        store.SaveSetting(app, "settings", "th", value);
+        ASSERT_EQ(store.GetSetting(app, "settings", "th", "fallback"), value) << "save " << i;
+    }
+}
+
+// Runs `body` in a child, as `user` (root for nullptr), with the settings
+// folder `config` and stderr into `log`; its status.
+int RunAs(const passwd* user, const fs::path& config, const fs::path& log,
+          const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        alarm(20);  // a hang guard
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
+        if (fd < 0 || dup2(fd, 2) < 0) _exit(90);
+        if (user != nullptr && (setgroups(0, nullptr) != 0 || setgid(user->pw_gid) != 0 ||
+                                setuid(user->pw_uid) != 0)) {
+            _exit(91);
+        }
+        try {
+            _exit(body());
+        } catch (...) {
+            _exit(92);
+        }
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -2;
+    return WEXITSTATUS(status);
+}
+
+// Root saving a user's settings (sudo -E keeps XDG_CONFIG_HOME) leaves them
+// the user's: owner, group and mode kept, the lock in no one's way. A file
+// the user may not read reads as the defaults, said once, and refuses saves.
+TEST(QtSettingsStoreTest, ASaveAsRootKeepsTheUsersFileTheUsers) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root";
+    const passwd* user = getpwnam("scriblane-test");
+    if (user == nullptr) GTEST_SKIP() << "no user scriblane-test (scripts/setup.sh makes it)";
+    const passwd userCopy = *user;
+    struct Case {
+        const char* name;
+        bool folder;     // the settings folder exists, the user's
+        bool file;       // the file exists
+        bool rootsFile;  // the file is root's, mode 0600
+        bool rootsLock;  // a lock root made earlier (mode 0644) instead of a save as root
+    };
+    const Case cases[] = {
+        {"users_file", true, true, false, false},
+        {"no_file_yet", true, false, false, false},
+        {"no_folder_yet", false, false, false, false},
+        {"roots_file", true, true, true, false},
+        {"roots_old_lock", true, true, false, true},
+    };
+    for (const Case& c : cases) {
+        char pattern[] = "/tmp/scriblane-owner-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        const fs::path config = pattern;
+        ASSERT_EQ(chown(config.c_str(), userCopy.pw_uid, userCopy.pw_gid), 0);
+        const std::string app = "Owner";
+        const fs::path file = config / app / (app + ".conf");
+        const fs::path log = config.string() + ".log";
+        if (c.folder) {
+            fs::create_directories(file.parent_path());
+            ASSERT_EQ(chown(file.parent_path().c_str(), userCopy.pw_uid, userCopy.pw_gid), 0);
+            chmod(file.parent_path().c_str(), 0700);
+        }
+        if (c.file) {
+            WriteFile(file, "[settings]\n# mine\nth=30\n");
+            chmod(file.c_str(), 0600);
+            if (!c.rootsFile) ASSERT_EQ(chown(file.c_str(), userCopy.pw_uid, userCopy.pw_gid), 0);
+        }
+        if (c.rootsLock) {
+            WriteFile(file.string() + ".lock", "");
+            chmod((file.string() + ".lock").c_str(), 0644);
+            WriteFile(file, "[settings]\n# mine\nth=40\n");
+        } else {
+            const int asRoot = RunAs(nullptr, config, log, [&] {
+                QtSettingsStore().SaveSetting(app, "settings", "th", "40");
+                return 0;
+            });
+            EXPECT_EQ(asRoot, 0) << c.name;
+        }
+        struct stat st {};
+        ASSERT_EQ(stat(file.c_str(), &st), 0) << c.name;
+        const uid_t owner = c.rootsFile ? 0 : userCopy.pw_uid;
+        EXPECT_EQ(st.st_uid, owner) << c.name;
+        if (c.file) EXPECT_EQ(st.st_mode & 07777, 0600u) << c.name;
+        if (!c.folder) {
+            ASSERT_EQ(stat(file.parent_path().c_str(), &st), 0);
+            EXPECT_EQ(st.st_uid, userCopy.pw_uid) << c.name << ": the folder root made";
+        }
+        ASSERT_EQ(stat((file.string() + ".lock").c_str(), &st), 0) << c.name;
+        EXPECT_EQ(st.st_uid, c.rootsLock ? 0 : userCopy.pw_uid) << c.name << ": the lock root made";
+        // Now the user.
+        const int asUser = RunAs(&userCopy, config, log, [&] {
+            QtSettingsStore store(/*reportUnreadable=*/true);
+            std::string th;
+            for (int i = 0; i < 5; ++i) th = store.GetSetting(app, "settings", "th", "fallback");
+            if (th != (c.rootsFile ? "fallback" : "40")) return 3;
+            try {
+                store.SaveSetting(app, "settings", "tw", "9");
+            } catch (const SettingsError& e) {
+                return c.rootsFile && Contains(e.what(), "permission denied") ? 0 : 4;
+            }
+            if (c.rootsFile) return 5;
+            return store.GetSetting(app, "settings", "tw", "") == "9" ? 0 : 6;
+        });
+        EXPECT_EQ(asUser, 0) << c.name;
+        const std::string said = ReadFile(log);
+        std::size_t lines = 0;
+        for (std::size_t at = said.find("cannot read"); at != std::string::npos;
+             at = said.find("cannot read", at + 1)) {
+            ++lines;
+        }
+        EXPECT_EQ(lines, c.rootsFile ? 1u : 0u) << c.name << ":\n" << said;
+        if (c.rootsFile) EXPECT_TRUE(Contains(said, "permission denied")) << said;
+        if (c.file) EXPECT_TRUE(Contains(ReadFile(file), "# mine\n")) << c.name;
+        std::error_code ignored;
+        fs::remove_all(config, ignored);
+        fs::remove(log, ignored);
+    }
 }
 
 }  // namespace

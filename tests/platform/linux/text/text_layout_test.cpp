@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/linux/text/text_layout.h"
+#include "platform/linux/text/utf8.h"
 
 namespace scriblane::linuxp {
 namespace {
@@ -14,6 +15,7 @@ struct DecodeCase {
     const char* name;
     std::string bytes;
     std::u32string expected;
+    bool utf8;  // every byte in a valid sequence
 };
 
 void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
@@ -23,28 +25,30 @@ class DecodeTextTest : public ::testing::TestWithParam<DecodeCase> {};
 TEST_P(DecodeTextTest, DecodesUtf8AndFallsBackToWindows1252) {
     const DecodeCase& c = GetParam();
     EXPECT_EQ(DecodeText(c.bytes.data(), c.bytes.size()), c.expected);
+    EXPECT_EQ(IsUtf8(c.bytes), c.utf8);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Bytes, DecodeTextTest,
     ::testing::Values(
-        DecodeCase{"ascii", "Hello", U"Hello"},
-        DecodeCase{"two_byte", "\xC3\xA9t\xC3\xA9", U"\u00E9t\u00E9"},
-        DecodeCase{"three_byte", "\xE2\x82\xAC", U"\u20AC"},
-        DecodeCase{"four_byte", "\xF0\x9F\x98\x80", U"\U0001F600"},
-        DecodeCase{"latin1_byte", "\xE9t\xE9", U"\u00E9t\u00E9"},
-        DecodeCase{"cp1252_euro", "\x80", U"\u20AC"},
-        DecodeCase{"cp1252_quotes", "\x93x\x94", U"\u201Cx\u201D"},
-        DecodeCase{"cp1252_undefined", "\x81\x8D\x8F\x90\x9D", U"\u0081\u008D\u008F\u0090\u009D"},
-        DecodeCase{"overlong_nul", "\xC0\x80", U"\u00C0\u20AC"},
-        DecodeCase{"overlong_three", "\xE0\x80\xAF", U"\u00E0\u20AC\u00AF"},
-        DecodeCase{"surrogate", "\xED\xA0\x80", U"\u00ED\u00A0\u20AC"},
-        DecodeCase{"beyond_unicode", "\xF4\x90\x80\x80", U"\u00F4\u0090\u20AC\u20AC"},
-        DecodeCase{"truncated", "\xE2\x82", U"\u00E2\u201A"},
-        DecodeCase{"lone_continuation", "a\x80" "b", U"a\u20ACb"},
-        DecodeCase{"embedded_nul", std::string("a\0b", 3), std::u32string(U"a\0b", 3)},
-        DecodeCase{"control", "\t\x01\x1B", U"\t\u0001\u001B"},
-        DecodeCase{"empty", "", U""}),
+        DecodeCase{"ascii", "Hello", U"Hello", true},
+        DecodeCase{"two_byte", "\xC3\xA9t\xC3\xA9", U"\u00E9t\u00E9", true},
+        DecodeCase{"three_byte", "\xE2\x82\xAC", U"\u20AC", true},
+        DecodeCase{"four_byte", "\xF0\x9F\x98\x80", U"\U0001F600", true},
+        DecodeCase{"latin1_byte", "\xE9t\xE9", U"\u00E9t\u00E9", false},
+        DecodeCase{"cp1252_euro", "\x80", U"\u20AC", false},
+        DecodeCase{"cp1252_quotes", "\x93x\x94", U"\u201Cx\u201D", false},
+        DecodeCase{"cp1252_undefined", "\x81\x8D\x8F\x90\x9D",
+                   U"\u0081\u008D\u008F\u0090\u009D", false},
+        DecodeCase{"overlong_nul", "\xC0\x80", U"\u00C0\u20AC", false},
+        DecodeCase{"overlong_three", "\xE0\x80\xAF", U"\u00E0\u20AC\u00AF", false},
+        DecodeCase{"surrogate", "\xED\xA0\x80", U"\u00ED\u00A0\u20AC", false},
+        DecodeCase{"beyond_unicode", "\xF4\x90\x80\x80", U"\u00F4\u0090\u20AC\u20AC", false},
+        DecodeCase{"truncated", "\xE2\x82", U"\u00E2\u201A", false},
+        DecodeCase{"lone_continuation", "a\x80" "b", U"a\u20ACb", false},
+        DecodeCase{"embedded_nul", std::string("a\0b", 3), std::u32string(U"a\0b", 3), true},
+        DecodeCase{"control", "\t\x01\x1B", U"\t\u0001\u001B", true},
+        DecodeCase{"empty", "", U"", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct LinesCase {

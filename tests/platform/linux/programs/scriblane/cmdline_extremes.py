@@ -5,7 +5,9 @@ sensible picture; the timeouts are generous limits, not measurements.
 Usage: cmdline_extremes.py PATH_TO_SCRIBLANE
 """
 import os
+import pwd
 import random
+import subprocess
 import sys
 import unittest
 
@@ -102,19 +104,65 @@ class ExtremesTest(unittest.TestCase):
         self.run_program(["Hello"], raw=b"[settings]\nth=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)\n"
                                         b"tw=@ByteArray(\xff\x00)\nfont=\x00\x01\n")
 
-    def test_settings_path_that_is_not_a_file(self):
-        # Nothing to read there: the defaults draw, and nothing waits for a
-        # writer that never comes.
+    def test_settings_that_cannot_be_read(self):
+        # Nothing to read there, or nothing that may be: the defaults draw,
+        # nothing waits for a writer that never comes, and a file that is
+        # there but cannot be read is named on one line.
         folder = os.path.join(self.server.env["XDG_CONFIG_HOME"], "Scriblane")
         path = os.path.join(folder, "Scriblane.conf")
-        makers = {"fifo": os.mkfifo, "folder": os.makedirs,
-                  "device": lambda p: os.symlink("/dev/zero", p)}
-        for name, make in makers.items():
+        saved = b"[settings]\nth=60\ncolorB=255\n"
+
+        def oversized(p):
+            # Distinct keys past the 1 MiB bound, the saved values first.
+            lines = [saved] + [b"k%d=v\n" % n for n in range(200000)]
+            with open(p, "wb") as f:
+                f.write(b"".join(lines))
+
+        def not_permitted(p):
+            with open(p, "wb") as f:
+                f.write(saved)
+            os.chmod(p, 0o600)  # root's own, run as another user below
+
+        makers = {"fifo": (os.mkfifo, None), "folder": (os.makedirs, None),
+                  "device": (lambda p: os.symlink("/dev/zero", p), None),
+                  "oversized": (oversized, "larger than 1 MiB"),
+                  "not_permitted": (not_permitted, "permission denied")}
+        for name, (make, reason) in makers.items():
             with self.subTest(name=name):
-                os.makedirs(folder, exist_ok=True)
+                user = None
+                if name == "not_permitted":
+                    if os.geteuid() != 0:
+                        self.skipTest("needs root to run as another user")
+                    try:
+                        user = pwd.getpwnam(xtest.HeadlessSway.USER).pw_name
+                    except KeyError:
+                        self.skipTest("no user %s: scripts/setup.sh creates it"
+                                      % xtest.HeadlessSway.USER)
+                    for d in (self.server.home, self.server.env["XDG_CONFIG_HOME"]):
+                        os.chmod(d, 0o755)
+                    subprocess.run(["xhost", "+si:localuser:" + user], env=self.server.env,
+                                   check=True, capture_output=True)
+                os.makedirs(folder, mode=0o755, exist_ok=True)
                 make(path)
                 try:
-                    self.run_program(["Hello"])
+                    if user:
+                        self.server.fill_root(ROOT_NAME)
+                        result = self.server.run([PROGRAM, "Hello"], timeout=LIMIT, user=user)
+                        self.assertEqual(result.returncode, 0, result.stderr[-500:])
+                        image = self.server.screenshot()
+                    else:
+                        result, image = self.run_program(["Hello"])
+                    said = [line for line in result.stderr.decode("utf-8", "replace").splitlines()
+                            if "settings" in line]
+                    if reason:
+                        self.assertEqual(len(said), 1, said)
+                        self.assertIn(reason, said[0])
+                        self.assertIn(path, said[0])
+                    # Drawn with the defaults: the default background, 30 high.
+                    found = image.find(BACK)
+                    self.assertIsNotNone(found, "nothing drawn")
+                    self.assertEqual(found[3] - found[1], 30)
+                    self.assertGreater(image.count(TEXT, found), 0)
                 finally:
                     if os.path.isdir(path) and not os.path.islink(path):
                         os.rmdir(path)
