@@ -57,6 +57,10 @@ public:
         hb_buffer_add_utf32(buffer_, reinterpret_cast<const std::uint32_t*>(text.data() + from),
                             static_cast<int>(to - from), static_cast<unsigned>(start - from),
                             static_cast<int>(length));
+        // At the text's ends the shaper may treat a lone mark as the start of a cluster.
+        hb_buffer_set_flags(buffer_, static_cast<hb_buffer_flags_t>(
+                                         (start == 0 ? HB_BUFFER_FLAG_BOT : 0) |
+                                         (start + length == text.size() ? HB_BUFFER_FLAG_EOT : 0)));
         hb_buffer_set_direction(buffer_, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
         const auto hbScript = static_cast<hb_script_t>(script);
         hb_buffer_set_script(buffer_, hbScript);
