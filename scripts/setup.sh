@@ -7,6 +7,8 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config libgtest-dev
   qt6-base-dev libx11-dev libxft-dev libfontconfig-dev libxrandr-dev libxext-dev
+  # shaping and bidi order of text beyond simple scripts
+  libharfbuzz-dev libfribidi-dev
   # the Debian package and its manual page, and the tools that check them
   scdoc dpkg-dev file man-db lintian desktop-file-utils
   # Windows cross-build and Wine (32-bit needs the i386 architecture)
@@ -16,6 +18,9 @@ packages=(
   # a virtual X server and the tools the tests drive it with
   xvfb xauth x11-apps x11-utils x11-xserver-utils imagemagick xdotool openbox
   fonts-liberation fonts-dejavu-core python3 hyperfine zip
+  # faces the fallback tests draw from (CJK, colour emoji) and HarfBuzz's
+  # own shaper, their reference
+  fonts-wqy-microhei fonts-noto-color-emoji libharfbuzz-bin
   # the desktop environment's background setting, as GNOME stores it
   libglib2.0-bin gsettings-desktop-schemas
   # a compositing X manager, and a headless Wayland desktop with XWayland and its screenshots

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times `scriblane Hello` (command-line mode) against the floor: a minimal
 # Xlib + Xft program that draws one string on the root window. Both run on
-# one private Xvfb; the medians and their ratio are printed. Then the same
-# command on XWayland (a headless sway, run as the test user setup creates),
+# one private Xvfb; the medians and their ratio are printed. Then a line in
+# several scripts (Latin, CJK, an emoji) against the same minimal program
+# drawing that line (from its one face: boxes). Then `scriblane Hello` on XWayland (a headless sway, run as the test user setup creates),
 # where a detached helper holds the drawing: its median against plain X.
 #
 # Usage: bench/cmdline/run.sh [PATH_TO_SCRIBLANE] [RUNS]
@@ -47,6 +48,9 @@ unset XDG_RUNTIME_DIR
 # Both must work before they are timed.
 "$work/floor" Hello
 "$program" Hello
+mixed="Hello 日本語 🙂"
+"$work/floor" "$mixed"
+"$program" "$mixed"
 
 median() {  # median wall time in ms of a hyperfine JSON export (its Nth command, from 0)
   python3 -c 'import json,statistics,sys; print("%.2f" % (1000*statistics.median(json.load(open(sys.argv[1]))["results"][int(sys.argv[2])]["times"])))' "$1" "${2:-0}"
@@ -81,6 +85,10 @@ if command -v hyperfine >/dev/null; then
   hyperfine -N --warmup 5 --runs "$runs" --export-json "$work/scriblane.json" "$program Hello" >/dev/null
   floor_ms="$(median "$work/floor.json")"
   scriblane_ms="$(median "$work/scriblane.json")"
+  hyperfine -N --warmup 5 --runs "$runs" --export-json "$work/mixed.json" \
+    "$work/floor '$mixed'" "$program '$mixed'" >/dev/null
+  floor_mixed_ms="$(median "$work/mixed.json" 0)"
+  mixed_ms="$(median "$work/mixed.json" 1)"
   if [ -n "$xwayland" ]; then
     # Both servers in one run, each drawing given a moment to settle (the
     # compositor repaints on the same cores): a fair pair.
@@ -105,6 +113,8 @@ PY
   }
   floor_ms="$(loop "$work/floor" Hello)"
   scriblane_ms="$(loop "$program" Hello)"
+  floor_mixed_ms="$(loop "$work/floor" "$mixed")"
+  mixed_ms="$(loop "$program" "$mixed")"
   if [ -n "$xwayland" ]; then
     plain_pair_ms="$scriblane_ms"
     xwayland_ms="$(DISPLAY="$xwayland" loop "$program" Hello)"
@@ -114,7 +124,11 @@ fi
 ratio="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$floor_ms" "$scriblane_ms")"
 echo "floor (Xlib+Xft, one string):   median ${floor_ms} ms over ${runs} runs"
 echo "scriblane Hello:                median ${scriblane_ms} ms over ${runs} runs"
-echo "ratio scriblane/floor:          ${ratio} (target <= 1.6)"
+echo "ratio scriblane/floor:          ${ratio} (target <= 1.3)"
+mratio="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$floor_mixed_ms" "$mixed_ms")"
+echo "floor, \"$mixed\" (boxes):   median ${floor_mixed_ms} ms over ${runs} runs"
+echo "scriblane \"$mixed\":         median ${mixed_ms} ms over ${runs} runs"
+echo "ratio, that line:               ${mratio}"
 if [ -n "${xwayland_ms:-}" ]; then
   xratio="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$plain_pair_ms" "$xwayland_ms")"
   echo "paired, plain X:                median ${plain_pair_ms} ms over ${runs} runs"

@@ -1,4 +1,4 @@
-// Fonts on X11: Win32 sizing from design metrics, fontconfig/Xft realisation, glyph indexes and advances.
+// Fonts on X11: Win32 sizing from design metrics, fontconfig/Xft realisation, fallback faces, glyph indexes and advances.
 #include "platform/linux/x11/x11_font.h"
 
 #include <X11/Xlib.h>
@@ -87,14 +87,9 @@ void OpenHintFace(FcPattern* match, double em, FT_Library& library, FT_Face& fac
     }
 }
 
-XftFont* OpenFont(::Display* dpy, X11Font& f) {
-    FaceMetrics metrics;
-    const FontRequest& request = f.request;
-    bool& scalable = f.scalable;
-    FontSize& size = f.size;
-    std::int32_t& ulOffset = f.underlineOffset;
-    std::int32_t& ulThick = f.underlineThickness;
-    std::int32_t& strike = f.strikeOffset;
+// The request as fontconfig reads it: face name, weight, slant and, until
+// the face's metrics decide the em, a guess at the size.
+FcPattern* RequestPattern(const FontRequest& request) {
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return nullptr;
     const std::string face =
@@ -110,6 +105,49 @@ XftFont* OpenFont(::Display* dpy, X11Font& f) {
     const double guess =
         std::clamp(std::fabs(static_cast<double>(request.height)), 1.0, kMaxEmPixels);
     FcPatternAddDouble(pattern, FC_PIXEL_SIZE, request.height == 0 ? 13.0 : guess);
+    return pattern;
+}
+
+void RememberFile(FcPattern* match, X11Font& f) {
+    FcChar8* file = nullptr;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
+        f.file = reinterpret_cast<const char*>(file);
+    }
+    FcPatternGetInteger(match, FC_INDEX, 0, &f.faceIndex);
+}
+
+// Sets a matched pattern to the final em and stretch.
+void SetFinalSize(FcPattern* match, const FontSize& size) {
+    FcPatternDel(match, FC_PIXEL_SIZE);
+    FcPatternDel(match, FC_SIZE);
+    FcPatternAddDouble(match, FC_PIXEL_SIZE, size.emPixels);
+    if (size.xScale != 1) {
+        FcMatrix matrix;
+        FcMatrixInit(&matrix);
+        FcMatrix* existing = nullptr;
+        if (FcPatternGetMatrix(match, FC_MATRIX, 0, &existing) == FcResultMatch && existing) {
+            matrix = *existing;
+        }
+        FcMatrixScale(&matrix, size.xScale, 1);
+        FcPatternDel(match, FC_MATRIX);
+        FcPatternAddMatrix(match, FC_MATRIX, &matrix);
+    }
+    // Xft evicts glyphs past this budget; a huge glyph must not evict the
+    // one being drawn.
+    FcPatternDel(match, XFT_MAX_GLYPH_MEMORY);
+    FcPatternAddInteger(match, XFT_MAX_GLYPH_MEMORY, kMaxGlyphMemory);
+}
+
+XftFont* OpenFont(::Display* dpy, X11Font& f) {
+    FaceMetrics metrics;
+    const FontRequest& request = f.request;
+    bool& scalable = f.scalable;
+    FontSize& size = f.size;
+    std::int32_t& ulOffset = f.underlineOffset;
+    std::int32_t& ulThick = f.underlineThickness;
+    std::int32_t& strike = f.strikeOffset;
+    FcPattern* pattern = RequestPattern(request);
+    if (!pattern) return nullptr;
     FcResult result;
     FcPattern* match = XftFontMatch(dpy, DefaultScreen(dpy), pattern, &result);
     FcPatternDestroy(pattern);
@@ -162,31 +200,122 @@ XftFont* OpenFont(::Display* dpy, X11Font& f) {
     strike = static_cast<std::int32_t>(std::lround(Scaled(strikePos, size, upem)));
 
     if (scalable) OpenHintFace(match, size.emPixels, f.hintLibrary, f.hintFace);
-    FcPatternDel(match, FC_PIXEL_SIZE);
-    FcPatternDel(match, FC_SIZE);
-    FcPatternAddDouble(match, FC_PIXEL_SIZE, size.emPixels);
-    if (size.xScale != 1) {
-        FcMatrix matrix;
-        FcMatrixInit(&matrix);
-        FcMatrix* existing = nullptr;
-        if (FcPatternGetMatrix(match, FC_MATRIX, 0, &existing) == FcResultMatch && existing) {
-            matrix = *existing;
-        }
-        FcMatrixScale(&matrix, size.xScale, 1);
-        FcPatternDel(match, FC_MATRIX);
-        FcPatternAddMatrix(match, FC_MATRIX, &matrix);
-    }
-    // Xft evicts glyphs past this budget; a huge glyph must not evict the
-    // one being drawn.
-    FcPatternDel(match, XFT_MAX_GLYPH_MEMORY);
-    FcPatternAddInteger(match, XFT_MAX_GLYPH_MEMORY, kMaxGlyphMemory);
+    RememberFile(match, f);
+    SetFinalSize(match, size);
     XftFont* font = XftFontOpenPattern(dpy, match);
     if (!font) FcPatternDestroy(match);
     return font;
 }
 
+bool Covers(::Display* dpy, X11Font& face, const char32_t* chars, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (GlyphIndex(dpy, face, chars[i]) == 0) return false;
+    }
+    return true;
+}
 
 }  // namespace
+
+// The chosen face's pattern sorted by fontconfig, and the faces of that
+// list opened so far, at the chosen face's size.
+struct FallbackFaces {
+    FcPattern* pattern = nullptr;  // the request as sorted
+    FcFontSet* sorted = nullptr;
+    std::vector<std::unique_ptr<X11Font>> faces;  // per sorted face; null: not opened
+    std::vector<bool> tried;
+    std::unordered_map<char32_t, X11Font*> faceOf;  // single characters answered
+};
+
+namespace {
+
+void SortFallbacks(::Display* dpy, const X11Font& font, FallbackFaces& fallback) {
+    FcPattern* pattern = RequestPattern(font.request);
+    if (!pattern) return;
+    FcPatternDel(pattern, FC_PIXEL_SIZE);
+    FcPatternAddDouble(pattern, FC_PIXEL_SIZE, font.size.emPixels);
+    // As XftFontMatch prepares a pattern, so the list starts with the chosen face.
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    XftDefaultSubstitute(dpy, DefaultScreen(dpy), pattern);
+    FcResult result;
+    fallback.pattern = pattern;
+    fallback.sorted = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
+    if (fallback.sorted) {
+        fallback.faces.resize(static_cast<std::size_t>(fallback.sorted->nfont));
+        fallback.tried.resize(fallback.faces.size());
+    }
+}
+
+// The sorted face `i`, opened on first use at `font`'s em and stretch.
+X11Font* FallbackFace(::Display* dpy, const X11Font& font, FallbackFaces& fallback, std::size_t i) {
+    if (fallback.tried[i]) return fallback.faces[i].get();
+    fallback.tried[i] = true;
+    FcPattern* match = FcFontRenderPrepare(nullptr, fallback.pattern, fallback.sorted->fonts[i]);
+    if (!match) return nullptr;
+    auto face = std::make_unique<X11Font>();
+    face->realized = true;
+    face->size = font.size;
+    FcBool scalable = FcTrue;
+    FcPatternGetBool(match, FC_SCALABLE, 0, &scalable);
+    face->scalable = scalable;
+    if (scalable) OpenHintFace(match, font.size.emPixels, face->hintLibrary, face->hintFace);
+    RememberFile(match, *face);
+    SetFinalSize(match, font.size);
+    face->xft = XftFontOpenPattern(dpy, match);
+    if (!face->xft) {
+        FcPatternDestroy(match);
+        CloseFont(dpy, *face);
+        return nullptr;
+    }
+    fallback.faces[i] = std::move(face);
+    return fallback.faces[i].get();
+}
+
+}  // namespace
+
+X11Font::X11Font() = default;
+X11Font::~X11Font() = default;
+
+X11Font& FaceFor(::Display* dpy, X11Font& font, const char32_t* chars, std::size_t count) {
+    if (count == 0 || Covers(dpy, font, chars, count)) return font;
+    if (!font.fallback) {
+        font.fallback = std::make_unique<FallbackFaces>();
+        SortFallbacks(dpy, font, *font.fallback);
+    }
+    FallbackFaces& fallback = *font.fallback;
+    if (count == 1) {
+        if (auto it = fallback.faceOf.find(chars[0]); it != fallback.faceOf.end()) return *it->second;
+    }
+    X11Font* found = &font;
+    for (std::size_t i = 0; i < fallback.faces.size(); ++i) {
+        FcCharSet* set = nullptr;
+        if (FcPatternGetCharSet(fallback.sorted->fonts[i], FC_CHARSET, 0, &set) != FcResultMatch) {
+            continue;
+        }
+        bool all = true;
+        for (std::size_t k = 0; all && k < count; ++k) all = FcCharSetHasChar(set, chars[k]);
+        if (!all) continue;
+        X11Font* face = FallbackFace(dpy, font, fallback, i);
+        if (face && Covers(dpy, *face, chars, count)) {
+            found = face;
+            break;
+        }
+    }
+    if (count == 1) fallback.faceOf.emplace(chars[0], found);
+    return *found;
+}
+
+ShapingFont* ShaperFor(X11Font& face, ComplexText* complex) {
+    if (!face.shaperTried && complex) {
+        face.shaperTried = true;
+        if (!face.file.empty()) {
+            const double em = face.size.emPixels;
+            face.shaper = complex->OpenFont(face.file.c_str(), face.faceIndex,
+                                            static_cast<int>(std::lround(em * face.size.xScale)),
+                                            static_cast<int>(em));
+        }
+    }
+    return face.shaper.get();
+}
 
 bool RealizeFont(::Display* dpy, X11Font& f) {
     if (!f.realized) {
@@ -197,6 +326,16 @@ bool RealizeFont(::Display* dpy, X11Font& f) {
 }
 
 void CloseFont(::Display* dpy, X11Font& font) {
+    if (font.fallback) {
+        for (auto& face : font.fallback->faces) {
+            if (face) CloseFont(dpy, *face);
+        }
+        if (font.fallback->sorted) FcFontSetDestroy(font.fallback->sorted);
+        if (font.fallback->pattern) FcPatternDestroy(font.fallback->pattern);
+        font.fallback.reset();
+    }
+    font.shaper.reset();
+    font.shaperTried = false;
     if (font.xft) XftFontClose(dpy, font.xft);
     font.xft = nullptr;
     if (font.hintFace) FT_Done_Face(font.hintFace);

@@ -1,10 +1,13 @@
-// Fonts on X11: Win32 sizing from design metrics, fontconfig/Xft realisation, glyph indexes and advances.
+// Fonts on X11: Win32 sizing from design metrics, fontconfig/Xft realisation, fallback faces, glyph indexes and advances.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/linux/text/complex_text.h"
 #include "platform/platform.h"
 
 struct _XDisplay;
@@ -51,8 +54,15 @@ FontSize ComputeFontSize(const FaceMetrics& face, std::int32_t height, std::int3
 // the whole-pixel advances that the unstretched one has.
 std::int32_t StretchedAdvance(const FontSize& size, std::int64_t hinted);
 
+struct FallbackFaces;
+
 // A requested font and, once realised, the Xft face that draws it.
 struct X11Font {
+    X11Font();
+    ~X11Font();
+    X11Font(const X11Font&) = delete;
+    X11Font& operator=(const X11Font&) = delete;
+
     FontRequest request;
     bool stock = false;
     bool realized = false;      // RealizeFont() tried
@@ -68,12 +78,30 @@ struct X11Font {
     FT_FaceRec_* hintFace = nullptr;
     std::unordered_map<char32_t, unsigned> glyphOf;
     std::vector<std::int32_t> advances;  // per glyph index; INT32_MIN: not known yet
+    // The face's file, for the shaper; empty when fontconfig named none.
+    std::string file;
+    int faceIndex = 0;
+    bool shaperTried = false;
+    std::unique_ptr<ShapingFont> shaper;
+    // Faces for the characters this one lacks, sorted once on first need.
+    std::unique_ptr<FallbackFaces> fallback;
 };
 
 // Opens the face for `font.request` on first call; true when it can draw.
 bool RealizeFont(_XDisplay* dpy, X11Font& font);
-// Closes the face, if one was opened.
+// Closes the face, if one was opened, and its fallback faces.
 void CloseFont(_XDisplay* dpy, X11Font& font);
+
+// The face that draws the cluster `chars` for `font` (realised): the font
+// itself when it has every one, else the first face of fontconfig's sort of
+// the font's pattern that has them all (the order a toolkit's fallback
+// takes), at the font's em and stretch; the font itself when none has.
+// Faces and answers are remembered in the font: one sort per font.
+X11Font& FaceFor(_XDisplay* dpy, X11Font& font, const char32_t* chars, std::size_t count);
+
+// The shaper for a realised face, made on first use; null without the
+// shaping module or when the face's file cannot be shaped.
+ShapingFont* ShaperFor(X11Font& face, ComplexText* complex);
 
 // The face's glyph index for `c` (0: none), remembered per font.
 unsigned GlyphIndex(_XDisplay* dpy, X11Font& font, char32_t c);

@@ -7,7 +7,10 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+
+#include "platform/linux/x11/x11_text_runs.h"
 
 namespace scriblane::linuxp {
 
@@ -26,6 +29,10 @@ bool ClipToTarget(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h
     out.width = static_cast<unsigned short>(x1 - x0);
     out.height = static_cast<unsigned short>(y1 - y0);
     return true;
+}
+
+short ToShort(std::int64_t v) {
+    return static_cast<short>(std::clamp<std::int64_t>(v, SHRT_MIN, SHRT_MAX));
 }
 
 XRenderColor ToRender(ColorRef color) {
@@ -86,17 +93,28 @@ bool DrawTextLines(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int
         cell;
 
     std::vector<XftGlyphSpec> specs;
+    std::vector<XftGlyphFontSpec> fontSpecs;
     std::vector<XRectangle> lineRects;  // underline and strike-out pieces
     for (std::size_t index = 0; index < lines.size(); ++index) {
         const std::int64_t top = firstTop + static_cast<std::int64_t>(index) * cell;
         if (top >= targetH) break;  // later lines lie further down
         if (top + cell <= 0) continue;
         const TextLine& line = lines[index];
-        std::vector<FT_UInt> glyphs(line.text.size());
+        // Text the face covers in simple scripts is drawn glyph by glyph,
+        // as DrawTextA does; anything else is placed run by run.
+        const bool plain = IsPlainLine(dpy, font, line.text);
+        std::vector<FT_UInt> glyphs;
+        PlacedLine placed;
         std::int64_t width = 0;
-        for (std::size_t i = 0; i < line.text.size(); ++i) {
-            glyphs[i] = GlyphIndex(dpy, font, line.text[i]);
-            width += GlyphAdvance(dpy, font, face, glyphs[i]);
+        if (plain) {
+            glyphs.resize(line.text.size());
+            for (std::size_t i = 0; i < line.text.size(); ++i) {
+                glyphs[i] = GlyphIndex(dpy, font, line.text[i]);
+                width += GlyphAdvance(dpy, font, face, glyphs[i]);
+            }
+        } else {
+            placed = PlaceLine(dpy, font, line.text);
+            width = placed.width;
         }
         std::int64_t x;
         if (format & kDtCenter) {
@@ -129,7 +147,42 @@ bool DrawTextLines(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int
         const std::size_t prefixed =
             line.underlined.empty() ? glyphs.size() : line.underlined.back();
         specs.clear();
+        fontSpecs.clear();
         lineRects.clear();
+        if (!plain) {
+            // Every glyph on the chosen face's baseline; the prefixed
+            // character's line spans its cluster, and underline and
+            // strike-out the whole line.
+            std::int64_t prefixLeft = INT64_MAX, prefixAdvance = 0;
+            for (const PlacedGlyph& g : placed.glyphs) {
+                const std::int64_t gx = x + g.x;
+                const bool visible = gx + g.advance + margin > 0 && gx - margin < targetW &&
+                                     baseline + margin > 0 && baseline - margin < targetH;
+                if (visible) {
+                    fontSpecs.push_back(XftGlyphFontSpec{g.font, g.glyph, ToShort(gx + g.xOffset),
+                                                         ToShort(baseline - g.rise)});
+                }
+                if (!line.underlined.empty() && g.cluster == line.underlined.back()) {
+                    prefixLeft = std::min(prefixLeft, gx);
+                    prefixAdvance += g.advance;
+                }
+            }
+            XRectangle piece;
+            if (prefixAdvance > 0 &&
+                ClipToTarget(prefixLeft, baseline + 1, prefixAdvance - 1, 1, targetW, targetH, piece)) {
+                lineRects.push_back(piece);
+            }
+            if (font.request.underline &&
+                ClipToTarget(x, baseline + font.underlineOffset, width, font.underlineThickness,
+                             targetW, targetH, piece)) {
+                lineRects.push_back(piece);
+            }
+            if (font.request.strikeOut &&
+                ClipToTarget(x, baseline - font.strikeOffset, width, font.underlineThickness,
+                             targetW, targetH, piece)) {
+                lineRects.push_back(piece);
+            }
+        }
         for (std::size_t i = 0; i < glyphs.size(); ++i) {
             const std::int64_t advance = GlyphAdvance(dpy, font, face, glyphs[i]);
             const bool visible = x + advance + margin > 0 && x - margin < targetW &&
@@ -159,6 +212,10 @@ bool DrawTextLines(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int
         for (std::size_t i = 0; i < specs.size(); i += 64) {
             XftDrawGlyphSpec(draw, &foreColor, font.xft, specs.data() + i,
                              static_cast<int>(std::min<std::size_t>(64, specs.size() - i)));
+        }
+        for (std::size_t i = 0; i < fontSpecs.size(); i += 64) {
+            XftDrawGlyphFontSpec(draw, &foreColor, fontSpecs.data() + i,
+                                 static_cast<int>(std::min<std::size_t>(64, fontSpecs.size() - i)));
         }
         for (const XRectangle& r : lineRects) {
             XftDrawRect(draw, &foreColor, r.x, r.y, r.width, r.height);

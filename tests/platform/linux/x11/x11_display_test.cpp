@@ -419,6 +419,8 @@ TEST_F(X11DisplayTest, OverlayShowsTheRootDrawingsPixels) {
         // Wider than the box, running out on both sides and off the screen.
         {"A line much wider than its box and the screen", {-100, 100, 300, 500}, 261, 40, 0},
         {"Clipped to its box on both sides", {400, 300, 600, 700}, 1, 20, 0},
+        // Fallback faces for what the chosen face lacks.
+        {"Hello \xE6\x97\xA5\xE6\x9C\xAC \xE2\x9C\x93", {312, 184, 712, 584}, 261, 15, 1},
     };
     auto rootImage = [&] {
         XSync(dpy_, False);

@@ -88,6 +88,12 @@ class InstallTest(unittest.TestCase):
             # A cell of 50 comes out 51 high, as the Windows build's does.
             self.assertEqual((band[1], band[3] - band[1]), (184, 51))
 
+    def test_installed_program_finds_its_shaping_module(self):
+        # Without it, a line to be shaped is drawn unshaped after a line on stderr.
+        with XServer() as server:
+            result = server.run([self.path("bin", "scriblane"), "\u0645\u0631\u062d\u0628\u0627"])
+            self.assertEqual((result.returncode, result.stderr), (0, b""))
+
 
 if __name__ == "__main__":
     BUILD = os.path.abspath(sys.argv.pop(1))

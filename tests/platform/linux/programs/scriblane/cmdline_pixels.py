@@ -3,6 +3,7 @@ root window, read back pixel by pixel.
 
 Usage: cmdline_pixels.py PATH_TO_SCRIBLANE
 """
+import json
 import os
 import subprocess
 import sys
@@ -288,6 +289,172 @@ class TextLayoutTest(unittest.TestCase):
         found = band(image)
         self.assertEqual(found[1], 184)
         self.assertGreater(image.count(TEXT, found), 20)
+
+
+def sorted_faces(family):
+    """fontconfig's sort for `family`: (file, face index, set of code points)."""
+    out = subprocess.run(["fc-match", "-s", "-f", "%{file}|%{index}|%{charset}\n", family],
+                         capture_output=True, text=True, check=True).stdout
+    faces = []
+    for line in out.splitlines():
+        path, index, charset = line.split("|")
+        ranges = [[int(v, 16) for v in r.split("-")] for r in charset.split()]
+        faces.append((path, index, [(r[0], r[-1]) for r in ranges]))
+    return faces
+
+
+def face_with(family, text):
+    """The first face of the sort that has every character of `text`: the
+    one a fallback should come from."""
+    for path, index, ranges in sorted_faces(family):
+        if all(any(lo <= ord(c) <= hi for lo, hi in ranges) for c in text):
+            return path, index
+    raise AssertionError("no installed face has %r" % text)
+
+
+def advance(face, text, em):
+    """The sum of HarfBuzz's advances for `text` in `face` at `em` pixels:
+    the reference the drawing is measured against."""
+    path, index = face
+    out = subprocess.run(["hb-shape", "--font-size=%d" % em, "--face-index=" + index,
+                          "--output-format=json", path, text],
+                         capture_output=True, text=True, check=True).stdout
+    return sum(g["ax"] for g in json.loads(out))
+
+
+class ScriptsTest(unittest.TestCase):
+    """Text beyond the chosen face: fallback faces, shaping, direction. The
+    face is "arial" (Liberation Sans, which has none of these but Latin) at
+    an em of 27 pixels, unstretched, so that HarfBuzz's advances at that
+    size, in the face fontconfig's sort offers first, are the reference."""
+    EM = 27
+    SETTINGS = "th=-27\ntw=0"
+    FACE = "arial"
+
+    def setUp(self):
+        self.server = xtest.XServer().__enter__()
+        # The drawn line starts with blanks of the chosen face: their width
+        # is what a line is wider than its text.
+        one = self.draw("a")[1]
+        two = self.draw("aa")[1]
+        self.lead = 2 * (one[2] - one[0]) - (two[2] - two[0])
+
+    def tearDown(self):
+        self.server.__exit__(None, None, None)
+
+    def text_width(self, found):
+        return found[2] - found[0] - self.lead
+
+    def ink(self, image, found):
+        """Bounding box of what is not background in the band."""
+        x0, y0, x1, y1 = found
+        points = [(x, y) for y in range(y0, y1) for x in range(x0, x1) if image.pixel(x, y) != BACK]
+        if not points:
+            return None
+        return (min(p[0] for p in points), min(p[1] for p in points),
+                max(p[0] for p in points) + 1, max(p[1] for p in points) + 1)
+
+    def ink_runs(self, image, row, found):
+        runs = []
+        for x in range(found[0], found[2]):
+            if image.pixel(x, row) != BACK:
+                if runs and runs[-1][1] == x - 1:
+                    runs[-1][1] = x
+                else:
+                    runs.append([x, x])
+        return runs
+
+    def draw(self, text):
+        result, image = run(self.server, [text], self.SETTINGS)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stderr, b"")
+        found = band(image)
+        self.assertIsNotNone(found, "no band for %r" % text)
+        self.assertEqual((found[1], found[3]), (184, 214), "the band keeps the chosen cell")
+        return image, found
+
+    def crop(self, image, box):
+        x0, y0, x1, y1 = box
+        return b"".join(image.data[(y * image.width + x0) * 3:(y * image.width + x1) * 3]
+                        for y in range(y0, y1))
+
+    def check_cjk(self, text):
+        # From WenQuanYi, not three boxes of the chosen face.
+        image, found = self.draw(text)
+        chosen = sorted_faces(self.FACE)[0][:2]
+        self.assertNotEqual(face_with(self.FACE, text), chosen)
+        self.assertEqual(self.text_width(found), advance(face_with(self.FACE, text), text, self.EM))
+        self.assertNotEqual(self.text_width(found), advance(chosen, text, self.EM))
+        self.assertGreater(image.count(TEXT, found), 100)
+
+    def check_joined(self, text):
+        # Joined forms: as wide as HarfBuzz shapes the word, which is not the
+        # width of its letters standing alone.
+        image, found = self.draw(text)
+        face = face_with(self.FACE, text)
+        joined = advance(face, text, self.EM)
+        self.assertNotEqual(joined, sum(advance(face, c, self.EM) for c in text))
+        self.assertEqual(self.text_width(found), joined)
+
+    def check_right_to_left(self, text):
+        # "abc" then the Hebrew, whose first letter is drawn rightmost: the
+        # right end matches a line ending in that letter, not in the last.
+        latin, hebrew = text.split(" ")
+        image, found = self.draw(text)
+        first = advance(face_with(self.FACE, hebrew), hebrew[0], self.EM)
+        right = lambda img, box: self.crop(img, (box[2] - first, box[1], box[2], box[3]))
+        ends = {}
+        for letter in (hebrew[0], hebrew[-1]):
+            img, box = self.draw(latin + " " + letter)
+            ends[letter] = right(img, box)
+        self.assertTrue(ends[hebrew[0]] != ends[hebrew[-1]], "the letters cannot be told apart")
+        self.assertTrue(right(image, found) == ends[hebrew[0]], "the first letter is not rightmost")
+        # The Latin run keeps the pixels it has alone.
+        img, box = self.draw(latin)
+        width = box[2] - box[0]
+        self.assertTrue(self.crop(image, (found[0], found[1], found[0] + width, found[3])) ==
+                        self.crop(img, box), "the Latin run is drawn otherwise than alone")
+
+    def check_mark(self, text):
+        # The base and its mark from one face (the chosen one has no
+        # combining acute), the mark over the base, not beside it.
+        image, found = self.draw(text)
+        self.assertEqual(self.text_width(found), advance(face_with(self.FACE, text), text, self.EM))
+        base, base_box = self.draw(text[0])
+        ink = self.ink(image, found)
+        self.assertLess(ink[1], self.ink(base, base_box)[1], "nothing above the base")
+
+    def check_emoji(self, text):
+        image, found = self.draw(text)
+        self.assertEqual(self.text_width(found), advance(face_with(self.FACE, text), text, self.EM))
+        x0, y0, x1, y1 = found
+        yellow = sum(1 for y in range(y0, y1) for x in range(x0, x1)
+                     if (lambda p: p[0] > 200 and p[1] > 150 and p[2] < 100)(image.pixel(x, y)))
+        self.assertGreater(yellow, 50, "no colour")
+
+    def check_missing(self, text):
+        # No face has it: the chosen face's box, one outline.
+        image, found = self.draw(text)
+        ink = self.ink(image, found)
+        self.assertIsNotNone(ink)
+        middle = (ink[1] + ink[3]) // 2
+        self.assertEqual(len(self.ink_runs(image, middle, found)), 2)
+        for row in (ink[1], ink[3] - 1):
+            self.assertEqual(len(self.ink_runs(image, row, found)), 1)
+
+    CASES = [
+        ("CJK in a Latin face", "日本語", check_cjk),
+        ("Arabic", "مرحبا", check_joined),
+        ("Hebrew after Latin", "abc אבג", check_right_to_left),
+        ("combining mark", "e\u0301", check_mark),
+        ("emoji", "\U0001F642", check_emoji),
+        ("in no face", "\U0010FFFD", check_missing),
+    ]
+
+    def test_scripts(self):
+        for name, text, check in self.CASES:
+            with self.subTest(name):
+                check(self, text)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,138 @@
+// A line's glyphs from the chosen face and its fallbacks: clusters, runs, shaping and bidi order.
+#include "platform/linux/x11/x11_text_runs.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xft/Xft.h>
+
+#include <algorithm>
+#include <numeric>
+
+#include "platform/linux/text/complex_text.h"
+
+namespace scriblane::linuxp {
+
+namespace {
+
+// Without the module: one left-to-right run, every character its own cluster.
+LineAnalysis PlainAnalysis(std::size_t n) {
+    LineAnalysis a;
+    a.levels.assign(n, 0);
+    a.visualOrder.resize(n);
+    std::iota(a.visualOrder.begin(), a.visualOrder.end(), 0u);
+    a.scripts.assign(n, 0);
+    a.continues.assign(n, false);
+    a.ignorable.assign(n, false);
+    return a;
+}
+
+// Each cluster's face: one that has every character of it that needs a
+// glyph; failing that, the face of its first character.
+std::vector<X11Font*> ClusterFaces(::Display* dpy, X11Font& font, const std::u32string& text,
+                                   const LineAnalysis& a) {
+    const std::size_t n = text.size();
+    std::vector<X11Font*> faces(n, &font);
+    std::u32string needed;
+    X11Font* previous = &font;
+    for (std::size_t i = 0; i < n;) {
+        std::size_t end = i + 1;
+        while (end < n && a.continues[end]) ++end;
+        needed.clear();
+        for (std::size_t k = i; k < end; ++k) {
+            if (!a.ignorable[k]) needed += text[k];
+        }
+        X11Font* face = previous;  // a lone joiner or selector goes with what precedes it
+        if (!needed.empty()) {
+            face = &FaceFor(dpy, font, needed.data(), needed.size());
+            if (face == &font && needed.size() > 1) face = &FaceFor(dpy, font, needed.data(), 1);
+        }
+        std::fill(faces.begin() + static_cast<std::ptrdiff_t>(i),
+                  faces.begin() + static_cast<std::ptrdiff_t>(end), face);
+        previous = face;
+        i = end;
+    }
+    return faces;
+}
+
+}  // namespace
+
+bool IsPlainLine(::Display* dpy, X11Font& font, const std::u32string& text) {
+    for (char32_t c : text) {
+        if (!IsSimpleCharacter(c) || GlyphIndex(dpy, font, c) == 0) return false;
+    }
+    return true;
+}
+
+PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) {
+    PlacedLine line;
+    const std::size_t n = text.size();
+    if (n == 0) return line;
+    ComplexText* complex = std::all_of(text.begin(), text.end(), IsSimpleCharacter)
+                               ? nullptr
+                               : LoadComplexText();
+    const LineAnalysis a = complex ? complex->Analyse(text) : PlainAnalysis(n);
+    const std::vector<X11Font*> faces = ClusterFaces(dpy, font, text, a);
+
+    // Runs in logical order: one face, one level, one script each.
+    struct Run {
+        std::size_t start, end;
+    };
+    std::vector<Run> runs;
+    std::vector<std::size_t> runOf(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i == 0 || faces[i] != faces[i - 1] || a.levels[i] != a.levels[i - 1] ||
+            a.scripts[i] != a.scripts[i - 1]) {
+            runs.push_back(Run{i, i + 1});
+        } else {
+            runs.back().end = i + 1;
+        }
+        runOf[i] = runs.size() - 1;
+    }
+    // A run's characters keep together in the visual order (one level), so
+    // the runs come in the order their first characters are seen.
+    std::vector<std::size_t> order;
+    std::vector<bool> seen(runs.size(), false);
+    for (std::uint32_t logical : a.visualOrder) {
+        const std::size_t r = runOf[logical];
+        if (!seen[r]) {
+            seen[r] = true;
+            order.push_back(r);
+        }
+    }
+
+    std::int64_t pen = 0;
+    std::vector<ShapedGlyph> shaped;
+    for (std::size_t r : order) {
+        const Run run = runs[r];
+        X11Font& face = *faces[run.start];
+        const bool rightToLeft = a.levels[run.start] & 1;
+        const bool needsShaping =
+            rightToLeft || !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(run.start),
+                                        text.begin() + static_cast<std::ptrdiff_t>(run.end),
+                                        IsSimpleCharacter);
+        ShapingFont* shaper = needsShaping ? ShaperFor(face, complex) : nullptr;
+        if (shaper) {
+            shaped.clear();
+            shaper->Shape(text, run.start, run.end - run.start, rightToLeft, a.scripts[run.start],
+                          shaped);
+            for (const ShapedGlyph& g : shaped) {
+                line.glyphs.push_back(PlacedGlyph{face.xft, g.glyph, pen, g.xOffset, g.yOffset,
+                                                  g.advance, g.cluster});
+                pen += g.advance;
+            }
+            continue;
+        }
+        // Glyph by glyph, as the plain path draws (also where no shaper
+        // could be had: unshaped, but in order).
+        for (std::size_t k = 0; k < run.end - run.start; ++k) {
+            const std::size_t i = rightToLeft ? run.end - 1 - k : run.start + k;
+            const unsigned glyph = GlyphIndex(dpy, face, text[i]);
+            const std::int32_t advance = GlyphAdvance(dpy, face, nullptr, glyph);
+            line.glyphs.push_back(PlacedGlyph{face.xft, glyph, pen, 0, 0, advance, i});
+            pen += advance;
+        }
+    }
+    line.width = pen;
+    return line;
+}
+
+}  // namespace scriblane::linuxp

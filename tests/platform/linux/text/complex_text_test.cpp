@@ -1,0 +1,98 @@
+// The line analysis of the shaping module (FriBidi, HarfBuzz's Unicode data) and the simple-text test, without X.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/linux/text/complex_text.h"
+
+extern "C" scriblane::linuxp::ComplexText* scriblane_create_complex_text();
+
+namespace scriblane::linuxp {
+namespace {
+
+TEST(IsSimpleCharacter, TellsStandaloneCharactersFromTheRest) {
+    const struct {
+        char32_t c;
+        bool simple;
+    } cases[] = {
+        {U'A', true},        {U'\u00E9', true},   {U'\u03A9', true},  {U'\u0416', true},
+        {U'\u65E5', true},   {U'\u2713', true},   {U'\uAC00', true},  {U'\U00020000', true},
+        {U'\u0301', false},  // combining acute
+        {U'\u05D0', false},  // Hebrew
+        {U'\u0645', false},  // Arabic
+        {U'\u0915', false},  // Devanagari
+        {U'\u0E01', false},  // Thai
+        {U'\u200D', false},  // zero-width joiner
+        {U'\u202E', false},  // right-to-left override
+        {U'\U0001F642', false},
+        {U'\U0001F1EB', false},  // regional indicator
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsSimpleCharacter(c.c), c.simple) << std::hex << static_cast<unsigned>(c.c);
+    }
+}
+
+struct AnalysisCase {
+    const char* name;
+    std::u32string text;
+    std::vector<std::uint8_t> levels;
+    std::vector<std::uint32_t> visualOrder;
+    std::vector<bool> continues;
+};
+
+void PrintTo(const AnalysisCase& c, std::ostream* os) { *os << c.name; }
+
+class LineAnalysisTest : public ::testing::TestWithParam<AnalysisCase> {};
+
+TEST_P(LineAnalysisTest, OrdersAndClustersTheLine) {
+    static ComplexText* const complex = scriblane_create_complex_text();
+    const AnalysisCase& c = GetParam();
+    const LineAnalysis a = complex->Analyse(c.text);
+    EXPECT_EQ(a.levels, c.levels);
+    EXPECT_EQ(a.visualOrder, c.visualOrder);
+    EXPECT_EQ(a.continues, c.continues);
+    ASSERT_EQ(a.scripts.size(), c.text.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, LineAnalysisTest,
+    ::testing::Values(
+        AnalysisCase{"latin", U"abc", {0, 0, 0}, {0, 1, 2}, {false, false, false}},
+        AnalysisCase{"hebrew_after_latin", U"ab \u05D0\u05D1", {0, 0, 0, 1, 1}, {0, 1, 2, 4, 3},
+                     {false, false, false, false, false}},
+        // The paragraph stays left to right: the Latin word follows on the right.
+        AnalysisCase{"hebrew_first", U"\u05D0\u05D1 ab", {1, 1, 0, 0, 0}, {1, 0, 2, 3, 4},
+                     {false, false, false, false, false}},
+        // Two right-to-left words in a row read right to left as one.
+        AnalysisCase{"two_rtl_words", U"\u0645\u0631 \u05D0", {1, 1, 1, 1}, {3, 2, 1, 0},
+                     {false, false, false, false}},
+        // Trailing blanks go back to the paragraph's level.
+        AnalysisCase{"trailing_blank", U"\u05D0\u05D1 ", {1, 1, 0}, {1, 0, 2}, {false, false, false}},
+        AnalysisCase{"combining_marks", U"e\u0301\u0323x", {0, 0, 0, 0}, {0, 1, 2, 3},
+                     {false, true, true, false}},
+        AnalysisCase{"emoji_modifier", U"\U0001F44D\U0001F3FD", {0, 0}, {0, 1}, {false, true}},
+        AnalysisCase{"zwj_sequence", U"\U0001F468\u200D\U0001F469", {0, 0, 0}, {0, 1, 2},
+                     {false, true, true}},
+        AnalysisCase{"flags", U"\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA", {0, 0, 0, 0},
+                     {0, 1, 2, 3}, {false, true, false, true}},
+        AnalysisCase{"empty", U"", {}, {}, {}}));
+
+TEST(LineAnalysis, CommonAndInheritedTakeANeighboursScript) {
+    ComplexText* complex = scriblane_create_complex_text();
+    const LineAnalysis a = complex->Analyse(U"(a\u0301 \u0645)");
+    const std::uint32_t latin = a.scripts[1], arabic = a.scripts[4];
+    EXPECT_NE(latin, arabic);
+    EXPECT_EQ(a.scripts, (std::vector<std::uint32_t>{latin, latin, latin, latin, arabic, arabic}));
+    delete complex;
+}
+
+TEST(ShapingFont, UnreadableFileGivesNoFont) {
+    ComplexText* complex = scriblane_create_complex_text();
+    EXPECT_EQ(complex->OpenFont("/nonexistent/face.ttf", 0, 20, 20), nullptr);
+    EXPECT_EQ(complex->OpenFont("/dev/null", 0, 20, 20), nullptr);
+    delete complex;
+}
+
+}  // namespace
+}  // namespace scriblane::linuxp
