@@ -249,7 +249,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
             const unsigned long held = holder_->Acquire();
             if (held == 0) return 0;
             ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format, held);
-            holder_->Release();
+            holder_->StartLifetime();
             return drawn;
         }
         const OverlayWindow window =

@@ -12,27 +12,10 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/linux/x11/argb_visual.h"
 #include "platform/linux/x11/x11_text_draw.h"
 
 namespace scriblane::linuxp {
-
-namespace {
-
-// A 32-bit visual with alpha, and a colormap made for it, where the server
-// has one.
-struct ArgbVisual {
-    Visual* visual;
-    Colormap colormap;
-};
-
-std::optional<ArgbVisual> FindArgbVisual(::Display* dpy) {
-    XVisualInfo info;
-    if (!XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) return std::nullopt;
-    return ArgbVisual{info.visual,
-                      XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone)};
-}
-
-}  // namespace
 
 bool IsXWayland(::Display* dpy) {
     int opcode = 0, event = 0, error = 0;

@@ -30,8 +30,9 @@ public:
     // where there is one), or 0 after one line on stderr. A holder may have
     // got it ready before it is asked.
     virtual unsigned long Acquire() = 0;
-    // The drawing is on it (or nothing was drawn): its time starts.
-    virtual void Release() = 0;
+    // The drawing is on it (or nothing was drawn): its lifetime starts, and
+    // the holder keeps the window that long.
+    virtual void StartLifetime() = 0;
 };
 
 struct OverlayWindow {

@@ -1,30 +1,26 @@
 // scriblane-overlay: keeps a command-line drawing's window on XWayland for
-// its lifetime, so `scriblane TEXT` can return at once. It makes an
-// override-redirect window, says its id on stdout, and once its stdin ends
-// (the drawing is on the window) keeps it for the lifetime. The window and
-// the picture on it go with this process's connection.
+// its lifetime, so `scriblane TEXT` can return at once (the exchange is in
+// overlay_protocol.h). The window and the picture on it go with this
+// process's connection.
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
+#include <string>
 
+#include "platform/linux/posix/time_left.h"
+#include "platform/linux/programs/overlay_protocol.h"
+#include "platform/linux/x11/argb_visual.h"
 #include "platform/linux/x11/x11_overlay.h"
 
 namespace {
 
-int IgnoreError(Display*, XErrorEvent*) { return 0; }
+using scriblane::linuxp::MillisecondsLeft;
+namespace protocol = scriblane::linuxp::overlay_protocol;
 
-// Milliseconds left until `deadline`, for poll.
-int Left(std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<long long>(0, left.count()));
-}
+int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
@@ -40,28 +36,26 @@ int main() {
     Visual* visual = CopyFromParent;
     // With alpha where the server has it, so all but the drawn bands can be
     // see-through (the drawing process paints it to match).
-    XVisualInfo info;
-    if (XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) {
+    if (const auto argb = scriblane::linuxp::FindArgbVisual(dpy)) {
         depth = 32;
-        visual = info.visual;
-        attributes.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), visual, AllocNone);
+        visual = argb->visual;
+        attributes.colormap = argb->colormap;
         attributes.border_pixel = 0;
         mask |= CWColormap | CWBorderPixel;
     }
     const Window window = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, depth,
                                         InputOutput, visual, mask, &attributes);
     XSync(dpy, False);
-    char line[32];
-    const int n = std::snprintf(line, sizeof line, "%lu\n", window);
-    if (write(STDOUT_FILENO, line, static_cast<std::size_t>(n)) != n) return 1;
+    const std::string line = protocol::WindowLine(window);
+    if (write(STDOUT_FILENO, line.data(), line.size()) != static_cast<ssize_t>(line.size())) return 1;
     close(STDOUT_FILENO);
 
     // The drawing process closes our stdin once the window shows the
-    // drawing (or when it ends); it gets a few seconds at most.
-    const auto handedBack = Clock::now() + std::chrono::seconds(10);
+    // drawing (or when it ends).
+    const auto handedBack = Clock::now() + protocol::kHandBackWait;
     for (;;) {
         pollfd in{STDIN_FILENO, POLLIN, 0};
-        const int ready = poll(&in, 1, Left(handedBack));
+        const int ready = poll(&in, 1, MillisecondsLeft(handedBack));
         if (ready < 0 && errno == EINTR) continue;
         char buffer[64];
         if (ready <= 0 || read(STDIN_FILENO, buffer, sizeof buffer) <= 0) break;
@@ -70,9 +64,9 @@ int main() {
     // Events are read only so the connection stays healthy; a lost server
     // ends the process through Xlib's I/O error handler.
     const auto deadline = Clock::now() + scriblane::linuxp::kOverlayLifetime;
-    while (Left(deadline) > 0) {
+    while (MillisecondsLeft(deadline) > 0) {
         pollfd x{ConnectionNumber(dpy), POLLIN, 0};
-        if (poll(&x, 1, Left(deadline)) > 0) {
+        if (poll(&x, 1, MillisecondsLeft(deadline)) > 0) {
             while (XPending(dpy) > 0) {
                 XEvent event;
                 XNextEvent(dpy, &event);

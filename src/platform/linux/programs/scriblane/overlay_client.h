@@ -9,11 +9,11 @@ namespace scriblane::linuxp {
 // The window of a scriblane-overlay helper, which keeps it after we end.
 class HelperHolder : public OverlayHolder {
 public:
-    ~HelperHolder() override { Release(); }
+    ~HelperHolder() override { StartLifetime(); }
     // Starts the helper, which makes the window while we work.
     void Prepare();
     unsigned long Acquire() override;
-    void Release() override;
+    void StartLifetime() override;
     const bool& failed() const { return failed_; }
 
 private:
