@@ -2,7 +2,7 @@
 the drawing is seen where it would be on X, for a fixed time, in
 command-line mode and from the window, and clicks pass through it.
 
-Usage: xwayland_draw.py PATH_TO_SCRIBLANE
+Usage: xwayland_draw.py PATH_TO_SCRIBLANE PATH_TO_VIRTUAL_POINTER
 """
 import os
 import select
@@ -16,6 +16,7 @@ import unittest
 import xtest
 
 PROGRAM = None
+POINTER = None           # tests/support/virtual_pointer.c, built
 LIFETIME = 5             # seconds a drawing stays, as the README says
 BACK = (254, 247, 235)   # default background, 15464446
 TEXT = (5, 87, 154)      # default text colour, 10114821
@@ -113,6 +114,29 @@ class XWaylandTest(unittest.TestCase):
         self.assertIn("ButtonPress", seen, "the click did not reach the window beneath")
         self.assertIn("root:(%d,%d)" % (x, y), seen)
 
+    def test_a_click_on_the_drawing_reaches_a_wayland_window_beneath(self):
+        # The pointer first, so the window beneath learns of it when it starts.
+        pointer = xtest.VirtualPointer(self.sway, POINTER)
+        self.addCleanup(pointer.close)
+        beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(beneath.stdout.close)
+        self.addCleanup(beneath.wait, 5)
+        self.addCleanup(beneath.terminate)
+        events = xtest.Lines(beneath)
+        # wev fills the screen below its title bar once sway has tiled it.
+        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        self.assertTrue(xtest.wait_for(lambda: (pointer.move(100, 400), events.wait_for(
+            "wl_pointer] enter", timeout=0.2))[1], 10), "the pointer never reached wev")
+
+        draw(self.sway, "Hello")
+        left, top, right, bottom = self.shot_with(BACK).find(BACK, STRIP)
+        start = events.count()
+        pointer.move((left + right) // 2, (top + bottom) // 2)
+        pointer.click()
+        self.assertTrue(events.wait_for("state: 1 (pressed)", start),
+                        "the click did not reach the window beneath:\n" + "".join(events.since(start)))
+
     def test_without_its_helper_a_drawing_that_cannot_be_shown_fails(self):
         folder = tempfile.mkdtemp(prefix="scriblane-alone-")
         self.addCleanup(shutil.rmtree, folder, True)
@@ -173,4 +197,5 @@ class XWaylandTest(unittest.TestCase):
 
 if __name__ == "__main__":
     PROGRAM = os.path.abspath(sys.argv.pop(1))
+    POINTER = os.path.abspath(sys.argv.pop(1))
     unittest.main()
