@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +20,30 @@
 namespace protocol = scriblane::linuxp::overlay_protocol;
 
 namespace scriblane::linuxp {
+
+namespace {
+
+// Writes `line` whole; false when the reader has gone, without the SIGPIPE
+// that would end this process.
+bool WriteLine(int fd, const std::string& line) {
+    sigset_t pipe, old;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, &old);
+    ssize_t n = 0;
+    do {
+        n = write(fd, line.data(), line.size());
+    } while (n < 0 && errno == EINTR);
+    if (n < 0 && errno == EPIPE) {
+        const timespec now{0, 0};
+        while (sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return n == static_cast<ssize_t>(line.size());
+}
+
+}  // namespace
 
 void HelperHolder::StartLifetime() {
     if (toHelper_ >= 0) close(toHelper_);
@@ -49,31 +75,49 @@ void HelperHolder::Prepare() {
     if (!started) StartLifetime();
 }
 
-// The window the helper made, read with a bounded wait.
-unsigned long HelperHolder::Acquire() {
-    if (fromHelper_ < 0) Prepare();
+std::string HelperHolder::ReadLine() {
     const auto deadline = std::chrono::steady_clock::now() + protocol::kAnswerWait;
     std::string line;
-    char buffer[32];
-    while (fromHelper_ >= 0 && line.find('\n') == std::string::npos) {
+    char c = 0;
+    // A byte at a time: the helper's next line must stay in the pipe.
+    while (fromHelper_ >= 0 && (line.empty() || line.back() != '\n') && line.size() < 256) {
         pollfd fd{fromHelper_, POLLIN, 0};
         const int ready = poll(&fd, 1, MillisecondsLeft(deadline));
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) break;
-        const ssize_t n = read(fromHelper_, buffer, sizeof buffer);
+        const ssize_t n = read(fromHelper_, &c, 1);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
-        line.append(buffer, static_cast<std::size_t>(n));
+        line += c;
     }
-    const auto window = protocol::ParseWindowLine(line);
-    if (!window) {
-        StartLifetime();
-        failed_ = true;
-        std::fprintf(stderr, "scriblane: the helper %s is missing or did not answer; "
-                     "nothing is shown\n", protocol::kHelper);
-        return 0;
+    return line;
+}
+
+void HelperHolder::Fail(const char* why) {
+    StartLifetime();
+    failed_ = true;
+    std::fprintf(stderr, "scriblane: the helper %s %s; nothing is shown\n", protocol::kHelper, why);
+}
+
+// What the helper holds, read with a bounded wait.
+HeldOverlay HelperHolder::Acquire() {
+    if (fromHelper_ < 0) Prepare();
+    const auto held = protocol::ParseHeldLine(ReadLine());
+    if (!held) {
+        Fail("is missing or did not answer");
+        return {};
     }
-    return *window;
+    if (held->kind == protocol::Held::kPixmap) return HeldOverlay{0, held->id};
+    return HeldOverlay{held->id, 0};
+}
+
+bool HelperHolder::ShowHeldPixmap(const Rect& box) {
+    if (toHelper_ < 0 || !WriteLine(toHelper_, protocol::ShowLine(box)) ||
+        ReadLine() != protocol::kShown) {
+        Fail("could not show the drawing");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace scriblane::linuxp
