@@ -41,6 +41,7 @@ struct Output {
 
 struct Surface {
     std::uint64_t id = 0;
+    const Output* output = nullptr;
     wl_surface* surface = nullptr;
     zwlr_layer_surface_v1* layer = nullptr;
     wl_buffer* buffer = nullptr;
@@ -96,6 +97,7 @@ public:
 
     ~Connection() {
         for (const auto& s : surfaces_) Destroy(*s);
+        if (prepared_) Destroy(*prepared_);
         for (const auto& o : outputs_) Destroy(*o);
         if (xdgOutputs_) zxdg_output_manager_v1_destroy(xdgOutputs_);
         // Bound at version 1, which has no destroy request.
@@ -135,31 +137,14 @@ public:
         const std::int32_t width = (padLeft + picture.width + scale - 1) / scale;
         const std::int32_t height = (padTop + picture.height + scale - 1) / scale;
 
-        auto surface = std::make_unique<Surface>();
-        surface->id = nextId_++;
+        auto surface = (prepared_ && prepared_->output == output) ? std::move(prepared_)
+                                                                  : NewSurface(output);
+        prepared_.reset();
         surface->buffer = MakeBuffer(shm_, picture, width * scale, height * scale, padLeft, padTop);
-        if (surface->buffer == nullptr) return 0;
-        surface->surface = wl_compositor_create_surface(compositor_);
-        surface->layer = zwlr_layer_shell_v1_get_layer_surface(
-            shell_, surface->surface, output ? output->output : nullptr,
-            ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "scriblane");
-        zwlr_layer_surface_v1_add_listener(surface->layer, &kLayerListener, surface.get());
-        zwlr_layer_surface_v1_set_size(surface->layer, static_cast<std::uint32_t>(width),
-                                       static_cast<std::uint32_t>(height));
-        zwlr_layer_surface_v1_set_anchor(surface->layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
-                                                             ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
-        zwlr_layer_surface_v1_set_margin(surface->layer, marginTop, 0, 0, marginLeft);
-        // Placed against the whole output: nothing moves for it, nor it for
-        // a panel.
-        zwlr_layer_surface_v1_set_exclusive_zone(surface->layer, -1);
-        zwlr_layer_surface_v1_set_keyboard_interactivity(
-            surface->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
-        // Clicks go to whatever lies beneath.
-        wl_region* none = wl_compositor_create_region(compositor_);
-        wl_surface_set_input_region(surface->surface, none);
-        wl_region_destroy(none);
-        wl_surface_commit(surface->surface);
-
+        if (surface->buffer == nullptr) {
+            Destroy(*surface);
+            return 0;
+        }
         Surface& s = *surface;
         surfaces_.push_back(std::move(surface));
         const auto deadline = Clock::now() + kAnswerWait;
@@ -167,6 +152,9 @@ public:
             Remove(s.id);
             return 0;
         }
+        zwlr_layer_surface_v1_set_size(s.layer, static_cast<std::uint32_t>(width),
+                                       static_cast<std::uint32_t>(height));
+        zwlr_layer_surface_v1_set_margin(s.layer, marginTop, 0, 0, marginLeft);
         zwlr_layer_surface_v1_ack_configure(s.layer, s.serial);
         if (scale > 1) wl_surface_set_buffer_scale(s.surface, scale);
         wl_surface_attach(s.surface, s.buffer, 0, 0);
@@ -183,6 +171,13 @@ public:
             return 0;
         }
         return s.id;
+    }
+
+    // Gets a surface for the next picture ready, on the output matching
+    // `primary`, while the picture is being drawn: the compositor's first
+    // answer is then in when it comes.
+    void Prepare(const OutputPlace& primary) {
+        if (!prepared_ && Pump(0)) prepared_ = NewSurface(Match(primary));
     }
 
     void Remove(std::uint64_t id) {
@@ -211,6 +206,35 @@ private:
         // The outputs' names and logical places; a second round for those
         // the first one bound.
         return Sync(deadline);
+    }
+
+    // A layer surface on `output` (nullptr: the compositor's choice), set up
+    // and committed without a buffer; its size and place come with the
+    // picture.
+    std::unique_ptr<Surface> NewSurface(const Output* output) {
+        auto surface = std::make_unique<Surface>();
+        surface->id = nextId_++;
+        surface->output = output;
+        surface->surface = wl_compositor_create_surface(compositor_);
+        surface->layer = zwlr_layer_shell_v1_get_layer_surface(
+            shell_, surface->surface, output ? output->output : nullptr,
+            ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "scriblane");
+        zwlr_layer_surface_v1_add_listener(surface->layer, &kLayerListener, surface.get());
+        zwlr_layer_surface_v1_set_size(surface->layer, 1, 1);
+        zwlr_layer_surface_v1_set_anchor(surface->layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
+                                                             ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
+        // Placed against the whole output: nothing moves for it, nor it for
+        // a panel.
+        zwlr_layer_surface_v1_set_exclusive_zone(surface->layer, -1);
+        zwlr_layer_surface_v1_set_keyboard_interactivity(
+            surface->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+        // Clicks go to whatever lies beneath.
+        wl_region* none = wl_compositor_create_region(compositor_);
+        wl_surface_set_input_region(surface->surface, none);
+        wl_region_destroy(none);
+        wl_surface_commit(surface->surface);
+        wl_display_flush(display_);
+        return surface;
     }
 
     static std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
@@ -338,6 +362,13 @@ private:
         const auto it = std::find_if(outputs.begin(), outputs.end(),
                                      [&](const auto& o) { return o->global == global; });
         if (it == outputs.end()) return;
+        if (self->prepared_ && self->prepared_->output == it->get()) {
+            self->Destroy(*self->prepared_);
+            self->prepared_.reset();
+        }
+        for (const auto& s : self->surfaces_) {
+            if (s->output == it->get()) s->output = nullptr;
+        }
         Destroy(**it);
         outputs.erase(it);
     }
@@ -385,6 +416,7 @@ private:
     zxdg_output_manager_v1* xdgOutputs_ = nullptr;
     std::vector<std::unique_ptr<Output>> outputs_;
     std::vector<std::unique_ptr<Surface>> surfaces_;
+    std::unique_ptr<Surface> prepared_;
     std::uint64_t nextId_ = 1;
 };
 
@@ -403,6 +435,10 @@ std::uint64_t LayerOverlays::Show(const ArgbPicture& picture, std::int32_t x, st
                                   const OutputPlace& primary) {
     if (!connection_ || connection_->Broken()) connection_ = Connection::Open();
     return connection_ ? connection_->Show(picture, x, y, primary) : 0;
+}
+
+void LayerOverlays::Prepare(const OutputPlace& primary) {
+    if (connection_ && !connection_->Broken()) connection_->Prepare(primary);
 }
 
 void LayerOverlays::Remove(std::uint64_t id) {

@@ -28,6 +28,10 @@ public:
                        const OutputPlace& primary) override;
     void Remove(std::uint64_t id) override;
 
+    // Gets the compositor's part of showing the next picture done ahead,
+    // while it is drawn.
+    void Prepare(const OutputPlace& primary);
+
     // For a process that keeps a picture: the connection's descriptor, to
     // wait on, and whether picture `id` is still shown, after reading what
     // arrived without waiting (false once the compositor closed it or

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "platform/linux/text/text_layout.h"
-#include "platform/linux/x11/argb_visual.h"
 #include "platform/linux/x11/x11_desktop_colour.h"
 #include "platform/linux/x11/x11_outputs.h"
 #include "platform/linux/x11/x11_text_draw.h"
@@ -243,12 +242,14 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         if (layer_) {
             if (const auto placed =
                     DrawOverlayPicture(dpy_, *font, ctx.text, ctx.back, lines, *rect, format)) {
-                overlay.picture = layer_->Show(placed->picture, placed->box.left, placed->box.top,
-                                               PrimaryOutput(dpy_).value_or(OutputPlace{
-                                                   {}, PrimaryScreen()}));
-                if (overlay.picture == 0) return 0;
+                const OutputPlace primary =
+                    PrimaryOutput(dpy_).value_or(OutputPlace{{}, PrimaryScreen()});
+                overlay.picture =
+                    layer_->Show(placed->picture, placed->box.left, placed->box.top, primary);
             }
-        } else {
+        }
+        // Where the compositor's layer cannot show it, a window can.
+        if (overlay.picture == 0) {
             overlay.window = ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
         }
         if (overlay.window.window != 0 || overlay.picture != 0) {

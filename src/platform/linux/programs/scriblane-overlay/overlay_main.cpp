@@ -76,11 +76,12 @@ int KeepOnLayer(Display* dpy, linuxp::LayerOverlays& layer) {
                                         static_cast<unsigned>(root.height), 32);
     XSync(dpy, False);
     if (!Say(protocol::HeldLine({protocol::Held::kPixmap, pixmap}))) return 1;
+    const auto primary = linuxp::PrimaryOutput(dpy).value_or(
+        linuxp::OutputPlace{{}, Rect{0, 0, root.width, root.height}});
+    layer.Prepare(primary);
     std::uint64_t shown = 0;
     if (const auto box = protocol::ParseShowLine(ReadLine(Clock::now() + protocol::kHandBackWait))) {
         if (const auto picture = linuxp::ReadArgbPicture(dpy, pixmap, *box)) {
-            const auto primary = linuxp::PrimaryOutput(dpy).value_or(
-                linuxp::OutputPlace{{}, Rect{0, 0, root.width, root.height}});
             shown = layer.Show(*picture, box->left, box->top, primary);
         }
     }
