@@ -242,6 +242,27 @@ class XWaylandTest(unittest.TestCase):
         self.wait_gone(BACK, "the drawing")
 
 
+class ScaledOutputTest(unittest.TestCase):
+    def test_at_scale_2_the_layer_shows_what_the_xwayland_window_shows(self):
+        # sway scales XWayland, whose screen is then the output's logical
+        # size: the layer drawing lands in the same place and is as sharp.
+        with xtest.HeadlessSway(1024, 768, scale=2) as sway:
+            seen = {}
+            for presentation in PRESENTATIONS:
+                draw(sway, "Twice the pixels", presentation=presentation)
+                shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
+                    sway.screenshot()), 5)
+                self.assertIsNotNone(shot, presentation)
+                box = shot.find(BACK)
+                seen[presentation] = (box, [shot.data[(y * shot.width + box[0]) * 3:
+                                                      (y * shot.width + box[2]) * 3]
+                                            for y in range(box[1], box[3])])
+                self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK),
+                                               LIFETIME + 5), presentation + " stayed")
+            self.assertEqual(seen["layer"][0], seen["window"][0])
+            self.assertEqual(seen["layer"][0][3] - seen["layer"][0][1], 60, "not twice a band's height")
+            self.assertTrue(seen["layer"][1] == seen["window"][1], "the pixels differ")
+
 class WithoutXWaylandTest(unittest.TestCase):
     def test_a_wayland_desktop_without_xwayland_is_named_and_fails(self):
         with xtest.HeadlessSway(1024, 768, xwayland=False) as sway:
