@@ -6,6 +6,7 @@
 // What is shown goes with this process's connections.
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -144,6 +145,8 @@ int KeepWindow(Display* dpy) {
 }  // namespace
 
 int main() {
+    // A drawing process that has gone reads no answer; that is no reason to die.
+    signal(SIGPIPE, SIG_IGN);
     Display* dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) return 1;
     XSetErrorHandler(IgnoreError);
