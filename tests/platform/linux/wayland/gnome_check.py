@@ -6,12 +6,13 @@ with the root drawing's pixels, for its lifetime.
 Needs, beyond scripts/setup.sh (as root):
   apt-get install gnome-shell python3-dbus dbus
 Usage: PYTHONPATH=tests/support /usr/bin/python3 tests/platform/linux/wayland/gnome_check.py BUILD_DIR
-GNOME Shell wants a system bus: one is started when none runs. Screenshots
+GNOME Shell wants a system bus: one is started (and stopped) when none runs. Screenshots
 come through org.gnome.Shell.Screenshot, which serves a caller that owns
 the name org.gnome.Screenshot.
 """
 import glob
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -28,43 +29,61 @@ class GnomeSession:
         self.width, self.height = width, height
 
     def __enter__(self):
+        self.system_bus = None
         if not os.path.exists("/run/dbus/system_bus_socket"):
             os.makedirs("/run/dbus", exist_ok=True)
             subprocess.run(["dbus-daemon", "--system", "--fork"], check=True)
+            with open("/run/dbus/pid") as f:
+                self.system_bus = int(f.read())
         self.dir = tempfile.mkdtemp(prefix="scriblane-gnome-")
         os.chmod(self.dir, 0o700)
         ready = os.path.join(self.dir, "session")
         env = {"PATH": os.environ["PATH"], "HOME": self.dir, "XDG_RUNTIME_DIR": self.dir,
                "XDG_SESSION_TYPE": "wayland"}
-        self.log = open(os.path.join(self.dir, "shell.log"), "wb")
-        x11_before = set(os.listdir("/tmp/.X11-unix")) if os.path.isdir("/tmp/.X11-unix") else set()
+        self.log_path = os.path.join(self.dir, "shell.log")
+        self.log = open(self.log_path, "wb")
+        # Without systemd-logind (a container) the Shell must not look for
+        # it: /run/systemd is hidden from it in a mount namespace of its own.
         self.proc = subprocess.Popen(
-            ["dbus-run-session", "--", "sh", "-c",
-             "env > %s && exec gnome-shell --headless --wayland --virtual-monitor %dx%d "
-             "--wayland-display wayland-check" % (ready, self.width, self.height)],
+            ["unshare", "-m", "sh", "-c",
+             "mount -t tmpfs none /run/systemd && exec dbus-run-session -- sh -c "
+             "'env > %s && exec gnome-shell --headless --wayland --virtual-monitor %dx%d "
+             "--wayland-display wayland-check'" % (ready, self.width, self.height)],
             env=env, stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
         self.wayland = os.path.join(self.dir, "wayland-check")
-        if not xtest.wait_for(lambda: os.path.exists(self.wayland) or self.proc.poll() is not None,
-                              60) or not os.path.exists(self.wayland):
+
+        def display():
+            with open(self.log_path, "rb") as f:
+                match = re.search(rb"Using public X11 display (:\d+)", f.read())
+            return match.group(1).decode() if match else None
+
+        if not xtest.wait_for(lambda: (os.path.exists(self.wayland) and display()) or
+                              self.proc.poll() is not None, 60) or self.proc.poll() is not None:
             self.__exit__()
             raise RuntimeError("GNOME Shell did not start")
         with open(ready) as f:
             session = dict(l.split("=", 1) for l in f.read().splitlines() if "=" in l)
         self.bus = dbus.bus.BusConnection(session["DBUS_SESSION_BUS_ADDRESS"])
         self.bus.request_name("org.gnome.Screenshot")
-        # XWayland starts when an X client comes; its display and cookie are
-        # the session's newest.
-        self.env = dict(os.environ, HOME=self.dir, XDG_CONFIG_HOME=os.path.join(self.dir, "config"),
-                        WAYLAND_DISPLAY=self.wayland,
-                        DBUS_SESSION_BUS_ADDRESS=session["DBUS_SESSION_BUS_ADDRESS"])
-        self.env.pop("XDG_RUNTIME_DIR", None)
-        sockets = xtest.wait_for(lambda: set(os.listdir("/tmp/.X11-unix")) - x11_before, 30)
-        cookies = glob.glob(os.path.join(self.dir, ".mutter-Xwaylandauth.*"))
-        if not sockets or not cookies:
+        if not xtest.wait_for(lambda: self.bus.name_has_owner("org.gnome.Shell.Screenshot"), 60):
             self.__exit__()
-            raise RuntimeError("no XWayland from GNOME Shell")
-        self.env["DISPLAY"] = ":" + sorted(sockets)[0].lstrip("X")
-        self.env["XAUTHORITY"] = cookies[0]
+            raise RuntimeError("GNOME Shell offers no screenshots")
+        # The Shell opens its overview, which hides every window, once it
+        # has started up: it is closed then.
+        shell = self.bus.get_object("org.gnome.Shell", "/org/gnome/Shell")
+        properties = dbus.Interface(shell, "org.freedesktop.DBus.Properties")
+        xtest.wait_for(lambda: properties.Get("org.gnome.Shell", "OverviewActive"), 20)
+        properties.Set("org.gnome.Shell", "OverviewActive", False)
+        if not xtest.wait_for(lambda: not properties.Get("org.gnome.Shell", "OverviewActive"), 10):
+            self.__exit__()
+            raise RuntimeError("GNOME Shell stays in its overview")
+        cookies = glob.glob(os.path.join(self.dir, ".mutter-Xwaylandauth.*"))
+        self.env = dict(os.environ, HOME=self.dir, XDG_CONFIG_HOME=os.path.join(self.dir, "config"),
+                        WAYLAND_DISPLAY=self.wayland, DISPLAY=display(),
+                        DBUS_SESSION_BUS_ADDRESS=session["DBUS_SESSION_BUS_ADDRESS"])
+        if cookies:
+            self.env["XAUTHORITY"] = cookies[0]
+        self.env.pop("XDG_RUNTIME_DIR", None)
         return self
 
     def screenshot(self):
@@ -91,6 +110,8 @@ class GnomeSession:
                 self.proc.wait()
         self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)
+        if self.system_bus:
+            os.kill(self.system_bus, 15)
         return False
 
 
@@ -119,6 +140,8 @@ def main():
             shot.data[(y * 1024 + l) * 3:(y * 1024 + r) * 3] ==
             root.data[(y * 1024 + l) * 3:(y * 1024 + r) * 3]
             for l, t, r, b in bands for y in range(t, b))
+        if shot is None and os.environ.get("SCRIBLANE_CHECK_SHOT"):
+            gnome.screenshot().save_png(os.environ["SCRIBLANE_CHECK_SHOT"])
         check("the root drawing's pixels", same, "band at %r" % (shot.find(BACK),) if shot else "")
         check("gone after its lifetime", bool(xtest.wait_for(
             lambda: not gnome.screenshot().find(BACK), 10)))
