@@ -137,8 +137,13 @@ public:
         const std::int32_t width = (padLeft + picture.width + scale - 1) / scale;
         const std::int32_t height = (padTop + picture.height + scale - 1) / scale;
 
-        auto surface = (prepared_ && prepared_->output == output) ? std::move(prepared_)
-                                                                  : NewSurface(output);
+        std::unique_ptr<Surface> surface;
+        if (prepared_ && prepared_->output == output) {
+            surface = std::move(prepared_);
+        } else {
+            if (prepared_) Destroy(*prepared_);  // for an output that is not the one now
+            surface = NewSurface(output);
+        }
         prepared_.reset();
         surface->buffer = MakeBuffer(shm_, picture, width * scale, height * scale, padLeft, padTop);
         if (surface->buffer == nullptr) {
