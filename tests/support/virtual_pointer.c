@@ -47,7 +47,8 @@ int main(void) {
         fprintf(stderr, "virtual_pointer: no Wayland display\n");
         return 1;
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &registry_listener, NULL);
+    struct wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &registry_listener, NULL);
     if (wl_display_roundtrip(display) < 0 || manager == NULL) {
         fprintf(stderr, "virtual_pointer: the compositor makes no virtual pointers\n");
         return 1;
@@ -80,6 +81,9 @@ int main(void) {
     }
     zwlr_virtual_pointer_v1_destroy(pointer);
     wl_display_roundtrip(display);
+    zwlr_virtual_pointer_manager_v1_destroy(manager);
+    if (seat != NULL) wl_seat_destroy(seat);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
     return 0;
 }
