@@ -1,4 +1,4 @@
-// The client side of scriblane-overlay: starting it and taking its window.
+// The client side of scriblane-overlay: starting it, taking what it holds and handing it the drawing.
 #include "platform/linux/programs/scriblane/overlay_client.h"
 
 #include <fcntl.h>
