@@ -1,4 +1,5 @@
-// The client side of scriblane-overlay: starting it, taking what it holds and handing it the drawing.
+// The client side of scriblane-overlay: starting it, taking what it holds
+// and handing it the drawing.
 #include "platform/linux/programs/scriblane/overlay_client.h"
 
 #include <fcntl.h>
