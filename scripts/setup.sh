@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev libx11-dev libxft-dev libfontconfig-dev libxrandr-dev libxext-dev
   # shaping and bidi order of text beyond simple scripts
   libharfbuzz-dev libfribidi-dev
+  # the compositor's overlay layer on Wayland: the client library, wayland-scanner, protocol XML
+  libwayland-dev wayland-protocols
   # the Debian package and its manual page, and the tools that check them
   scdoc dpkg-dev file man-db lintian desktop-file-utils
   # Windows cross-build and Wine (32-bit needs the i386 architecture)
@@ -25,6 +27,8 @@ packages=(
   libglib2.0-bin gsettings-desktop-schemas
   # a compositing X manager, and a headless Wayland desktop with XWayland and its screenshots
   picom sway xwayland grim
+  # a Wayland-native window that reports the clicks it gets
+  wev
   # useradd, for the unprivileged user sway runs as
   passwd
 )

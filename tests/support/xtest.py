@@ -179,8 +179,9 @@ class HeadlessSway:
 
     USER = "scriblane-test"
 
-    def __init__(self, width=1024, height=768):
+    def __init__(self, width=1024, height=768, xwayland=True, scale=1):
         self.width, self.height = width, height
+        self.xwayland, self.scale = xwayland, scale
         self.proc = None
 
     def __enter__(self):
@@ -197,11 +198,12 @@ class HeadlessSway:
         ready = os.path.join(self.runtime, "session")
         config = os.path.join(self.runtime, "config")
         with open(config, "w") as f:
-            f.write("output HEADLESS-1 mode %dx%d\n" % (self.width, self.height))
-            f.write("xwayland enable\n")
-            # Once XWayland answers, let root's clients in and publish the session.
-            f.write("exec sh -c 'xhost +si:localuser:root >/dev/null && "
-                    "env > %s.new && mv %s.new %s'\n" % (ready, ready, ready))
+            f.write("output HEADLESS-1 mode %dx%d scale %d\n" % (self.width, self.height, self.scale))
+            f.write("xwayland %s\n" % ("enable" if self.xwayland else "disable"))
+            # Once XWayland answers, let root's clients in; then publish the session.
+            f.write("exec sh -c '%senv > %s.new && mv %s.new %s'\n" % (
+                "xhost +si:localuser:root >/dev/null && " if self.xwayland else "",
+                ready, ready, ready))
         session_env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": self.runtime,
                        "XDG_RUNTIME_DIR": self.runtime, "WLR_BACKENDS": "headless",
                        "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1"}
@@ -222,13 +224,14 @@ class HeadlessSway:
             time.sleep(0.05)
         with open(ready) as f:
             session = dict(line.split("=", 1) for line in f.read().splitlines() if "=" in line)
-        self.display = session["DISPLAY"]
+        self.display = session.get("DISPLAY")  # none without XWayland
         self.env = dict(os.environ)
-        self.env.update(DISPLAY=self.display, HOME=self.home,
-                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+        self.env.update(HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                         WAYLAND_DISPLAY=os.path.join(self.runtime, session["WAYLAND_DISPLAY"]))
-        for name in ("XDG_RUNTIME_DIR", "QT_QPA_PLATFORM"):
+        for name in ("DISPLAY", "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM"):
             self.env.pop(name, None)
+        if self.display:
+            self.env["DISPLAY"] = self.display
         return self
 
     def screenshot(self):
@@ -251,6 +254,77 @@ class HeadlessSway:
         shutil.rmtree(self.runtime, ignore_errors=True)
         shutil.rmtree(self.home, ignore_errors=True)
         return False
+
+
+class Lines:
+    """The lines a child process prints, gathered as they come (a thread
+    reads them), so a test can wait for one without blocking on the pipe."""
+
+    def __init__(self, proc):
+        import threading
+        self.proc, self.lines, self.lock = proc, [], threading.Lock()
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            with self.lock:
+                self.lines.append(line)
+
+    def since(self, start):
+        """The lines from number `start` on."""
+        with self.lock:
+            return self.lines[start:]
+
+    def count(self):
+        with self.lock:
+            return len(self.lines)
+
+    def wait_for(self, pattern, start=0, timeout=5):
+        """The first line from number `start` on containing `pattern`, or None."""
+        return wait_for(lambda: next((l for l in self.since(start) if pattern in l), None), timeout)
+
+
+class VirtualPointer:
+    """A pointer made in the compositor through its virtual pointer protocol
+    (tests/support/virtual_pointer.c): clicks as a person's would arrive,
+    which an X client's XTest cannot fake for Wayland windows."""
+
+    def __init__(self, session, program):
+        self.session = session
+        self.proc = subprocess.Popen([program], env=session.env, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.output = Lines(self.proc)
+        if not self.output.wait_for("ready", timeout=10):
+            self.close()
+            raise RuntimeError("no virtual pointer: " + self.proc.stderr.read())
+
+    def _say(self, line):
+        start = self.output.count()
+        self.proc.stdin.write(line + "\n")
+        self.proc.stdin.flush()
+        if not self.output.wait_for("done", start, timeout=10):
+            raise RuntimeError("the compositor did not take " + line)
+
+    def move(self, x, y):
+        """To x, y of the layout (logical pixels)."""
+        width, height = self.session.width // self.session.scale, self.session.height // self.session.scale
+        self._say("move %d %d %d %d" % (x, y, width, height))
+
+    def click(self):
+        self._say("click")
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.stdin.close()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.output.thread.join(5)
+        self.proc.stdout.close()
+        self.proc.stderr.close()
 
 
 def wait_for(probe, timeout, interval=0.05):

@@ -4,26 +4,17 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-extern char** environ;
+#include "platform/linux/posix/spawn.h"
+#include "platform/linux/posix/time_left.h"
 
 namespace scriblane::linuxp {
 
-namespace {
-
 using Clock = std::chrono::steady_clock;
-
-int MillisecondsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-}  // namespace
 
 std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
                                         std::chrono::milliseconds limit, std::size_t maxBytes) {
@@ -33,19 +24,9 @@ std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
     // dup2, and no other child started meanwhile inherits either.
     if (pipe2(out, O_CLOEXEC) != 0) return std::nullopt;
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const auto pid = Spawn(argv, SpawnOptions{.stdoutFd = out[1], .searchPath = true});
     close(out[1]);
-    if (spawned != 0) {
+    if (!pid) {
         close(out[0]);
         return std::nullopt;
     }
@@ -77,12 +58,12 @@ std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
     // only until the deadline, then kill it.
     int status = 0;
     for (;;) {
-        const pid_t r = waitpid(pid, &status, WNOHANG);
-        if (r == pid) break;
+        const pid_t r = waitpid(*pid, &status, WNOHANG);
+        if (r == *pid) break;
         if (r < 0 && errno != EINTR) return std::nullopt;
         if (!ok || MillisecondsLeft(deadline) == 0) {
-            kill(pid, SIGKILL);
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            kill(*pid, SIGKILL);
+            while (waitpid(*pid, &status, 0) < 0 && errno == EINTR) {
             }
             return std::nullopt;
         }

@@ -4,7 +4,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xft/Xft.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <climits>
@@ -14,6 +13,7 @@
 
 #include "platform/linux/text/text_layout.h"
 #include "platform/linux/x11/x11_desktop_colour.h"
+#include "platform/linux/x11/x11_outputs.h"
 #include "platform/linux/x11/x11_text_draw.h"
 
 namespace scriblane::linuxp {
@@ -34,13 +34,18 @@ X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
 X11Display::~X11Display() {
     for (auto& [handle, font] : fonts_) CloseFont(dpy_, *font);
     if (draw_) XftDrawDestroy(draw_);
-    for (const Overlay& o : overlays_) DestroyOverlay(dpy_, o.window);
+    for (const Overlay& o : overlays_) RemoveOverlay(o);
+}
+
+void X11Display::RemoveOverlay(const Overlay& overlay) {
+    if (overlay.picture != 0 && layer_) layer_->Remove(overlay.picture);
+    DestroyOverlay(dpy_, overlay.window);
 }
 
 std::size_t X11Display::ExpireOverlays(std::chrono::steady_clock::time_point now) {
     const auto gone = std::remove_if(overlays_.begin(), overlays_.end(), [&](const Overlay& o) {
         if (o.deadline > now) return false;
-        DestroyOverlay(dpy_, o.window);
+        RemoveOverlay(o);
         return true;
     });
     if (gone != overlays_.end()) {
@@ -101,38 +106,10 @@ std::pair<std::int32_t, std::int32_t> X11Display::RootSize() {
 
 Rect X11Display::PrimaryScreen() {
     if (primary_) return *primary_;
-    const int screen = DefaultScreen(dpy_);
     const auto [width, height] = RootSize();
-    Rect r{0, 0, width, height};
-    int event = 0, error = 0, major = 0, minor = 0;
-    if (XRRQueryExtension(dpy_, &event, &error) && XRRQueryVersion(dpy_, &major, &minor) &&
-        (major > 1 || (major == 1 && minor >= 3))) {
-        const Window root = RootWindow(dpy_, screen);
-        if (XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy_, root)) {
-            auto crtcRect = [&](RRCrtc crtc, Rect& out) {
-                XRRCrtcInfo* info = XRRGetCrtcInfo(dpy_, res, crtc);
-                bool ok = info && info->mode != None && info->width > 0 && info->height > 0;
-                if (ok) {
-                    out = Rect{info->x, info->y, info->x + static_cast<std::int32_t>(info->width),
-                               info->y + static_cast<std::int32_t>(info->height)};
-                }
-                if (info) XRRFreeCrtcInfo(info);
-                return ok;
-            };
-            bool found = false;
-            const RROutput primary = XRRGetOutputPrimary(dpy_, root);
-            if (primary != None) {
-                if (XRROutputInfo* out = XRRGetOutputInfo(dpy_, res, primary)) {
-                    if (out->crtc != None) found = crtcRect(out->crtc, r);
-                    XRRFreeOutputInfo(out);
-                }
-            }
-            for (int i = 0; !found && i < res->ncrtc; ++i) found = crtcRect(res->crtcs[i], r);
-            XRRFreeScreenResources(res);
-        }
-    }
-    primary_ = r;
-    return r;
+    const auto output = PrimaryOutput(dpy_);
+    primary_ = output ? output->geometry : Rect{0, 0, width, height};
+    return *primary_;
 }
 
 std::int32_t X11Display::GetDeviceCaps(Handle hdc, std::int32_t index) {
@@ -244,18 +221,40 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
     const std::int32_t drawn = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
     if (!xwayland_) xwayland_ = IsXWayland(dpy_);
     if (*xwayland_) {
-        // The root is never shown there: the same pixels go on a window.
+        // The root is never shown there: the same pixels go on a layer of
+        // the compositor's or on a window.
         if (holder_) {
-            const unsigned long held = holder_->Acquire();
-            if (held == 0) return 0;
-            ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format, held);
-            holder_->Release();
+            const HeldOverlay held = holder_->Acquire();
+            if (held.pixmap != 0) {
+                const auto box = DrawOverlayPixmap(dpy_, held.pixmap, *font, ctx.text, ctx.back,
+                                                   lines, *rect, format);
+                XSync(dpy_, False);  // in the pixmap before the holder reads it
+                if (box && !holder_->ShowHeldPixmap(*box)) return 0;
+            } else if (held.window != 0) {
+                ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format, held.window);
+            } else {
+                return 0;
+            }
+            holder_->StartLifetime();
             return drawn;
         }
-        const OverlayWindow window =
-            ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
-        if (window.window != 0) {
-            overlays_.push_back({window, std::chrono::steady_clock::now() + kOverlayLifetime});
+        Overlay overlay;
+        if (layer_) {
+            if (const auto placed =
+                    DrawOverlayPicture(dpy_, *font, ctx.text, ctx.back, lines, *rect, format)) {
+                const OutputPlace primary =
+                    PrimaryOutput(dpy_).value_or(OutputPlace{{}, PrimaryScreen()});
+                overlay.picture =
+                    layer_->Show(placed->picture, placed->box.left, placed->box.top, primary);
+            }
+        }
+        // Where the compositor's layer cannot show it, a window can.
+        if (overlay.picture == 0) {
+            overlay.window = ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
+        }
+        if (overlay.window.window != 0 || overlay.picture != 0) {
+            overlay.deadline = std::chrono::steady_clock::now() + kOverlayLifetime;
+            overlays_.push_back(overlay);
             if (shown_) shown_();
         }
         return drawn;

@@ -46,11 +46,13 @@ public:
                                        std::uint32_t winIni) override;
     ColorRef GetSysColor(std::int32_t index) override;
 
-    // Where the root is never seen (XWayland) a drawing goes on an overlay
-    // window. With a holder set, the holder's window is used and kept by
-    // it; otherwise this object keeps the window until ExpireOverlays,
+    // Where the root is never seen (XWayland) a drawing goes on the
+    // compositor's own overlay layer when one is set, else on an overlay
+    // window. With a holder set, what the holder keeps is used and kept by
+    // it; otherwise this object keeps the drawing until ExpireOverlays,
     // calling `shown` once each is on screen.
     void SetOverlayHolder(OverlayHolder* holder) { holder_ = holder; }
+    void SetPictureLayer(PictureLayer* layer) { layer_ = layer; }
     void SetOverlayShown(std::function<void()> shown) {
         shown_ = std::move(shown);
     }
@@ -80,10 +82,13 @@ private:
     std::optional<bool> xwayland_;
     OverlayHolder* holder_ = nullptr;
     std::function<void()> shown_;
+    PictureLayer* layer_ = nullptr;
     struct Overlay {
-        OverlayWindow window;
+        OverlayWindow window;      // on an X window,
+        std::uint64_t picture = 0;  // or on the layer
         std::chrono::steady_clock::time_point deadline;
     };
+    void RemoveOverlay(const Overlay& overlay);
     std::vector<Overlay> overlays_;
     // On the root window, over every window as the desktop's DC paints;
     // made on first use.

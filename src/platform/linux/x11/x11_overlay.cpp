@@ -1,5 +1,6 @@
 // Drawings shown where the root window is never seen (XWayland): shaped,
-// see-through override-redirect windows above every other.
+// see-through override-redirect windows above every other, or the same
+// pixels for a compositor's own overlay layer.
 #include "platform/linux/x11/x11_overlay.h"
 
 #include <X11/Xlib.h>
@@ -12,24 +13,48 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/linux/x11/argb_visual.h"
 #include "platform/linux/x11/x11_text_draw.h"
 
 namespace scriblane::linuxp {
 
 namespace {
 
-// A 32-bit visual with alpha, and a colormap made for it, where the server
-// has one.
-struct ArgbVisual {
-    Visual* visual;
-    Colormap colormap;
-};
+// Draws `lines` at the root's own coordinates into `drawable` (the root's
+// size), so the pixels are the ones the root would get, on a clear
+// background (see-through where there is alpha). The bands drawn; none when
+// nothing was.
+std::vector<Rect> DrawBands(::Display* dpy, Drawable drawable, Visual* visual, Colormap colormap,
+                            X11Font& font, ColorRef text, ColorRef back,
+                            const std::vector<TextLine>& lines, const Rect& rect,
+                            std::uint32_t format) {
+    Window ignoredRoot = 0;
+    int ignoredX = 0, ignoredY = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (!XGetGeometry(dpy, drawable, &ignoredRoot, &ignoredX, &ignoredY, &width, &height, &border,
+                      &depth)) {
+        return {};
+    }
+    GC gc = XCreateGC(dpy, drawable, 0, nullptr);
+    XSetForeground(dpy, gc, 0);  // transparent where there is alpha
+    XFillRectangle(dpy, drawable, gc, 0, 0, width, height);
+    XFreeGC(dpy, gc);
+    XftDraw* draw = XftDrawCreate(dpy, drawable, visual, colormap);
+    std::vector<Rect> bands;
+    const bool drawn =
+        draw && DrawTextLines(dpy, draw, width, height, font, text, back, lines, rect, format, &bands);
+    if (draw) XftDrawDestroy(draw);
+    if (!drawn) bands.clear();
+    return bands;
+}
 
-std::optional<ArgbVisual> FindArgbVisual(::Display* dpy) {
-    XVisualInfo info;
-    if (!XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) return std::nullopt;
-    return ArgbVisual{info.visual,
-                      XCreateColormap(dpy, DefaultRootWindow(dpy), info.visual, AllocNone)};
+Rect BoundingBox(const std::vector<Rect>& bands) {
+    Rect box = bands.front();
+    for (const Rect& b : bands) {
+        box = Rect{std::min(box.left, b.left), std::min(box.top, b.top),
+                   std::max(box.right, b.right), std::max(box.bottom, b.bottom)};
+    }
+    return box;
 }
 
 }  // namespace
@@ -91,31 +116,19 @@ OverlayWindow ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef
         return OverlayWindow{};
     };
 
-    // Drawn at the root's own coordinates, so the pixels are the ones the
-    // root would get; then only the box around the bands is kept.
     const Pixmap scratch = XCreatePixmap(dpy, root, width, height, static_cast<unsigned>(depth));
-    GC gc = XCreateGC(dpy, scratch, 0, nullptr);
-    XSetForeground(dpy, gc, 0);  // transparent where there is alpha
-    XFillRectangle(dpy, scratch, gc, 0, 0, width, height);
-    XftDraw* draw = XftDrawCreate(dpy, scratch, visual, colormap);
-    std::vector<Rect> bands;
-    const bool drawn =
-        draw && DrawTextLines(dpy, draw, width, height, font, text, back, lines, rect, format, &bands);
-    if (draw) XftDrawDestroy(draw);
-    if (!drawn || bands.empty()) {
-        XFreeGC(dpy, gc);
+    const std::vector<Rect> bands =
+        DrawBands(dpy, scratch, visual, colormap, font, text, back, lines, rect, format);
+    if (bands.empty()) {
         XFreePixmap(dpy, scratch);
         return fail();
     }
-    Rect box = bands.front();
-    for (const Rect& b : bands) {
-        box = Rect{std::min(box.left, b.left), std::min(box.top, b.top),
-                   std::max(box.right, b.right), std::max(box.bottom, b.bottom)};
-    }
+    const Rect box = BoundingBox(bands);
     const auto boxW = static_cast<unsigned>(box.right - box.left);
     const auto boxH = static_cast<unsigned>(box.bottom - box.top);
     // The window's background: the server repaints exposed parts itself.
     const Pixmap picture = XCreatePixmap(dpy, root, boxW, boxH, static_cast<unsigned>(depth));
+    GC gc = XCreateGC(dpy, picture, 0, nullptr);
     XCopyArea(dpy, scratch, picture, gc, box.left, box.top, boxW, boxH, 0, 0);
     XFreeGC(dpy, gc);
     XFreePixmap(dpy, scratch);
@@ -164,6 +177,41 @@ OverlayWindow ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef
 void DestroyOverlay(::Display* dpy, const OverlayWindow& overlay) {
     if (overlay.window) XDestroyWindow(dpy, overlay.window);
     if (overlay.colormap) XFreeColormap(dpy, overlay.colormap);
+}
+
+std::optional<Rect> DrawOverlayPixmap(::Display* dpy, unsigned long pixmap, X11Font& font,
+                                      ColorRef text, ColorRef back,
+                                      const std::vector<TextLine>& lines, const Rect& rect,
+                                      std::uint32_t format) {
+    const auto argb = FindArgbVisual(dpy);
+    if (!argb) return std::nullopt;
+    if (!IsArgb8888(*argb)) {
+        XFreeColormap(dpy, argb->colormap);
+        return std::nullopt;
+    }
+    const std::vector<Rect> bands =
+        DrawBands(dpy, pixmap, argb->visual, argb->colormap, font, text, back, lines, rect, format);
+    XFreeColormap(dpy, argb->colormap);
+    if (bands.empty()) return std::nullopt;
+    return BoundingBox(bands);
+}
+
+std::optional<PlacedPicture> DrawOverlayPicture(::Display* dpy, X11Font& font, ColorRef text,
+                                                ColorRef back, const std::vector<TextLine>& lines,
+                                                const Rect& rect, std::uint32_t format) {
+    const Window root = DefaultRootWindow(dpy);
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(dpy, root, &attributes)) return std::nullopt;
+    const Pixmap pixmap = XCreatePixmap(dpy, root, static_cast<unsigned>(attributes.width),
+                                        static_cast<unsigned>(attributes.height), 32);
+    std::optional<PlacedPicture> placed;
+    if (const auto box = DrawOverlayPixmap(dpy, pixmap, font, text, back, lines, rect, format)) {
+        if (auto picture = ReadArgbPicture(dpy, pixmap, *box)) {
+            placed = PlacedPicture{std::move(*picture), *box};
+        }
+    }
+    XFreePixmap(dpy, pixmap);
+    return placed;
 }
 
 }  // namespace scriblane::linuxp

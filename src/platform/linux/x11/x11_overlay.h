@@ -1,12 +1,15 @@
 // Drawings shown where the root window is never seen (XWayland): shaped
-// override-redirect windows above every other.
+// override-redirect windows above every other, or the same pixels for a
+// compositor's own overlay layer.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/linux/text/text_layout.h"
+#include "platform/linux/x11/overlay_picture.h"
 #include "platform/linux/x11/x11_font.h"
 #include "platform/platform.h"
 
@@ -21,17 +24,28 @@ inline constexpr std::chrono::seconds kOverlayLifetime{5};
 // True when the server is XWayland, whose root window no compositor shows.
 bool IsXWayland(_XDisplay* dpy);
 
-// A window that another process keeps for a drawing's lifetime, so the
-// process that draws may end at once (command-line mode).
+// What a helper process keeps for a drawing, so the process that draws may
+// end at once (command-line mode): a window to paint, or, where the drawing
+// goes on the compositor's own layer, a pixmap of the root's size (32 bits
+// with alpha) to draw into, which the holder then shows.
+struct HeldOverlay {
+    unsigned long window = 0;
+    unsigned long pixmap = 0;
+};
+
 class OverlayHolder {
 public:
     virtual ~OverlayHolder() = default;
-    // The held window (override-redirect, unmapped, with the alpha visual
-    // where there is one), or 0 after one line on stderr. A holder may have
-    // got it ready before it is asked.
-    virtual unsigned long Acquire() = 0;
-    // The drawing is on it (or nothing was drawn): its time starts.
-    virtual void Release() = 0;
+    // What is held for the next drawing (a window is override-redirect,
+    // unmapped, with the alpha visual where there is one); both 0 after one
+    // line on stderr. A holder may have got it ready before it is asked.
+    virtual HeldOverlay Acquire() = 0;
+    // The drawing is in the held pixmap, within `box`: the holder shows it.
+    // False after one line on stderr.
+    virtual bool ShowHeldPixmap(const Rect& box) = 0;
+    // The drawing is shown (or nothing was drawn): its lifetime starts, and
+    // the holder keeps it that long.
+    virtual void StartLifetime() = 0;
 };
 
 struct OverlayWindow {
@@ -48,5 +62,24 @@ OverlayWindow ShowOverlay(_XDisplay* dpy, X11Font& font, ColorRef text, ColorRef
                           const std::vector<TextLine>& lines, const Rect& rect,
                           std::uint32_t format, unsigned long held = 0);
 void DestroyOverlay(_XDisplay* dpy, const OverlayWindow& overlay);
+
+// Draws `lines` as DrawTextLines would on the root into `pixmap` (the root's
+// size, 32 bits with alpha), see-through around the bands. The box around
+// the bands; nothing when nothing was drawn.
+std::optional<Rect> DrawOverlayPixmap(_XDisplay* dpy, unsigned long pixmap, X11Font& font,
+                                      ColorRef text, ColorRef back,
+                                      const std::vector<TextLine>& lines, const Rect& rect,
+                                      std::uint32_t format);
+
+// The same drawing as pixels for a compositor's own layer: the box around
+// the bands (root coordinates) and its pixels. Nothing when nothing was
+// drawn or the server has no alpha visual.
+struct PlacedPicture {
+    ArgbPicture picture;
+    Rect box;
+};
+std::optional<PlacedPicture> DrawOverlayPicture(_XDisplay* dpy, X11Font& font, ColorRef text,
+                                                ColorRef back, const std::vector<TextLine>& lines,
+                                                const Rect& rect, std::uint32_t format);
 
 }  // namespace scriblane::linuxp

@@ -1,8 +1,12 @@
 """On a Wayland desktop (headless sway with XWayland, screenshots by grim):
-the drawing is seen where it would be on X, for a fixed time, in
-command-line mode and from the window, and clicks pass through it.
+the drawing is seen where it would be on X, with the root drawing's pixels,
+for a fixed time, in command-line mode and from the window, and clicks pass
+through it. sway offers the layer shell, so the drawing goes on its overlay
+layer; without WAYLAND_DISPLAY the program cannot reach the compositor and
+shows it on an XWayland window, as where no layer shell is offered (GNOME):
+the tables run both.
 
-Usage: xwayland_draw.py PATH_TO_SCRIBLANE
+Usage: xwayland_draw.py PATH_TO_SCRIBLANE PATH_TO_VIRTUAL_POINTER
 """
 import os
 import select
@@ -16,19 +20,31 @@ import unittest
 import xtest
 
 PROGRAM = None
+POINTER = None           # tests/support/virtual_pointer.c, built
 LIFETIME = 5             # seconds a drawing stays, as the README says
 BACK = (254, 247, 235)   # default background, 15464446
 TEXT = (5, 87, 154)      # default text colour, 10114821
 RED = (255, 0, 0)        # colorB=255
 STRIP = (0, 150, 1024, 260)  # where the band of a 1024x768 screen lies
+PRESENTATIONS = ("layer", "window")
 
 
-def draw(sway, text, settings=None):
+def env_for(sway, presentation):
+    """The environment of a program run on `sway` that shows its drawings
+    on the compositor's layer or on an XWayland window."""
+    env = dict(sway.env)
+    if presentation == "window":
+        del env["WAYLAND_DISPLAY"]
+    return env
+
+
+def draw(sway, text, settings=None, presentation="layer"):
     """Runs `scriblane TEXT`; returns when it came back."""
     if settings is not None:
         xtest.write_settings(sway, settings)
     started = time.time()
-    result = sway.run([PROGRAM, text], timeout=LIFETIME * 3)
+    result = subprocess.run([PROGRAM, text], env=env_for(sway, presentation), capture_output=True,
+                            timeout=LIFETIME * 3)
     returned = time.time()
     assert result.returncode == 0 and result.stderr == b"", result
     # It does not wait for the drawing to go.
@@ -70,25 +86,54 @@ class XWaylandTest(unittest.TestCase):
 
     def test_each_drawing_is_seen_for_its_own_lifetime(self):
         desktop = self.sway.screenshot().pixel(0, 0)
-        # Two lines of different widths: the space beside the shorter stays clear.
-        first = draw(self.sway, "The first drawing\non Wayland, in two lines")
-        narrow, wide = self.assert_bands(self.shot_with(BACK), desktop, 2)
-        self.assertLess(narrow[2] - narrow[0], wide[2] - wide[0])
+        for presentation in PRESENTATIONS:
+            with self.subTest(presentation):
+                # Two lines of different widths: the space beside the shorter stays clear.
+                first = draw(self.sway, "The first drawing\non Wayland, in two lines",
+                             settings="", presentation=presentation)
+                narrow, wide = self.assert_bands(self.shot_with(BACK), desktop, 2)
+                self.assertLess(narrow[2] - narrow[0], wide[2] - wide[0])
 
-        # A narrower red one later does not take the first away.
-        time.sleep(max(0.0, first + 2 - time.time()))  # the scenario's timeline
-        second = draw(self.sway, "B", settings="colorB=255")
-        time.sleep(max(0.0, first + 3 - time.time()))
-        shot = self.shot_with(RED)
-        self.assertIsNotNone(shot.find(BACK, STRIP), "the first drawing went with the second")
-        self.assertEqual(shot.find(BACK, STRIP)[1], 184)
+                # A red one later, wider than the first's first line (where
+                # two overlap, the compositor decides which is above), does
+                # not take the first away.
+                time.sleep(max(0.0, first + 2 - time.time()))  # the scenario's timeline
+                second = draw(self.sway, "The second drawing, in red", settings="colorB=255",
+                              presentation=presentation)
+                time.sleep(max(0.0, first + 3 - time.time()))
+                shot = self.shot_with(RED)
+                self.assertLess(time.time(), first + LIFETIME, "the test fell behind the first drawing")
+                self.assertIsNotNone(shot.find(BACK, STRIP), "the first drawing went with the second")
+                self.assertEqual(shot.find(BACK, STRIP)[3], 184 + 60)
 
-        self.wait_gone(BACK, "the first drawing")
-        self.assertLess(time.time(), second + LIFETIME, "the test fell behind the second drawing")
-        self.assertIsNotNone(self.sway.screenshot().find(RED, STRIP), "the second went early")
-        self.wait_gone(RED, "the second drawing")
+                self.wait_gone(BACK, "the first drawing")
+                self.assertLess(time.time(), second + LIFETIME,
+                                "the test fell behind the second drawing")
+                self.assertIsNotNone(self.sway.screenshot().find(RED, STRIP), "the second went early")
+                self.wait_gone(RED, "the second drawing")
 
-    def test_a_click_on_the_drawing_reaches_the_window_beneath(self):
+    def test_the_drawing_has_the_root_drawings_pixels(self):
+        text, settings = "Pixel for pixel\nas on X: gjpqy ÄÉÖ &amp", "font=DejaVu Sans\nth=30"
+        with xtest.XServer(1024, 768) as server:
+            xtest.write_settings(server, settings)
+            result = server.run([PROGRAM, text])
+            self.assertEqual(result.returncode, 0, result)
+            root = server.screenshot()
+        bands = [root.find(BACK, (0, top, 1024, top + 30)) for top in (184, 214)]
+        self.assertNotIn(None, bands, "no bands on X")
+        for presentation in PRESENTATIONS:
+            with self.subTest(presentation):
+                draw(self.sway, text, settings=settings, presentation=presentation)
+                shot = self.shot_with(BACK)
+                for left, top, right, bottom in bands:
+                    for y in range(top, bottom):
+                        self.assertEqual(
+                            shot.data[(y * 1024 + left) * 3:(y * 1024 + right) * 3],
+                            root.data[(y * 1024 + left) * 3:(y * 1024 + right) * 3],
+                            "row %d differs from the root drawing's" % y)
+                self.wait_gone(BACK, "the drawing")
+
+    def test_a_click_on_the_xwayland_window_reaches_an_x_window_beneath(self):
         beneath = subprocess.Popen(["xev"], env=self.sway.env, stdout=subprocess.PIPE,
                                    stderr=subprocess.DEVNULL, text=True)
         self.addCleanup(beneath.stdout.close)
@@ -96,7 +141,7 @@ class XWaylandTest(unittest.TestCase):
         self.addCleanup(beneath.terminate)
         self.assertTrue(xtest.wait_for(lambda: self.sway.run(
             ["xdotool", "search", "--onlyvisible", "--name", "Event Tester"]).stdout, 10))
-        draw(self.sway, "Hello")
+        draw(self.sway, "Hello", presentation="window")
         left, top, right, bottom = self.shot_with(BACK).find(BACK, STRIP)
 
         overlay = self.sway.run(["xdotool", "search", "--name", "^scriblane drawing$"]).stdout.split()
@@ -112,6 +157,29 @@ class XWaylandTest(unittest.TestCase):
                 seen += beneath.stdout.readline()
         self.assertIn("ButtonPress", seen, "the click did not reach the window beneath")
         self.assertIn("root:(%d,%d)" % (x, y), seen)
+
+    def test_a_click_on_the_drawing_reaches_a_wayland_window_beneath(self):
+        # The pointer first, so the window beneath learns of it when it starts.
+        pointer = xtest.VirtualPointer(self.sway, POINTER)
+        self.addCleanup(pointer.close)
+        beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(beneath.stdout.close)
+        self.addCleanup(beneath.wait, 5)
+        self.addCleanup(beneath.terminate)
+        events = xtest.Lines(beneath)
+        # wev fills the screen below its title bar once sway has tiled it.
+        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        self.assertTrue(xtest.wait_for(lambda: (pointer.move(100, 400), events.wait_for(
+            "wl_pointer] enter", timeout=0.2))[1], 10), "the pointer never reached wev")
+
+        draw(self.sway, "Hello")
+        left, top, right, bottom = self.shot_with(BACK).find(BACK, STRIP)
+        start = events.count()
+        pointer.move((left + right) // 2, (top + bottom) // 2)
+        pointer.click()
+        self.assertTrue(events.wait_for("state: 1 (pressed)", start),
+                        "the click did not reach the window beneath:\n" + "".join(events.since(start)))
 
     def test_without_its_helper_a_drawing_that_cannot_be_shown_fails(self):
         folder = tempfile.mkdtemp(prefix="scriblane-alone-")
@@ -167,10 +235,46 @@ class XWaylandTest(unittest.TestCase):
         self.assertEqual((band[1], band[3] - band[1]), (184, 30))
         self.assertLessEqual(abs((band[0] + band[2]) / 2 - 512), 1)
         self.assertGreater(shot.count(TEXT, band), 50)
+        # On the compositor's layer, not on an X window.
+        self.assertEqual(self.sway.run(["xdotool", "search", "--name", "^scriblane drawing$"]).stdout,
+                         b"")
         self.assertIsNone(window.poll(), "the window stays after writing")
         self.wait_gone(BACK, "the drawing")
 
 
+class ScaledOutputTest(unittest.TestCase):
+    def test_at_scale_2_the_layer_shows_what_the_xwayland_window_shows(self):
+        # sway scales XWayland, whose screen is then the output's logical
+        # size: the layer drawing lands in the same place and is as sharp.
+        with xtest.HeadlessSway(1024, 768, scale=2) as sway:
+            seen = {}
+            for presentation in PRESENTATIONS:
+                draw(sway, "Twice the pixels", presentation=presentation)
+                shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
+                    sway.screenshot()), 5)
+                self.assertIsNotNone(shot, presentation)
+                box = shot.find(BACK)
+                seen[presentation] = (box, [shot.data[(y * shot.width + box[0]) * 3:
+                                                      (y * shot.width + box[2]) * 3]
+                                            for y in range(box[1], box[3])])
+                self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK),
+                                               LIFETIME + 5), presentation + " stayed")
+            self.assertEqual(seen["layer"][0], seen["window"][0])
+            self.assertEqual(seen["layer"][0][3] - seen["layer"][0][1], 60, "not twice a band's height")
+            self.assertTrue(seen["layer"][1] == seen["window"][1], "the pixels differ")
+
+class WithoutXWaylandTest(unittest.TestCase):
+    def test_a_wayland_desktop_without_xwayland_is_named_and_fails(self):
+        with xtest.HeadlessSway(1024, 768, xwayland=False) as sway:
+            self.assertIsNone(sway.display)
+            for args in ([PROGRAM, "Hello"], [PROGRAM]):
+                result = sway.run(args)
+                self.assertEqual(result.returncode, 1, args)
+                lines = result.stderr.decode().splitlines()
+                self.assertEqual(len(lines), 1, lines)
+                self.assertIn("needs XWayland", lines[0])
+
 if __name__ == "__main__":
     PROGRAM = os.path.abspath(sys.argv.pop(1))
+    POINTER = os.path.abspath(sys.argv.pop(1))
     unittest.main()

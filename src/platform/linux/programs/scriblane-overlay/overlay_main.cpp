@@ -1,38 +1,110 @@
-// scriblane-overlay: keeps a command-line drawing's window on XWayland for
-// its lifetime, so `scriblane TEXT` can return at once. It makes an
-// override-redirect window, says its id on stdout, and once its stdin ends
-// (the drawing is on the window) keeps it for the lifetime. The window and
-// the picture on it go with this process's connection.
+// scriblane-overlay: keeps a command-line drawing on screen for its
+// lifetime, so `scriblane TEXT` can return at once (the exchange is in
+// overlay_protocol.h). Where the compositor has an overlay layer of its own
+// the drawing goes there, from a pixmap the drawing process draws into;
+// elsewhere on XWayland on an override-redirect window that process paints.
+// What is shown goes with this process's connections.
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
 
+#include "platform/linux/posix/time_left.h"
+#include "platform/linux/programs/overlay_protocol.h"
+#include "platform/linux/wayland/layer_overlay.h"
+#include "platform/linux/x11/argb_visual.h"
+#include "platform/linux/x11/x11_outputs.h"
 #include "platform/linux/x11/x11_overlay.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using scriblane::Rect;
+using scriblane::linuxp::MillisecondsLeft;
+namespace linuxp = scriblane::linuxp;
+namespace protocol = scriblane::linuxp::overlay_protocol;
+
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
-// Milliseconds left until `deadline`, for poll.
-int Left(std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    return static_cast<int>(std::max<long long>(0, left.count()));
+bool Say(std::string_view line) {
+    return write(STDOUT_FILENO, line.data(), line.size()) == static_cast<ssize_t>(line.size());
 }
 
-}  // namespace
+// The next line on stdin, "" at its end or once `deadline` has passed.
+std::string ReadLine(Clock::time_point deadline) {
+    std::string line;
+    char c = 0;
+    while (line.size() < 256) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&in, 1, MillisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return {};
+        const ssize_t n = read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return {};
+        line += c;
+        if (c == '\n') break;
+    }
+    return line;
+}
 
-int main() {
-    using Clock = std::chrono::steady_clock;
-    Display* dpy = XOpenDisplay(nullptr);
-    if (dpy == nullptr) return 1;
-    XSetErrorHandler(IgnoreError);
+// The drawing process closes our stdin once the drawing is shown (or when
+// it ends); the lifetime starts then.
+void AwaitHandBack() {
+    const auto deadline = Clock::now() + protocol::kHandBackWait;
+    for (;;) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&in, 1, MillisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        char buffer[64];
+        if (ready <= 0 || read(STDIN_FILENO, buffer, sizeof buffer) <= 0) break;
+    }
+}
+
+// On the compositor's layer: the drawing process draws into our pixmap and
+// gives the box around its bands. Ends the process.
+int KeepOnLayer(Display* dpy, linuxp::LayerOverlays& layer) {
+    XWindowAttributes root;
+    if (!XGetWindowAttributes(dpy, DefaultRootWindow(dpy), &root)) return 1;
+    const Pixmap pixmap = XCreatePixmap(dpy, DefaultRootWindow(dpy),
+                                        static_cast<unsigned>(root.width),
+                                        static_cast<unsigned>(root.height), 32);
+    XSync(dpy, False);
+    if (!Say(protocol::HeldLine({protocol::Held::kPixmap, pixmap}))) return 1;
+    const auto primary = linuxp::PrimaryOutput(dpy).value_or(
+        linuxp::OutputPlace{{}, Rect{0, 0, root.width, root.height}});
+    layer.Prepare(primary);
+    std::uint64_t shown = 0;
+    if (const auto box = protocol::ParseShowLine(ReadLine(Clock::now() + protocol::kHandBackWait))) {
+        if (const auto picture = linuxp::ReadArgbPicture(dpy, pixmap, *box)) {
+            shown = layer.Show(*picture, box->left, box->top, primary);
+        }
+    }
+    Say(shown != 0 ? protocol::kShown : protocol::kFailed);
+    close(STDOUT_FILENO);
+    // The pixels are the compositor's now.
+    XCloseDisplay(dpy);
+    if (shown == 0) return 1;
+    AwaitHandBack();
+
+    // Also ends early should the compositor close the drawing or drop us.
+    const auto deadline = Clock::now() + linuxp::kOverlayLifetime;
+    while (MillisecondsLeft(deadline) > 0 && layer.StillShown(shown)) {
+        pollfd wayland{layer.Fd(), POLLIN, 0};
+        poll(&wayland, 1, MillisecondsLeft(deadline));
+    }
+    return 0;
+}
+
+// On XWayland: an override-redirect window the drawing process paints.
+// Ends the process.
+int KeepWindow(Display* dpy) {
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     unsigned long mask = CWOverrideRedirect;
@@ -40,39 +112,26 @@ int main() {
     Visual* visual = CopyFromParent;
     // With alpha where the server has it, so all but the drawn bands can be
     // see-through (the drawing process paints it to match).
-    XVisualInfo info;
-    if (XMatchVisualInfo(dpy, DefaultScreen(dpy), 32, TrueColor, &info)) {
+    if (const auto argb = linuxp::FindArgbVisual(dpy)) {
         depth = 32;
-        visual = info.visual;
-        attributes.colormap = XCreateColormap(dpy, DefaultRootWindow(dpy), visual, AllocNone);
+        visual = argb->visual;
+        attributes.colormap = argb->colormap;
         attributes.border_pixel = 0;
         mask |= CWColormap | CWBorderPixel;
     }
     const Window window = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, depth,
                                         InputOutput, visual, mask, &attributes);
     XSync(dpy, False);
-    char line[32];
-    const int n = std::snprintf(line, sizeof line, "%lu\n", window);
-    if (write(STDOUT_FILENO, line, static_cast<std::size_t>(n)) != n) return 1;
+    if (!Say(protocol::HeldLine({protocol::Held::kWindow, window}))) return 1;
     close(STDOUT_FILENO);
-
-    // The drawing process closes our stdin once the window shows the
-    // drawing (or when it ends); it gets a few seconds at most.
-    const auto handedBack = Clock::now() + std::chrono::seconds(10);
-    for (;;) {
-        pollfd in{STDIN_FILENO, POLLIN, 0};
-        const int ready = poll(&in, 1, Left(handedBack));
-        if (ready < 0 && errno == EINTR) continue;
-        char buffer[64];
-        if (ready <= 0 || read(STDIN_FILENO, buffer, sizeof buffer) <= 0) break;
-    }
+    AwaitHandBack();
 
     // Events are read only so the connection stays healthy; a lost server
     // ends the process through Xlib's I/O error handler.
-    const auto deadline = Clock::now() + scriblane::linuxp::kOverlayLifetime;
-    while (Left(deadline) > 0) {
+    const auto deadline = Clock::now() + linuxp::kOverlayLifetime;
+    while (MillisecondsLeft(deadline) > 0) {
         pollfd x{ConnectionNumber(dpy), POLLIN, 0};
-        if (poll(&x, 1, Left(deadline)) > 0) {
+        if (poll(&x, 1, MillisecondsLeft(deadline)) > 0) {
             while (XPending(dpy) > 0) {
                 XEvent event;
                 XNextEvent(dpy, &event);
@@ -81,4 +140,23 @@ int main() {
     }
     XCloseDisplay(dpy);
     return 0;
+}
+
+}  // namespace
+
+int main() {
+    // A drawing process that has gone reads no answer; that is no reason to die.
+    signal(SIGPIPE, SIG_IGN);
+    Display* dpy = XOpenDisplay(nullptr);
+    if (dpy == nullptr) return 1;
+    XSetErrorHandler(IgnoreError);
+    // The compositor's layer takes pixels with alpha, laid out its way.
+    if (const auto argb = linuxp::FindArgbVisual(dpy)) {
+        const bool fits = linuxp::IsArgb8888(*argb);
+        XFreeColormap(dpy, argb->colormap);
+        if (fits) {
+            if (const auto layer = linuxp::LayerOverlays::Connect()) return KeepOnLayer(dpy, *layer);
+        }
+    }
+    return KeepWindow(dpy);
 }

@@ -1,6 +1,7 @@
-// scriblane-window put together: the X display for drawing, QSettings for
-// the store, the Qt window and dialogs (which make their QApplication only
-// when a window is needed).
+// scriblane-window put together: the X display for drawing (and, on a
+// Wayland desktop that has one, the compositor's overlay layer), QSettings
+// for the store, the Qt window and dialogs (which make their QApplication
+// only when a window is needed).
 #include "platform/linux/programs/hosts.h"
 
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include "platform/linux/qt/qt_dialogs.h"
 #include "platform/linux/qt/qt_form.h"
 #include "platform/linux/settings/qsettings_store.h"
+#include "platform/linux/wayland/layer_overlay.h"
 #include "platform/linux/x11/x11_display.h"
 
 namespace scriblane::linuxp {
@@ -27,7 +29,10 @@ public:
           // What was drawn must reach the server before the process ends.
           form_(ProgramArguments(argc, argv), [dpy] { XSync(dpy, False); }),
           platform_{display_, store_, form_, dialogs_} {
-        // On XWayland each drawing is a window of ours that goes when its time is up.
+        // On XWayland each drawing is a layer surface or a window of ours
+        // that goes when its time is up.
+        if (IsXWayland(dpy)) layer_ = LayerOverlays::Connect();
+        if (layer_) display_.SetPictureLayer(layer_.get());
         display_.SetOverlayShown([this] { ArmOverlayTimer(); });
     }
 
@@ -47,6 +52,7 @@ private:
     }
 
     X11Connection connection_;  // first: closed last
+    std::unique_ptr<LayerOverlays> layer_;  // the compositor's, where it has one
     X11Display display_;
     QtSettingsStore store_;
     QtForm form_;

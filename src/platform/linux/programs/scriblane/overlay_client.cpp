@@ -1,30 +1,63 @@
-// The client side of scriblane-overlay: starting it and taking its window.
+// The client side of scriblane-overlay: starting it, taking what it holds
+// and handing it the drawing.
 #include "platform/linux/programs/scriblane/overlay_client.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "platform/linux/posix/companion.h"
+#include "platform/linux/posix/spawn.h"
+#include "platform/linux/posix/time_left.h"
+#include "platform/linux/programs/overlay_protocol.h"
+
+namespace protocol = scriblane::linuxp::overlay_protocol;
 
 namespace scriblane::linuxp {
 
-void HelperHolder::Release() {
+namespace {
+
+// Writes `line` whole; false when the reader has gone, without the SIGPIPE
+// that would end this process.
+bool WriteLine(int fd, const std::string& line) {
+    sigset_t pipe, old;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, &old);
+    ssize_t n = 0;
+    do {
+        n = write(fd, line.data(), line.size());
+    } while (n < 0 && errno == EINTR);
+    if (n < 0 && errno == EPIPE) {
+        const timespec now{0, 0};
+        while (sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return n == static_cast<ssize_t>(line.size());
+}
+
+}  // namespace
+
+void HelperHolder::StartLifetime() {
     if (toHelper_ >= 0) close(toHelper_);
     if (fromHelper_ >= 0) close(fromHelper_);
     toHelper_ = fromHelper_ = -1;
 }
 
 // Starts scriblane-overlay detached (own session, so no terminal; none of
-// our descriptors but two pipes on its stdin and stdout).
+// our descriptors but two pipes on its stdin and stdout). The helper
+// outlives us; init reaps it.
 void HelperHolder::Prepare() {
     if (fromHelper_ >= 0) return;  // one is ready and its window unused
-    const std::string helper = Companion("scriblane-overlay", X_OK);
+    const std::string helper = Companion(protocol::kHelper, X_OK);
     if (helper.empty()) return;
     int toHelper[2], fromHelper[2];
     if (pipe2(toHelper, O_CLOEXEC) != 0) return;
@@ -33,48 +66,59 @@ void HelperHolder::Prepare() {
         close(toHelper[1]);
         return;
     }
-    // Spawned, not forked: nothing of this process is copied. The helper
-    // outlives us; init reaps it.
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, toHelper[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, fromHelper[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    char* const args[] = {const_cast<char*>(helper.c_str()), nullptr};
-    pid_t child = 0;
-    const int failed = posix_spawn(&child, helper.c_str(), &actions, &attributes, args, environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    const auto started = Spawn({helper}, SpawnOptions{.stdinFd = toHelper[0],
+                                                      .stdoutFd = fromHelper[1],
+                                                      .newSession = true});
     close(toHelper[0]);
     close(fromHelper[1]);
     toHelper_ = toHelper[1];
     fromHelper_ = fromHelper[0];
-    if (failed != 0) Release();
+    if (!started) StartLifetime();
 }
 
-// The window the helper made, read with a bounded wait.
-unsigned long HelperHolder::Acquire() {
-    if (fromHelper_ < 0) Prepare();
+std::string HelperHolder::ReadLine() {
+    const auto deadline = std::chrono::steady_clock::now() + protocol::kAnswerWait;
     std::string line;
-    pollfd fd{fromHelper_, POLLIN, 0};
-    char buffer[32];
-    while (fromHelper_ >= 0 && line.find('\n') == std::string::npos && poll(&fd, 1, 3000) > 0) {
-        const ssize_t n = read(fromHelper_, buffer, sizeof buffer);
+    char c = 0;
+    // A byte at a time: the helper's next line must stay in the pipe.
+    while (fromHelper_ >= 0 && (line.empty() || line.back() != '\n') && line.size() < 256) {
+        pollfd fd{fromHelper_, POLLIN, 0};
+        const int ready = poll(&fd, 1, MillisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) break;
+        const ssize_t n = read(fromHelper_, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
-        line.append(buffer, static_cast<std::size_t>(n));
+        line += c;
     }
-    const unsigned long window = std::strtoul(line.c_str(), nullptr, 10);
-    if (window == 0) {
-        Release();
-        failed_ = true;
-        std::fprintf(stderr, "scriblane: the helper scriblane-overlay is missing or did not answer; "
-                     "nothing is shown\n");
+    return line;
+}
+
+void HelperHolder::Fail(const char* why) {
+    StartLifetime();
+    failed_ = true;
+    std::fprintf(stderr, "scriblane: the helper %s %s; nothing is shown\n", protocol::kHelper, why);
+}
+
+// What the helper holds, read with a bounded wait.
+HeldOverlay HelperHolder::Acquire() {
+    if (fromHelper_ < 0) Prepare();
+    const auto held = protocol::ParseHeldLine(ReadLine());
+    if (!held) {
+        Fail("is missing or did not answer");
+        return {};
     }
-    return window;
+    if (held->kind == protocol::Held::kPixmap) return HeldOverlay{0, held->id};
+    return HeldOverlay{held->id, 0};
+}
+
+bool HelperHolder::ShowHeldPixmap(const Rect& box) {
+    if (toHelper_ < 0 || !WriteLine(toHelper_, protocol::ShowLine(box)) ||
+        ReadLine() != protocol::kShown) {
+        Fail("could not show the drawing");
+        return false;
+    }
+    return true;
 }
 
 }  // namespace scriblane::linuxp

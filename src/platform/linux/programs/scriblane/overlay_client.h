@@ -1,22 +1,30 @@
 // The client side of scriblane-overlay: the helper that keeps a command-line
-// drawing's window on XWayland after `scriblane` has ended.
+// drawing on XWayland (a window) or on the compositor's own layer after
+// `scriblane` has ended.
 #pragma once
+
+#include <string>
 
 #include "platform/linux/x11/x11_overlay.h"
 
 namespace scriblane::linuxp {
 
-// The window of a scriblane-overlay helper, which keeps it after we end.
+// What a scriblane-overlay helper keeps, after we end, for one drawing.
 class HelperHolder : public OverlayHolder {
 public:
-    ~HelperHolder() override { Release(); }
-    // Starts the helper, which makes the window while we work.
+    ~HelperHolder() override { StartLifetime(); }
+    // Starts the helper, which gets ready while we work.
     void Prepare();
-    unsigned long Acquire() override;
-    void Release() override;
+    HeldOverlay Acquire() override;
+    bool ShowHeldPixmap(const Rect& box) override;
+    void StartLifetime() override;
     const bool& failed() const { return failed_; }
 
 private:
+    // The helper's next line, waited for a bounded time; "" when none came.
+    std::string ReadLine();
+    void Fail(const char* why);
+
     bool failed_ = false;
     int toHelper_ = -1;
     int fromHelper_ = -1;
