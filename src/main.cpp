@@ -1,3 +1,4 @@
+// The program's entry: the platform's host, then the core's Main, then the event loop.
 #include "platform/host.h"
 #include "startup/startup.h"
 

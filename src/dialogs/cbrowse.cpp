@@ -1,3 +1,4 @@
+// The common dialogs as single blocking calls: colour, open file, save file.
 #include "dialogs/cbrowse.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// DrawOnDesk and GetScreenSize: the text drawn in the screen-centred box.
 #include "render/render.h"
 
 #include <climits>

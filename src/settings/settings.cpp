@@ -1,3 +1,4 @@
+// The settings keys, the number test and conversions, the save sequence.
 #include "settings/settings.h"
 
 #include <cstddef>

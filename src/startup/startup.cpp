@@ -1,3 +1,4 @@
+// Main, the two run modes, placing the window and shutting down.
 #include "startup/startup.h"
 
 #include <cfenv>

@@ -1,3 +1,4 @@
+// The main window's start-up and its commands.
 #include "window/fsb.h"
 
 #include "dialogs/cbrowse.h"

@@ -1,3 +1,4 @@
+// The main window's controls as one table in twips, and the orders derived from it.
 #include "window/layout.h"
 
 #include <algorithm>

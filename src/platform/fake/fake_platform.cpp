@@ -1,3 +1,4 @@
+// A recording platform for the core's tests: every call logged, answers scripted.
 #include "platform/fake/fake_platform.h"
 
 #include <cstring>

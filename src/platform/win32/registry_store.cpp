@@ -1,3 +1,4 @@
+// The per-user settings store on Windows: the registry under HKEY_CURRENT_USER.
 #include "platform/win32/registry_store.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// comdlg32's colour, open-file and save-file dialogs.
 #include "platform/win32/win32_dialogs.h"
 
 #include <cstddef>

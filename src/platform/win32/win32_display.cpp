@@ -1,3 +1,4 @@
+// gdi32 and user32's drawing calls, handed to the real API.
 #include "platform/win32/win32_display.h"
 
 #include <windows.h>

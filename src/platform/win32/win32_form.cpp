@@ -1,3 +1,4 @@
+// The form runtime on Windows: the window and its native controls from the layout table.
 #include "platform/win32/win32_form.h"
 
 #include <commctrl.h>

@@ -1,3 +1,4 @@
+// The Windows platform put together.
 #include "platform/win32/win32_host.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Text rules of the Win32 build that need no Windows header.
 #include "platform/win32/win32_text.h"
 
 #include <algorithm>
