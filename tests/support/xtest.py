@@ -327,6 +327,17 @@ class VirtualPointer:
         self.proc.stderr.close()
 
 
+def stop_group(proc, timeout=10):
+    """Ends a process started as the leader of its own group, with all it started."""
+    if proc.poll() is None:
+        os.killpg(proc.pid, 15)
+        try:
+            proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, 9)
+            proc.wait()
+
+
 def wait_for(probe, timeout, interval=0.05):
     """Calls `probe` until it returns something true or `timeout` seconds
     pass; returns its last answer."""

@@ -21,6 +21,17 @@ import tempfile
 import dbus
 import xtest
 
+SYSTEM_BUS_SOCKET = "/run/dbus/system_bus_socket"
+
+
+def system_bus_answers():
+    """A system bus runs (GNOME Shell needs one), not only its socket file."""
+    try:
+        dbus.bus.BusConnection("unix:path=" + SYSTEM_BUS_SOCKET).close()
+        return True
+    except dbus.exceptions.DBusException:
+        return False
+
 BACK = (254, 247, 235)   # default background
 
 
@@ -30,7 +41,11 @@ class GnomeSession:
 
     def __enter__(self):
         self.system_bus = None
-        if not os.path.exists("/run/dbus/system_bus_socket"):
+        if not system_bus_answers():
+            # A bus that ended leaves its socket and pid file behind.
+            for leftover in (SYSTEM_BUS_SOCKET, "/run/dbus/pid"):
+                if os.path.exists(leftover):
+                    os.remove(leftover)
             os.makedirs("/run/dbus", exist_ok=True)
             subprocess.run(["dbus-daemon", "--system", "--fork"], check=True)
             with open("/run/dbus/pid") as f:
@@ -101,17 +116,15 @@ class GnomeSession:
         return subprocess.run(args, env=env or self.env, capture_output=True, timeout=timeout)
 
     def __exit__(self, *exc):
-        if self.proc.poll() is None:
-            os.killpg(self.proc.pid, 15)
-            try:
-                self.proc.wait(10)
-            except subprocess.TimeoutExpired:
-                os.killpg(self.proc.pid, 9)
-                self.proc.wait()
+        xtest.stop_group(self.proc)
         self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)
         if self.system_bus:
             os.kill(self.system_bus, 15)
+            xtest.wait_for(lambda: not os.path.exists("/proc/%d" % self.system_bus), 10)
+            for leftover in (SYSTEM_BUS_SOCKET, "/run/dbus/pid"):
+                if os.path.exists(leftover):
+                    os.remove(leftover)
         return False
 
 

@@ -89,13 +89,7 @@ class KWinSession:
         return subprocess.run(args, env=env or self.env, capture_output=True, timeout=timeout)
 
     def __exit__(self, *exc):
-        if self.proc.poll() is None:
-            os.killpg(self.proc.pid, 15)
-            try:
-                self.proc.wait(10)
-            except subprocess.TimeoutExpired:
-                os.killpg(self.proc.pid, 9)
-                self.proc.wait()
+        xtest.stop_group(self.proc)
         self.log.close()
         shutil.rmtree(self.dir, ignore_errors=True)
         return False
