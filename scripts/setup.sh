@@ -7,8 +7,8 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config libgtest-dev
   qt6-base-dev libx11-dev libxft-dev libfontconfig-dev libxrandr-dev libxext-dev
-  # shaping and bidi order of text beyond simple scripts
-  libharfbuzz-dev libfribidi-dev
+  # shaping and bidi order of text beyond simple scripts, and emoji properties
+  libharfbuzz-dev libfribidi-dev libicu-dev
   # the compositor's overlay layer on Wayland: the client library, wayland-scanner, protocol XML
   libwayland-dev wayland-protocols
   # the Debian package and its manual page, and the tools that check them
@@ -48,6 +48,28 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# Faces the fallback tests put before the right one in fontconfig's sort:
+# Symbola, of outline emoji (it claims the emoji language too), and Noto Sans
+# Symbols2, which maps DEL and the C1 controls to blank glyphs. They are
+# unpacked beside the system's fonts, not installed among them, so that no
+# other program's fallback faces change.
+test_fonts=/usr/local/share/scriblane-tests/fonts
+for entry in fonts-symbola:truetype/ancient-scripts/Symbola_hint.ttf \
+             fonts-noto-core:truetype/noto/NotoSansSymbols2-Regular.ttf; do
+  package=${entry%%:*}
+  file=${entry#*:}
+  [ -f "$test_fonts/$(basename "$file")" ] && continue
+  work=$(mktemp -d)
+  chown _apt "$work" 2>/dev/null || true
+  if ! (cd "$work" && apt-get download -qq "$package" 2>/dev/null); then
+    apt-get update -qq || true
+    (cd "$work" && apt-get download -qq "$package")
+  fi
+  dpkg-deb -x "$work/${package}"_*.deb "$work/root"
+  install -D -m 644 "$work/root/usr/share/fonts/$file" "$test_fonts/$(basename "$file")"
+  rm -rf "$work"
+done
 
 # sway refuses to run as root: the Wayland tests run it as this user.
 if ! id -u scriblane-test >/dev/null 2>&1; then

@@ -29,7 +29,22 @@ constexpr Range kSimple[] = {
     {0x20000, 0x3FFFF},
 };
 
+// Blocks that hold characters of emoji presentation by default among
+// simple ones: Miscellaneous Technical, Geometric Shapes, Miscellaneous
+// Symbols, Dingbats, Miscellaneous Symbols and Arrows. Those beyond the
+// Basic Multilingual Plane are not simple anyway.
+constexpr Range kEmojiBlocks[] = {
+    {0x2300, 0x23FF}, {0x25A0, 0x27BF}, {0x2B00, 0x2BFF},
+};
+
 }  // namespace
+
+bool MayPresentAsEmoji(char32_t c) {
+    for (const Range& r : kEmojiBlocks) {
+        if (c >= r.first && c <= r.last) return true;
+    }
+    return false;
+}
 
 bool IsSimpleCharacter(char32_t c) {
     // Binary search over the ordered ranges.

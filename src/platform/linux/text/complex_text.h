@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,22 @@ namespace scriblane::linuxp {
 // "not known to be simple".
 bool IsSimpleCharacter(char32_t c);
 
+// True for a character of the blocks where Unicode puts characters whose
+// default presentation is emoji (watches, zodiac signs, some dingbats...):
+// a line with one needs the module's property data to know how it is drawn.
+// Coarse by design: the module decides, character by character.
+bool MayPresentAsEmoji(char32_t c);
+
+// Which kind of face a cluster asks for first (Unicode's emoji presentation).
+enum class Presentation : std::uint8_t {
+    kAny,    // the chosen face, then fontconfig's sort
+    kText,   // a face without colour glyphs (after U+FE0E)
+    kEmoji,  // a colour emoji face (U+FE0F, default emoji, flags, keycaps, tag and ZWJ sequences)
+};
+
+// ISO 15924 tag of the Common script (characters shared by all scripts).
+inline constexpr std::uint32_t kCommonScript = 0x5A797979;  // 'Zyyy'
+
 // One line read as the Unicode algorithms read it, base direction left to right.
 struct LineAnalysis {
     std::vector<std::uint8_t> levels;        // embedding level per character; odd: right to left
@@ -22,7 +39,23 @@ struct LineAnalysis {
     std::vector<std::uint32_t> scripts;      // ISO 15924 tag; Common and Inherited take a neighbour's
     std::vector<bool> continues;  // true: belongs to the cluster before it (marks, joiners, selectors)
     std::vector<bool> ignorable;  // default ignorable: no glyph of its own is needed
+    std::vector<Presentation> presentation;  // per character, the same across a cluster
 };
+
+// A line of `n` characters as one left-to-right run of the Common script,
+// every character its own cluster: how a line is read without the module,
+// and where the module's reading starts.
+inline LineAnalysis PlainAnalysis(std::size_t n) {
+    LineAnalysis a;
+    a.levels.assign(n, 0);
+    a.visualOrder.resize(n);
+    std::iota(a.visualOrder.begin(), a.visualOrder.end(), 0u);
+    a.scripts.assign(n, kCommonScript);
+    a.continues.assign(n, false);
+    a.ignorable.assign(n, false);
+    a.presentation.assign(n, Presentation::kAny);
+    return a;
+}
 
 // A glyph as the shaper places it, in whole pixels; y up.
 struct ShapedGlyph {
@@ -53,7 +86,7 @@ public:
                                                   int yPixels) = 0;
 };
 
-// The module (HarfBuzz and FriBidi), loaded on first use so that text of
+// The module (HarfBuzz, FriBidi and ICU's emoji properties), loaded on first use so that text of
 // simple scripts never loads those libraries; null, after one line on
 // stderr, when it is missing.
 ComplexText* LoadComplexText();

@@ -1,6 +1,7 @@
-// The shaping module: FriBidi orders a line, HarfBuzz finds its scripts and shapes its runs.
+// The shaping module: FriBidi orders a line, HarfBuzz finds its scripts and shapes its runs, ICU gives emoji presentation.
 #include <fribidi.h>
 #include <hb.h>
+#include <unicode/uchar.h>
 
 #include <algorithm>
 #include <climits>
@@ -16,6 +17,39 @@ bool IsEmojiModifier(char32_t c) { return c >= 0x1F3FB && c <= 0x1F3FF; }
 bool IsRegionalIndicator(char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; }
 bool IsVariationSelector(char32_t c) {
     return (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF);
+}
+
+constexpr char32_t kTextSelector = 0xFE0E, kEmojiSelector = 0xFE0F, kJoiner = 0x200D;
+constexpr char32_t kCancelTag = 0xE007F;
+
+bool Has(char32_t c, UProperty property) {
+    return u_hasBinaryProperty(static_cast<UChar32>(c), property) != 0;
+}
+
+// How the cluster text[begin, end) asks to be presented, by Unicode's emoji
+// rules: a selector right after the base decides; else a default emoji, a
+// flag, a modifier, tag or ZWJ sequence of emoji is emoji; anything else is
+// left to the sort.
+Presentation ClusterPresentation(const std::u32string& text, std::size_t begin, std::size_t end) {
+    const char32_t base = text[begin];
+    if (!Has(base, UCHAR_EMOJI) && !Has(base, UCHAR_EXTENDED_PICTOGRAPHIC) &&
+        !Has(base, UCHAR_REGIONAL_INDICATOR)) {
+        return Presentation::kAny;
+    }
+    const char32_t next = end - begin > 1 ? text[begin + 1] : 0;
+    if (next == kTextSelector) return Presentation::kText;
+    if (next == kEmojiSelector || Has(base, UCHAR_EMOJI_PRESENTATION) ||
+        Has(base, UCHAR_REGIONAL_INDICATOR) ||
+        (Has(base, UCHAR_EMOJI_MODIFIER_BASE) && Has(next, UCHAR_EMOJI_MODIFIER)) ||
+        (text[end - 1] == kCancelTag && end - begin > 2)) {
+        return Presentation::kEmoji;
+    }
+    for (std::size_t i = begin + 1; i + 1 < end; ++i) {
+        if (text[i] == kJoiner && Has(text[i + 1], UCHAR_EXTENDED_PICTOGRAPHIC)) {
+            return Presentation::kEmoji;
+        }
+    }
+    return Presentation::kAny;
 }
 
 // Scripts whose text Windows draws unkerned; the same text keeps its
@@ -86,14 +120,9 @@ private:
 class HbComplexText final : public ComplexText {
 public:
     LineAnalysis Analyse(const std::u32string& line) override {
+        static_assert(kCommonScript == HB_SCRIPT_COMMON);
         const std::size_t n = line.size();
-        LineAnalysis a;
-        a.levels.assign(n, 0);
-        a.visualOrder.resize(n);
-        std::iota(a.visualOrder.begin(), a.visualOrder.end(), 0u);
-        a.scripts.assign(n, HB_SCRIPT_COMMON);
-        a.continues.assign(n, false);
-        a.ignorable.assign(n, false);
+        LineAnalysis a = PlainAnalysis(n);
         if (n == 0) return a;
 
         if (n <= INT_MAX / 4) Order(line, a);
@@ -126,7 +155,15 @@ public:
             a.ignorable[i] = gc == HB_UNICODE_GENERAL_CATEGORY_FORMAT || IsVariationSelector(c);
             regional = IsRegionalIndicator(c) ? regional + 1 : 0;
             a.continues[i] = i > 0 && (mark || a.ignorable[i] || IsEmojiModifier(c) ||
-                                       line[i - 1] == 0x200D || (regional > 0 && regional % 2 == 0));
+                                       line[i - 1] == kJoiner || (regional > 0 && regional % 2 == 0));
+        }
+        for (std::size_t i = 0; i < n;) {
+            std::size_t end = i + 1;
+            while (end < n && a.continues[end]) ++end;
+            std::fill(a.presentation.begin() + static_cast<std::ptrdiff_t>(i),
+                      a.presentation.begin() + static_cast<std::ptrdiff_t>(end),
+                      ClusterPresentation(line, i, end));
+            i = end;
         }
         return a;
     }

@@ -13,6 +13,13 @@ namespace scriblane::linuxp {
 // control characters of the same number, as Windows does).
 std::u32string DecodeText(const char* bytes, std::size_t count);
 
+// True for a control character the drawing does not interpret (every C0
+// and C1 control but tab, CR and LF, and DEL): drawn as the chosen face's
+// missing-glyph box, whatever glyph a face maps it to.
+constexpr bool DrawnAsMissingGlyph(char32_t c) {
+    return (c < 0x20 && c != U'\t' && c != U'\r' && c != U'\n') || (c >= 0x7F && c <= 0x9F);
+}
+
 // Code points back to UTF-8 (for fontconfig's names).
 std::string ToUtf8(const std::u32string& text);
 

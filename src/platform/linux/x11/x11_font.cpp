@@ -108,6 +108,11 @@ FcPattern* RequestPattern(const FontRequest& request) {
     return pattern;
 }
 
+bool IsColor(FcPattern* pattern) {
+    FcBool color = FcFalse;
+    return FcPatternGetBool(pattern, FC_COLOR, 0, &color) == FcResultMatch && color;
+}
+
 void RememberFile(FcPattern* match, X11Font& f) {
     FcChar8* file = nullptr;
     if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) {
@@ -201,6 +206,7 @@ XftFont* OpenFont(::Display* dpy, X11Font& f) {
 
     if (scalable) OpenHintFace(match, size.emPixels, f.hintLibrary, f.hintFace);
     RememberFile(match, f);
+    f.color = IsColor(match);
     SetFinalSize(match, size);
     XftFont* font = XftFontOpenPattern(dpy, match);
     if (!font) FcPatternDestroy(match);
@@ -216,29 +222,44 @@ bool Covers(::Display* dpy, X11Font& face, const char32_t* chars, std::size_t co
 
 }  // namespace
 
-// The chosen face's pattern sorted by fontconfig, and the faces of that
+// A pattern of the chosen face sorted by fontconfig, and the faces of that
 // list opened so far, at the chosen face's size.
 struct FallbackFaces {
     FcPattern* pattern = nullptr;  // the request as sorted
     FcFontSet* sorted = nullptr;
     std::vector<std::unique_ptr<X11Font>> faces;  // per sorted face; null: not opened
     std::vector<bool> tried;
-    std::unordered_map<char32_t, X11Font*> faceOf;  // single characters answered
+    // Single characters answered, per presentation.
+    std::unordered_map<char32_t, X11Font*> faceOf[3];
 };
 
 namespace {
 
-void SortFallbacks(::Display* dpy, const X11Font& font, FallbackFaces& fallback) {
+// The language fontconfig gives faces that cover emoji.
+constexpr char kEmojiLanguage[] = "und-zsye";
+
+// Sorts the chosen face's pattern; for emoji, asking for colour and the
+// emoji language too, untrimmed so that no colour face drops out of the list.
+void SortFallbacks(::Display* dpy, const X11Font& font, FallbackFaces& fallback, bool emoji) {
     FcPattern* pattern = RequestPattern(font.request);
     if (!pattern) return;
     FcPatternDel(pattern, FC_PIXEL_SIZE);
     FcPatternAddDouble(pattern, FC_PIXEL_SIZE, font.size.emPixels);
+    if (emoji) {
+        FcPatternAddBool(pattern, FC_COLOR, FcTrue);
+        FcLangSet* languages = FcLangSetCreate();
+        if (languages) {
+            FcLangSetAdd(languages, reinterpret_cast<const FcChar8*>(kEmojiLanguage));
+            FcPatternAddLangSet(pattern, FC_LANG, languages);
+            FcLangSetDestroy(languages);
+        }
+    }
     // As XftFontMatch prepares a pattern, so the list starts with the chosen face.
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     XftDefaultSubstitute(dpy, DefaultScreen(dpy), pattern);
     FcResult result;
     fallback.pattern = pattern;
-    fallback.sorted = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
+    fallback.sorted = FcFontSort(nullptr, pattern, emoji ? FcFalse : FcTrue, nullptr, &result);
     if (fallback.sorted) {
         fallback.faces.resize(static_cast<std::size_t>(fallback.sorted->nfont));
         fallback.tried.resize(fallback.faces.size());
@@ -257,6 +278,7 @@ X11Font* FallbackFace(::Display* dpy, const X11Font& font, FallbackFaces& fallba
     FcBool scalable = FcTrue;
     FcPatternGetBool(match, FC_SCALABLE, 0, &scalable);
     face->scalable = scalable;
+    face->color = IsColor(match);
     if (scalable) OpenHintFace(match, font.size.emPixels, face->hintLibrary, face->hintFace);
     RememberFile(match, *face);
     SetFinalSize(match, font.size);
@@ -270,37 +292,71 @@ X11Font* FallbackFace(::Display* dpy, const X11Font& font, FallbackFaces& fallba
     return fallback.faces[i].get();
 }
 
+// The first face of `fallback` that has every character, of colour or
+// without as `color` asks (either when null); null when none has.
+X11Font* FirstFaceWith(::Display* dpy, const X11Font& font, FallbackFaces& fallback,
+                       const char32_t* chars, std::size_t count, const bool* color) {
+    for (std::size_t i = 0; i < fallback.faces.size(); ++i) {
+        FcPattern* candidate = fallback.sorted->fonts[i];
+        if (color && IsColor(candidate) != *color) continue;
+        FcCharSet* set = nullptr;
+        if (FcPatternGetCharSet(candidate, FC_CHARSET, 0, &set) != FcResultMatch) continue;
+        bool all = true;
+        for (std::size_t k = 0; all && k < count; ++k) all = FcCharSetHasChar(set, chars[k]);
+        if (!all) continue;
+        X11Font* face = FallbackFace(dpy, font, fallback, i);
+        if (face && Covers(dpy, *face, chars, count)) return face;
+    }
+    return nullptr;
+}
+
+FallbackFaces& Sorted(::Display* dpy, X11Font& font, bool emoji) {
+    std::unique_ptr<FallbackFaces>& list = emoji ? font.emoji : font.fallback;
+    if (!list) {
+        list = std::make_unique<FallbackFaces>();
+        SortFallbacks(dpy, font, *list, emoji);
+    }
+    return *list;
+}
+
+void CloseFallbacks(::Display* dpy, std::unique_ptr<FallbackFaces>& list) {
+    if (!list) return;
+    for (auto& face : list->faces) {
+        if (face) CloseFont(dpy, *face);
+    }
+    if (list->sorted) FcFontSetDestroy(list->sorted);
+    if (list->pattern) FcPatternDestroy(list->pattern);
+    list.reset();
+}
+
 }  // namespace
 
 X11Font::X11Font() = default;
 X11Font::~X11Font() = default;
 
-X11Font& FaceFor(::Display* dpy, X11Font& font, const char32_t* chars, std::size_t count) {
-    if (count == 0 || Covers(dpy, font, chars, count)) return font;
-    if (!font.fallback) {
-        font.fallback = std::make_unique<FallbackFaces>();
-        SortFallbacks(dpy, font, *font.fallback);
+X11Font& FaceFor(::Display* dpy, X11Font& font, const char32_t* chars, std::size_t count,
+                 Presentation presentation) {
+    if (count == 0) return font;
+    const bool covered = Covers(dpy, font, chars, count);
+    if (covered && (presentation == Presentation::kAny ||
+                    font.color == (presentation == Presentation::kEmoji))) {
+        return font;
     }
-    FallbackFaces& fallback = *font.fallback;
+    auto& answered = Sorted(dpy, font, false).faceOf[static_cast<int>(presentation)];
     if (count == 1) {
-        if (auto it = fallback.faceOf.find(chars[0]); it != fallback.faceOf.end()) return *it->second;
+        if (auto it = answered.find(chars[0]); it != answered.end()) return *it->second;
     }
-    X11Font* found = &font;
-    for (std::size_t i = 0; i < fallback.faces.size(); ++i) {
-        FcCharSet* set = nullptr;
-        if (FcPatternGetCharSet(fallback.sorted->fonts[i], FC_CHARSET, 0, &set) != FcResultMatch) {
-            continue;
-        }
-        bool all = true;
-        for (std::size_t k = 0; all && k < count; ++k) all = FcCharSetHasChar(set, chars[k]);
-        if (!all) continue;
-        X11Font* face = FallbackFace(dpy, font, fallback, i);
-        if (face && Covers(dpy, *face, chars, count)) {
-            found = face;
-            break;
-        }
+    X11Font* found = nullptr;
+    if (presentation != Presentation::kAny) {
+        const bool color = presentation == Presentation::kEmoji;
+        found = FirstFaceWith(dpy, font, Sorted(dpy, font, color), chars, count, &color);
     }
-    if (count == 1) fallback.faceOf.emplace(chars[0], found);
+    if (!found) {
+        found = covered ? &font : FirstFaceWith(dpy, font, Sorted(dpy, font, false), chars, count,
+                                                nullptr);
+    }
+    if (!found) found = &font;
+    if (count == 1) answered.emplace(chars[0], found);
     return *found;
 }
 
@@ -326,14 +382,8 @@ bool RealizeFont(::Display* dpy, X11Font& f) {
 }
 
 void CloseFont(::Display* dpy, X11Font& font) {
-    if (font.fallback) {
-        for (auto& face : font.fallback->faces) {
-            if (face) CloseFont(dpy, *face);
-        }
-        if (font.fallback->sorted) FcFontSetDestroy(font.fallback->sorted);
-        if (font.fallback->pattern) FcPatternDestroy(font.fallback->pattern);
-        font.fallback.reset();
-    }
+    CloseFallbacks(dpy, font.fallback);
+    CloseFallbacks(dpy, font.emoji);
     font.shaper.reset();
     font.shaperTried = false;
     if (font.xft) XftFontClose(dpy, font.xft);
@@ -345,6 +395,7 @@ void CloseFont(::Display* dpy, X11Font& font) {
 }
 
 unsigned GlyphIndex(::Display* dpy, X11Font& font, char32_t c) {
+    if (DrawnAsMissingGlyph(c)) return 0;
     auto [it, added] = font.glyphOf.try_emplace(c, 0);
     if (added) it->second = XftCharIndex(dpy, font.xft, c);
     return it->second;

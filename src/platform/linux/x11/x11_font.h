@@ -69,6 +69,7 @@ struct X11Font {
     _XftFont* xft = nullptr;    // null when no face could be opened
     FontSize size;
     bool scalable = true;
+    bool color = false;  // a face of colour glyphs (fontconfig's color)
     std::int32_t underlineOffset = 1;  // below the baseline
     std::int32_t underlineThickness = 1;
     std::int32_t strikeOffset = 0;  // above the baseline
@@ -83,8 +84,10 @@ struct X11Font {
     int faceIndex = 0;
     bool shaperTried = false;
     std::unique_ptr<ShapingFont> shaper;
-    // Faces for the characters this one lacks, sorted once on first need.
+    // Faces for the characters this one lacks, sorted once on first need;
+    // colour emoji faces, sorted once on the first cluster that asks for one.
     std::unique_ptr<FallbackFaces> fallback;
+    std::unique_ptr<FallbackFaces> emoji;
 };
 
 // Opens the face for `font.request` on first call; true when it can draw.
@@ -96,14 +99,20 @@ void CloseFont(_XDisplay* dpy, X11Font& font);
 // itself when it has every one, else the first face of fontconfig's sort of
 // the font's pattern that has them all (the order a toolkit's fallback
 // takes), at the font's em and stretch; the font itself when none has.
-// Faces and answers are remembered in the font: one sort per font.
-X11Font& FaceFor(_XDisplay* dpy, X11Font& font, const char32_t* chars, std::size_t count);
+// A cluster of emoji presentation takes the first colour face that has it
+// all from a sort of the pattern asking for colour and the emoji language,
+// one of text presentation the first face without colour (the font itself
+// included); either falls back to the rule above when no such face has it.
+// Faces and answers are remembered in the font: one sort of each kind per font.
+X11Font& FaceFor(_XDisplay* dpy, X11Font& font, const char32_t* chars, std::size_t count,
+                 Presentation presentation = Presentation::kAny);
 
 // The shaper for a realised face, made on first use; null without the
 // shaping module or when the face's file cannot be shaped.
 ShapingFont* ShaperFor(X11Font& face, ComplexText* complex);
 
-// The face's glyph index for `c` (0: none), remembered per font.
+// The face's glyph index for `c` (0: none), remembered per font; 0 for a
+// control drawn as the missing glyph (DrawnAsMissingGlyph).
 unsigned GlyphIndex(_XDisplay* dpy, X11Font& font, char32_t c);
 // Horizontal advance of `glyph` in whole pixels, remembered per font: the
 // hinted advance at the unstretched em, stretched (StretchedAdvance).

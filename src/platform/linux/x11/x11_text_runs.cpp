@@ -5,28 +5,21 @@
 #include <X11/Xft/Xft.h>
 
 #include <algorithm>
-#include <numeric>
 
 #include "platform/linux/text/complex_text.h"
+#include "platform/linux/text/text_layout.h"
 
 namespace scriblane::linuxp {
 
 namespace {
 
-// Without the module: one left-to-right run, every character its own cluster.
-LineAnalysis PlainAnalysis(std::size_t n) {
-    LineAnalysis a;
-    a.levels.assign(n, 0);
-    a.visualOrder.resize(n);
-    std::iota(a.visualOrder.begin(), a.visualOrder.end(), 0u);
-    a.scripts.assign(n, 0);
-    a.continues.assign(n, false);
-    a.ignorable.assign(n, false);
-    return a;
-}
+// Whether a line's characters need the module: to be shaped or ordered, or
+// to learn how they are presented.
+bool NeedsModule(char32_t c) { return !IsSimpleCharacter(c) || MayPresentAsEmoji(c); }
 
 // Each cluster's face: one that has every character of it that needs a
-// glyph; failing that, the face of its first character.
+// glyph, of the kind its presentation asks for first; failing that, the
+// face of its first character. A control is the chosen face's box.
 std::vector<X11Font*> ClusterFaces(::Display* dpy, X11Font& font, const std::u32string& text,
                                    const LineAnalysis& a) {
     const std::size_t n = text.size();
@@ -41,9 +34,14 @@ std::vector<X11Font*> ClusterFaces(::Display* dpy, X11Font& font, const std::u32
             if (!a.ignorable[k]) needed += text[k];
         }
         X11Font* face = previous;  // a lone joiner or selector goes with what precedes it
-        if (!needed.empty()) {
-            face = &FaceFor(dpy, font, needed.data(), needed.size());
-            if (face == &font && needed.size() > 1) face = &FaceFor(dpy, font, needed.data(), 1);
+        if (DrawnAsMissingGlyph(text[i])) {
+            face = &font;
+        } else if (!needed.empty()) {
+            const Presentation presentation = a.presentation[i];
+            face = &FaceFor(dpy, font, needed.data(), needed.size(), presentation);
+            if (face == &font && needed.size() > 1) {
+                face = &FaceFor(dpy, font, needed.data(), 1, presentation);
+            }
         }
         std::fill(faces.begin() + static_cast<std::ptrdiff_t>(i),
                   faces.begin() + static_cast<std::ptrdiff_t>(end), face);
@@ -57,7 +55,9 @@ std::vector<X11Font*> ClusterFaces(::Display* dpy, X11Font& font, const std::u32
 
 bool IsPlainLine(::Display* dpy, X11Font& font, const std::u32string& text) {
     for (char32_t c : text) {
-        if (!IsSimpleCharacter(c) || GlyphIndex(dpy, font, c) == 0) return false;
+        if (NeedsModule(c) || (GlyphIndex(dpy, font, c) == 0 && !DrawnAsMissingGlyph(c))) {
+            return false;
+        }
     }
     return true;
 }
@@ -66,9 +66,8 @@ PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) 
     PlacedLine line;
     const std::size_t n = text.size();
     if (n == 0) return line;
-    ComplexText* complex = std::all_of(text.begin(), text.end(), IsSimpleCharacter)
-                               ? nullptr
-                               : LoadComplexText();
+    ComplexText* complex =
+        std::any_of(text.begin(), text.end(), NeedsModule) ? LoadComplexText() : nullptr;
     const LineAnalysis a = complex ? complex->Analyse(text) : PlainAnalysis(n);
     const std::vector<X11Font*> faces = ClusterFaces(dpy, font, text, a);
 
@@ -105,19 +104,23 @@ PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) 
         const Run run = runs[r];
         X11Font& face = *faces[run.start];
         const bool rightToLeft = a.levels[run.start] & 1;
+        // Colour faces draw what their own tables substitute (keycaps, flags).
         const bool needsShaping =
-            rightToLeft || !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(run.start),
-                                        text.begin() + static_cast<std::ptrdiff_t>(run.end),
-                                        IsSimpleCharacter);
+            rightToLeft || face.color ||
+            !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(run.start),
+                         text.begin() + static_cast<std::ptrdiff_t>(run.end), IsSimpleCharacter);
         ShapingFont* shaper = needsShaping ? ShaperFor(face, complex) : nullptr;
         if (shaper) {
             shaped.clear();
             shaper->Shape(text, run.start, run.end - run.start, rightToLeft, a.scripts[run.start],
                           shaped);
             for (const ShapedGlyph& g : shaped) {
-                line.glyphs.push_back(PlacedGlyph{face.xft, g.glyph, pen, g.xOffset, g.yOffset,
-                                                  g.advance, g.cluster});
-                pen += g.advance;
+                // A control the face maps to a glyph of its own is still the box.
+                const bool box = g.cluster < n && DrawnAsMissingGlyph(text[g.cluster]);
+                const std::int32_t advance = box ? GlyphAdvance(dpy, face, nullptr, 0) : g.advance;
+                line.glyphs.push_back(PlacedGlyph{face.xft, box ? 0u : g.glyph, pen, g.xOffset,
+                                                  g.yOffset, advance, g.cluster});
+                pen += advance;
             }
             continue;
         }

@@ -29,13 +29,14 @@ struct PlacedLine {
 };
 
 // True when `font` (realised) draws the line alone, glyph by glyph: every
-// character simple (IsSimpleCharacter) and in the face. Such a line never
-// looks at another face, the shaper or the bidi algorithm.
+// character simple (IsSimpleCharacter), of no block that may present as
+// emoji (MayPresentAsEmoji) and in the face, or a control drawn as its box.
+// Such a line never looks at another face, the shaper or the module.
 bool IsPlainLine(_XDisplay* dpy, X11Font& font, const std::u32string& text);
 
-// Any other line as drawn: each cluster from the face that has it
-// (FaceFor), runs of one face, level and script in bidi order, the paragraph
-// left to right. Runs that need it are shaped; a simple left-to-right run is
+// Any other line as drawn: each cluster from the face that has it, of the
+// kind its emoji presentation asks for (FaceFor), runs of one face, level
+// and script in bidi order, the paragraph left to right. Runs that need it are shaped; a simple left-to-right run is
 // placed glyph by glyph with the advances of the plain path, so its text
 // looks as it does alone.
 PlacedLine PlaceLine(_XDisplay* dpy, X11Font& font, const std::u32string& text);

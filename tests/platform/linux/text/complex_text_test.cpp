@@ -1,5 +1,6 @@
-// The line analysis of the shaping module (FriBidi, HarfBuzz's Unicode data) and the simple-text test, without X.
+// The line analysis of the shaping module (FriBidi, HarfBuzz's and ICU's Unicode data) and the simple-text test, without X.
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
 
 #include <string>
 #include <vector>
@@ -31,6 +32,46 @@ TEST(IsSimpleCharacter, TellsStandaloneCharactersFromTheRest) {
     for (const auto& c : cases) {
         EXPECT_EQ(IsSimpleCharacter(c.c), c.simple) << std::hex << static_cast<unsigned>(c.c);
     }
+}
+
+TEST(MayPresentAsEmoji, EveryDefaultEmojiOfICUsDataGoesToTheModule) {
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_EMOJI_PRESENTATION)) {
+            EXPECT_TRUE(!IsSimpleCharacter(c) || MayPresentAsEmoji(c))
+                << std::hex << static_cast<unsigned>(c);
+        }
+    }
+    EXPECT_FALSE(MayPresentAsEmoji(U'A'));
+    EXPECT_FALSE(MayPresentAsEmoji(U'\u65E5'));
+}
+
+TEST(LineAnalysis, ClustersArePresentedByUnicodesEmojiRules) {
+    constexpr auto A = Presentation::kAny, T = Presentation::kText, E = Presentation::kEmoji;
+    const struct {
+        std::u32string text;
+        std::vector<Presentation> presentation;
+    } cases[] = {
+        {U"a\uFE0F", {A, A}},                            // no emoji to select
+        {U"\u263A", {A}},                                 // text by default
+        {U"\u263A\uFE0F", {E, E}},
+        {U"\u263A\uFE0E", {T, T}},
+        {U"\U0001F44D\uFE0E", {T, T}},
+        {U"\u231A\U0001F44D", {E, E}},                    // emoji by default
+        {U"1\uFE0F\u20E3", {E, E, E}},                     // keycap
+        {U"1\u20E3", {A, A}},                              // not an emoji keycap
+        {U"\U0001F1EB\U0001F1F7", {E, E}},                 // flag
+        {U"\u261D\U0001F3FD", {E, E}},                     // modifier sequence
+        {U"\U0001F3F4\U000E0067\U000E0062\U000E0073\U000E0063\U000E0074\U000E007F",
+         {E, E, E, E, E, E, E}},                            // tag sequence
+        {U"\u2764\u200D\U0001F525", {E, E, E}},            // ZWJ sequence
+        {U"\u0915\u094D\u200D\u0937", {A, A, A, A}},      // a joiner that is not emoji
+    };
+    ComplexText* complex = scriblane_create_complex_text();
+    for (const auto& c : cases) {
+        EXPECT_EQ(complex->Analyse(c.text).presentation, c.presentation)
+            << std::hex << static_cast<unsigned>(c.text[0]);
+    }
+    delete complex;
 }
 
 struct AnalysisCase {

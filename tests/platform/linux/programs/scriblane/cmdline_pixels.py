@@ -5,8 +5,10 @@ Usage: cmdline_pixels.py PATH_TO_SCRIBLANE
 """
 import json
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -86,6 +88,21 @@ class DefaultsTest(unittest.TestCase):
             self.assertEqual(xtest.count_other(image, ROOT, (0, 0, 1024, 768), skip=found), 0)
             # The band is solid background except where glyphs are.
             self.assertEqual(image.count(BACK, (left, top, left + 10, bottom)), 10 * 30)
+
+    def test_only_lines_that_need_it_load_the_text_module(self):
+        # HarfBuzz, FriBidi and ICU come with the module; simple text loads none.
+        with xtest.XServer() as server:
+            for text, loads in (("Hello", False), ("Gr\u00FC\u00DFe \u65E5", False),
+                                ("\u231A", True), ("\u263A\uFE0F", True)):
+                with self.subTest(text=text):
+                    result = subprocess.run([PROGRAM, text], env=dict(server.env, LD_DEBUG="libs"),
+                                            capture_output=True, text=True, timeout=20)
+                    self.assertEqual(result.returncode, 0)
+                    loaded = [line.split("calling init: ")[1] for line in result.stderr.splitlines()
+                              if "calling init: " in line]
+                    self.assertTrue(any("libc.so" in name for name in loaded), "LD_DEBUG said nothing")
+                    for library in ("scriblane-shaping.so", "libicuuc", "libharfbuzz"):
+                        self.assertEqual(any(library in name for name in loaded), loads, library)
 
     def test_nothing_is_written_to_the_settings(self):
         with xtest.XServer() as server:
@@ -271,6 +288,16 @@ class TextLayoutTest(unittest.TestCase):
                 # The run lies under the last letter: in the band's last third.
                 self.assertGreater(runs[0][0], found[0] + (found[2] - found[0]) * 2 // 3)
 
+    def test_prefix_in_a_shaped_run_far_along_the_line(self):
+        # Hebrew, drawn right to left, after 40 letters: the underline lies
+        # under its first letter, the rightmost.
+        underline_row = 184 + 24 + 1
+        _, image = run(self.server, ["i" * 40 + " &\u05D0\u05D1\u05D2"])
+        found = band(image)
+        runs = underline_runs(image, underline_row, found[0], found[2])
+        self.assertEqual(len(runs), 1, runs)
+        self.assertGreater(runs[0][0], found[2] - 30)
+
     def test_trailing_ampersand_draws_nothing_more(self):
         _, image = run(self.server, ["AB"])
         plain = band(image)
@@ -330,9 +357,11 @@ class ScriptsTest(unittest.TestCase):
     EM = 27
     SETTINGS = "th=-27\ntw=0"
     FACE = "arial"
+    BACKGROUND = BACK
 
     def setUp(self):
         self.server = xtest.XServer().__enter__()
+        self.configure()
         # The drawn line starts with blanks of the chosen face: their width
         # is what a line is wider than its text.
         one = self.draw("a")[1]
@@ -342,13 +371,17 @@ class ScriptsTest(unittest.TestCase):
     def tearDown(self):
         self.server.__exit__(None, None, None)
 
+    def configure(self):
+        """Anything the server's clients need before the first drawing."""
+
     def text_width(self, found):
         return found[2] - found[0] - self.lead
 
     def ink(self, image, found):
         """Bounding box of what is not background in the band."""
         x0, y0, x1, y1 = found
-        points = [(x, y) for y in range(y0, y1) for x in range(x0, x1) if image.pixel(x, y) != BACK]
+        points = [(x, y) for y in range(y0, y1) for x in range(x0, x1)
+                  if image.pixel(x, y) != self.BACKGROUND]
         if not points:
             return None
         return (min(p[0] for p in points), min(p[1] for p in points),
@@ -357,7 +390,7 @@ class ScriptsTest(unittest.TestCase):
     def ink_runs(self, image, row, found):
         runs = []
         for x in range(found[0], found[2]):
-            if image.pixel(x, row) != BACK:
+            if image.pixel(x, row) != self.BACKGROUND:
                 if runs and runs[-1][1] == x - 1:
                     runs[-1][1] = x
                 else:
@@ -368,7 +401,7 @@ class ScriptsTest(unittest.TestCase):
         result, image = run(self.server, [text], self.SETTINGS)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(result.stderr, b"")
-        found = band(image)
+        found = band(image, self.BACKGROUND)
         self.assertIsNotNone(found, "no band for %r" % text)
         self.assertEqual((found[1], found[3]), (184, 214), "the band keeps the chosen cell")
         return image, found
@@ -449,12 +482,82 @@ class ScriptsTest(unittest.TestCase):
         ("combining mark", "e\u0301", check_mark),
         ("emoji", "\U0001F642", check_emoji),
         ("in no face", "\U0010FFFD", check_missing),
+        # A control is the box even where a face has a glyph for it.
+        ("NEL", "\x85", check_missing),
     ]
 
     def test_scripts(self):
         for name, text, check in self.CASES:
             with self.subTest(name):
                 check(self, text)
+
+
+# Unpacked by scripts/setup.sh, outside the system's fonts.
+TEST_FONTS = "/usr/local/share/scriblane-tests/fonts"
+
+# The system's configuration with two faces put right after the requested
+# family, as many installed font sets amount to: Symbola, of outline emoji,
+# which claims the emoji language too, before the colour face; Noto Sans
+# Symbols2, which maps DEL and the C1 controls to blank glyphs.
+SHADOWING_CONF = """<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <cachedir>{cache}</cachedir>
+  <include ignore_missing="no">/etc/fonts/fonts.conf</include>
+  <dir>{fonts}</dir>
+  <match target="pattern">
+    <edit name="family" mode="append" binding="strong">
+      <string>Symbola</string><string>Noto Sans Symbols2</string>
+    </edit>
+  </match>
+</fontconfig>
+"""
+
+
+class ShadowingFacesTest(ScriptsTest):
+    """Faces that come before the right one in fontconfig's sort. Black on
+    white: only a colour face puts pixels of colour in the band."""
+    SETTINGS = ScriptsTest.SETTINGS + "\ncolorT=0\ncolorB=16777215"
+    BACKGROUND = (255, 255, 255)
+
+    def configure(self):
+        for face in ("Symbola_hint.ttf", "NotoSansSymbols2-Regular.ttf"):
+            self.assertTrue(os.path.exists(os.path.join(TEST_FONTS, face)),
+                            "%s is missing: run scripts/setup.sh" % face)
+        self.folder = tempfile.mkdtemp(prefix="scriblane-fonts-")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        conf = os.path.join(self.folder, "fonts.conf")
+        with open(conf, "w") as f:
+            f.write(SHADOWING_CONF.format(cache=os.path.join(self.folder, "cache"), fonts=TEST_FONTS))
+        self.server.env["FONTCONFIG_FILE"] = conf
+
+    def coloured(self, image, found):
+        x0, y0, x1, y1 = found
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1)
+                   if (lambda p: max(p) - min(p) > 60)(image.pixel(x, y)))
+
+    def check_colour(self, text):
+        image, found = self.draw(text)
+        self.assertGreater(self.coloured(image, found), 100, "not in colour")
+
+    def check_no_colour(self, text):
+        # The chosen face is the colour one: a text face must still come first.
+        result, image = run(self.server, [text], self.SETTINGS + "\nfont=Noto Color Emoji")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        found = band(image, self.BACKGROUND)
+        self.assertIsNotNone(self.ink(image, found))
+        self.assertEqual(self.coloured(image, found), 0, "in colour")
+
+    CASES = [
+        ("emoji selector", "\u2764\uFE0F", check_colour),
+        ("emoji selector, the chosen face has it", "\u263A\uFE0F", check_colour),
+        ("emoji by default", "\U0001F44D", check_colour),
+        ("flag", "\U0001F1EB\U0001F1F7", check_colour),
+        ("keycap", "1\uFE0F\u20E3", check_colour),
+        ("text selector", "\u263A\uFE0E", check_no_colour),
+        ("DEL", "\x7f", ScriptsTest.check_missing),
+        ("NEL", "\x85", ScriptsTest.check_missing),
+    ]
 
 
 if __name__ == "__main__":
