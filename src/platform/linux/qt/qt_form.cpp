@@ -172,7 +172,7 @@ double QtForm::Dpr() const {
 // Twips to Qt's device-independent units: device pixels first (what the
 // table means), then Qt's own scale on high-DPI screens.
 int QtForm::Px(int twips) const {
-    const double tpp = twipsPerPixel_.value_or(15.0);
+    const double tpp = twipsPerPixel_.value_or(TwipsPerPixelAt(kNormalDpi));
     return static_cast<int>(std::lround(TwipsToPixels(twips, tpp) / Dpr()));
 }
 
@@ -390,8 +390,8 @@ double QtForm::Height() {
 void QtForm::Move(std::int32_t left, std::int32_t top) {
     EnsureWindow();
     const double dpr = Dpr();
-    const long outerX = std::lround(left / TwipsPerPixelX());
-    const long outerY = std::lround(top / TwipsPerPixelY());
+    const long outerX = TwipsToPixels(left, TwipsPerPixelX());
+    const long outerY = TwipsToPixels(top, TwipsPerPixelY());
     if (window_->isVisible() && !window_->windowHandle()->frameMargins().isNull()) {
         // Mapped and framed: Qt places the frame itself.
         window_->move(static_cast<int>(std::lround(outerX / dpr)),
@@ -497,7 +497,7 @@ void QtForm::Refresh(Ctl c) {
 
 double QtForm::TwipsPerPixelX() {
     if (!twipsPerPixel_) {
-        double dpi = 96.0;
+        double dpi = kNormalDpi;
         if (QGuiApplication::instance() != nullptr) {
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
                 dpi = screen->logicalDotsPerInch() * screen->devicePixelRatio();
