@@ -37,7 +37,7 @@ char gName[] = "scriblane";
 char* gArgv[] = {gName, nullptr};
 
 // How long to wait for the window manager to tell the frame it will draw.
-constexpr int kFrameExtentsTimeoutMs = 300;
+constexpr std::chrono::milliseconds kFrameExtentsWait{300};
 
 // The face to use for a table face: itself when installed, else a
 // metric-compatible face, else one that comes with fontconfig nearly
@@ -351,7 +351,7 @@ x11::FrameExtents QtForm::Extents() {
     x11::FrameExtents found;
     if (window_ != nullptr && x11Display_ != nullptr) {
         found = x11::AwaitFrameExtents(x11Display_, static_cast<unsigned long>(window_->winId()),
-                                       extentsRequested_, kFrameExtentsTimeoutMs);
+                                       extentsRequested_, kFrameExtentsWait);
     }
     extents_ = found;
     return found;
