@@ -45,8 +45,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  "$(dirname "$0")/apt-install.sh" "${missing[@]}"
 fi
 
 # Faces the fallback tests put before the right one in fontconfig's sort:

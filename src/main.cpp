@@ -5,6 +5,7 @@
 int main(int argc, char** argv) {
     auto host = scriblane::CreatePlatformHost(argc, argv);
     if (!host) return 1;
-    scriblane::RunMain(host->platform());
+    scriblane::Program program(host->platform());
+    scriblane::RunMain(program);
     return host->RunEventLoop();
 }

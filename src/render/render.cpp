@@ -3,6 +3,8 @@
 
 #include <climits>
 
+#include "settings/settings.h"
+
 namespace scriblane {
 
 bool GetScreenSize(Display& display, std::int32_t& screenW, std::int32_t& screenH) {
@@ -51,11 +53,12 @@ bool ComputeBox(Display& display, Rect& box) {
 }
 
 ColorRef EffectiveTextColor(std::int32_t textCol) {
-    return (textCol >= 1 && textCol <= 16777215) ? textCol : 0;
+    return (textCol >= 1 && textCol <= kMaxColor) ? textCol : 0;
 }
 
 void DrawOnDesk(Display& display, const std::string& deskText, std::int32_t letterH,
-                std::int32_t letterW, std::int32_t textCol, const std::string& faceName) {
+                std::int32_t letterW, std::int32_t textCol, const std::string& faceName,
+                ColorRef deskBackColor) {
     Handle dc = 0;
     Handle font = 0;
     Handle oldFont = 0;
@@ -79,7 +82,7 @@ void DrawOnDesk(Display& display, const std::string& deskText, std::int32_t lett
         display.SetTextColor(dc, color);
         oldBack = display.GetBkColor(dc);
         colorsSaved = true;
-        display.SetBkColor(dc, DeskBackColor);
+        display.SetBkColor(dc, deskBackColor);
 
         FontRequest request;
         request.height = letterH;

@@ -8,9 +8,6 @@
 
 namespace scriblane {
 
-// The background colour of every drawing, one for the whole program.
-inline ColorRef DeskBackColor = 0;
-
 inline constexpr std::int32_t kBoxSize = 400;
 inline constexpr Rect kFallbackBox{200, 200, 800, 600};
 inline constexpr std::uint32_t kDrawFormat = kDtCenter | kDtVCenter | kDtNoClip;  // 261
@@ -26,9 +23,10 @@ bool ComputeBox(Display& display, Rect& box);
 // Black for anything that is not a plain colour.
 ColorRef EffectiveTextColor(std::int32_t textCol);
 
-// Draws " " + text centred at the top of the box, with DeskBackColor behind
-// it. Fails silently: nothing is reported back.
+// Draws " " + text centred at the top of the box, with the program's
+// DeskBackColor behind it. Fails silently: nothing is reported back.
 void DrawOnDesk(Display& display, const std::string& deskText, std::int32_t letterH,
-                std::int32_t letterW, std::int32_t textCol, const std::string& faceName);
+                std::int32_t letterW, std::int32_t textCol, const std::string& faceName,
+                ColorRef deskBackColor);
 
 }  // namespace scriblane

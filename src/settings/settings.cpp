@@ -101,7 +101,7 @@ std::optional<std::int32_t> ToInt32(std::string_view text) {
 
 std::string ColorToText(std::int32_t color) { return std::to_string(color); }
 
-std::string ReadSetting(SettingsStore& store, const char* key, const char* fallback) {
+std::string ReadSetting(SettingsStore& store, const char* key, const std::string& fallback) {
     return store.GetSetting(kAppName, kSection, key, fallback);
 }
 

@@ -19,6 +19,18 @@ inline constexpr const char* kKeyWidth = "tw";
 inline constexpr const char* kKeyHeight = "th";
 inline constexpr const char* kKeyFont = "font";
 inline constexpr const char* kNoFontMarker = "none";
+// The window's answer for a colour key it lacks: no plain colour, so it reads as unset.
+inline constexpr const char* kNoColorMarker = "20000000";
+
+// What is drawn with where nothing usable is saved.
+inline constexpr std::int32_t kDefaultWidth = 15;
+inline constexpr std::int32_t kDefaultHeight = 30;
+inline constexpr std::int32_t kDefaultTextColor = 10114821;
+inline constexpr std::int32_t kDefaultBackColor = 15464446;
+// The face command-line mode draws with when none is saved, and the one the
+// window draws with when its face box is empty, each spelt as it always was.
+inline constexpr const char* kCommandLineFace = "arial";
+inline constexpr const char* kWindowFace = "Arial";
 
 inline constexpr std::int32_t kMaxColor = 16777215;
 inline bool IsPlainColor(std::int64_t value) { return value >= 0 && value <= kMaxColor; }
@@ -38,7 +50,7 @@ std::optional<std::int32_t> ToInt32(std::string_view text);
 std::string ColorToText(std::int32_t color);
 
 // The store under the program's application name and section.
-std::string ReadSetting(SettingsStore& store, const char* key, const char* fallback);
+std::string ReadSetting(SettingsStore& store, const char* key, const std::string& fallback);
 
 // What "Save Settings" copies out of the window.
 struct SavedChoices {

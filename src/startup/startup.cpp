@@ -14,13 +14,11 @@
 namespace scriblane {
 namespace {
 
-bool windowShown = false;
-
-// A command-line number: converted when numeric, else the built-in value. A
-// number beyond 32 bits ends the command-line drawing.
-std::int32_t ReadNumber(SettingsStore& store, const char* key, const char* fallback,
-                        std::int32_t builtIn) {
-    const std::string text = ReadSetting(store, key, fallback);
+// A command-line number: converted when numeric, else the built-in value,
+// which is also what the store answers for a key it lacks. A number beyond
+// 32 bits ends the command-line drawing.
+std::int32_t ReadNumber(SettingsStore& store, const char* key, std::int32_t builtIn) {
+    const std::string text = ReadSetting(store, key, std::to_string(builtIn));
     if (!IsNumeric(text)) return builtIn;
     auto value = ToInt32(text);
     if (!value) throw std::range_error(std::string(key) + " does not fit 32 bits");
@@ -36,36 +34,38 @@ std::int32_t RoundToInt32(double value) {
 
 }  // namespace
 
-cBrowse& CommonDialog(Platform& platform) {
-    if (!CommonDlg) CommonDlg = std::make_unique<cBrowse>(platform);
-    return *CommonDlg;
+cBrowse& CommonDialog(Program& program) {
+    if (!program.CommonDlg) program.CommonDlg = std::make_unique<cBrowse>(program.platform);
+    return *program.CommonDlg;
 }
 
-void Main(Platform& platform) {
-    MainForm = std::make_unique<fSB>(platform);
-    platform.form.Load(MainFormSpec(), *MainForm);
-    CmdText = platform.form.Command();
-    if (!CmdText.empty()) {
-        WriteFromCommand(platform, CmdText);
-        ShutDown(platform);
+void Main(Program& program) {
+    Platform& platform = program.platform;
+    program.MainForm = std::make_unique<fSB>(program);
+    platform.form.Load(MainFormSpec(), *program.MainForm);
+    program.CmdText = platform.form.Command();
+    if (!program.CmdText.empty()) {
+        WriteFromCommand(program, program.CmdText);
+        ShutDown(program);
         return;
     }
     PlaceForm(platform);
     platform.form.Show();
-    windowShown = true;
+    program.windowShown = true;
 }
 
-void WriteFromCommand(Platform& platform, std::string& text) {
+void WriteFromCommand(Program& program, std::string& text) {
     try {
-        SettingsStore& store = platform.store;
-        DeskBackColor = ReadNumber(store, kKeyColorB, "15464446", 15464446);
-        const std::int32_t color = ReadNumber(store, kKeyColorT, "10114821", 10114821);
-        const std::int32_t width = ReadNumber(store, kKeyWidth, "15", 15);
-        const std::int32_t height = ReadNumber(store, kKeyHeight, "30", 30);
+        SettingsStore& store = program.platform.store;
+        program.DeskBackColor = ReadNumber(store, kKeyColorB, kDefaultBackColor);
+        const std::int32_t color = ReadNumber(store, kKeyColorT, kDefaultTextColor);
+        const std::int32_t width = ReadNumber(store, kKeyWidth, kDefaultWidth);
+        const std::int32_t height = ReadNumber(store, kKeyHeight, kDefaultHeight);
         std::string face = ReadSetting(store, kKeyFont, kNoFontMarker);
-        if (face == kNoFontMarker) face = "arial";
+        if (face == kNoFontMarker) face = kCommandLineFace;
         text = " " + text;
-        DrawOnDesk(platform.display, text, height, width, color, face);
+        DrawOnDesk(program.platform.display, text, height, width, color, face,
+                   program.DeskBackColor);
     } catch (...) {
         // Command-line mode never shows a message.
     }
@@ -88,20 +88,21 @@ void PlaceForm(Platform& platform) {
     }
 }
 
-void ShutDown(Platform& platform) {
-    CommonDlg.reset();
+void ShutDown(Program& program) {
+    program.CommonDlg.reset();
     // The handlers object goes only after End: on a real platform End does
     // not return, and the close handler that called us is still running.
-    std::unique_ptr<fSB> form = std::move(MainForm);
-    platform.form.Unload();
-    windowShown = false;
-    platform.form.End(0);
+    std::unique_ptr<FormEvents> form = std::move(program.MainForm);
+    program.platform.form.Unload();
+    program.windowShown = false;
+    program.platform.form.End(0);
 }
 
-void ReportUnhandled(Platform& platform, const std::string& what) {
+void ReportUnhandled(Program& program, const std::string& what) {
+    Platform& platform = program.platform;
     const std::string message = "Scriblane stopped after an unexpected failure: " + what;
     std::fprintf(stderr, "scriblane: %s\n", message.c_str());
-    if (windowShown) {
+    if (program.windowShown) {
         try {
             platform.form.MsgBox(message, 16);
         } catch (...) {
@@ -110,22 +111,14 @@ void ReportUnhandled(Platform& platform, const std::string& what) {
     platform.form.End(1);
 }
 
-void RunMain(Platform& platform) {
+void RunMain(Program& program) {
     try {
-        Main(platform);
+        Main(program);
     } catch (const std::exception& e) {
-        ReportUnhandled(platform, e.what());
+        ReportUnhandled(program, e.what());
     } catch (...) {
-        ReportUnhandled(platform, "unknown failure");
+        ReportUnhandled(program, "unknown failure");
     }
-}
-
-void ResetProgramState() {
-    CmdText.clear();
-    CommonDlg.reset();
-    MainForm.reset();
-    DeskBackColor = 0;
-    windowShown = false;
 }
 
 }  // namespace scriblane

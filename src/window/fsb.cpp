@@ -4,7 +4,6 @@
 #include "dialogs/cbrowse.h"
 #include "render/render.h"
 #include "settings/settings.h"
-#include "startup/startup.h"
 
 namespace scriblane {
 namespace {
@@ -34,23 +33,23 @@ void fSB::OnLoad() {
     form.SetBackColor(Ctl::PicT, 0);
 
     std::int32_t back = 0;
-    if (!ReadPlainColor(ReadSetting(p_.store, kKeyColorB, "20000000"), back)) {
+    if (!ReadPlainColor(ReadSetting(p_.store, kKeyColorB, kNoColorMarker), back)) {
         const ColorRef desk = p_.display.GetSysColor(kColorBackground);
         back = IsPlainColor(desk) ? desk : kMaxColor;
     }
-    DeskBackColor = back;
-    form.SetBackColor(Ctl::PicBk, DeskBackColor);
+    program_.DeskBackColor = back;
+    form.SetBackColor(Ctl::PicBk, program_.DeskBackColor);
     form.Refresh(Ctl::PicBk);
 
     std::int32_t text = 0;
     form.SetBackColor(Ctl::PicT,
-                      ReadPlainColor(ReadSetting(p_.store, kKeyColorT, "20000000"), text) ? text
+                      ReadPlainColor(ReadSetting(p_.store, kKeyColorT, kNoColorMarker), text) ? text
                                                                                           : 0);
     form.Refresh(Ctl::PicT);
 
-    const std::string width = ReadSetting(p_.store, kKeyWidth, "15");
+    const std::string width = ReadSetting(p_.store, kKeyWidth, std::to_string(kDefaultWidth));
     if (IsNumeric(width)) form.SetText(Ctl::tW, width);
-    const std::string height = ReadSetting(p_.store, kKeyHeight, "30");
+    const std::string height = ReadSetting(p_.store, kKeyHeight, std::to_string(kDefaultHeight));
     if (IsNumeric(height)) form.SetText(Ctl::tH, height);
 
     // From here on a failing step is skipped and start-up goes on.
@@ -88,15 +87,15 @@ void fSB::OnClick(Ctl control) {
             default: break;
         }
     } catch (const std::exception& e) {
-        ReportUnhandled(p_, e.what());
+        ReportUnhandled(program_, e.what());
     } catch (...) {
-        ReportUnhandled(p_, "unknown failure");
+        ReportUnhandled(program_, "unknown failure");
     }
 }
 
 void fSB::OnUnload(std::int32_t& cancel) {
     cancel = 1;
-    ShutDown(p_);
+    ShutDown(program_);
 }
 
 void fSB::bWrite_Click() {
@@ -112,17 +111,17 @@ void fSB::bWrite_Click() {
             Busy = false;
             return;
         }
-        height = ReadSize(p_.form.GetText(Ctl::tH), 30);
-        width = ReadSize(p_.form.GetText(Ctl::tW), 15);
+        height = ReadSize(p_.form.GetText(Ctl::tH), kDefaultHeight);
+        width = ReadSize(p_.form.GetText(Ctl::tW), kDefaultWidth);
         color = p_.form.GetBackColor(Ctl::PicT);
         face = p_.form.GetText(Ctl::fBox);
-        if (face.empty()) face = "Arial";
+        if (face.empty()) face = kWindowFace;
     } catch (...) {
         Busy = false;
         p_.form.MsgBox(kBadEntryMessage, kStyleInformation);
         return;
     }
-    DrawOnDesk(p_.display, text, height, width, color, face);
+    DrawOnDesk(p_.display, text, height, width, color, face, program_.DeskBackColor);
     Busy = false;
 }
 
@@ -131,16 +130,16 @@ void fSB::ChooseSwatchColor(Ctl swatch, bool setsDeskBackColor) {
     Busy = true;
     try {
         const ColorRef start = p_.form.GetBackColor(swatch);
-        const std::int32_t chosen = CommonDialog(p_).dcolor(p_.form.hWnd(), start);
+        const std::int32_t chosen = CommonDialog(program_).dcolor(p_.form.hWnd(), start);
         if (chosen != -1) {
             p_.form.SetBackColor(swatch, chosen);
             p_.form.Refresh(swatch);
-            if (setsDeskBackColor) DeskBackColor = chosen;
+            if (setsDeskBackColor) program_.DeskBackColor = chosen;
         }
         Busy = false;
     } catch (...) {
         Busy = false;
-        if (setsDeskBackColor) DeskBackColor = kMaxColor;
+        if (setsDeskBackColor) program_.DeskBackColor = kMaxColor;
     }
 }
 
@@ -152,12 +151,12 @@ void fSB::bUseDeskCol_Click() {
     try {
         const ColorRef desk = p_.display.GetSysColor(kColorBackground);
         if (IsPlainColor(desk)) {
-            DeskBackColor = desk;
-            p_.form.SetBackColor(Ctl::PicBk, DeskBackColor);
+            program_.DeskBackColor = desk;
+            p_.form.SetBackColor(Ctl::PicBk, program_.DeskBackColor);
             p_.form.Refresh(Ctl::PicBk);
         }
     } catch (...) {
-        DeskBackColor = kMaxColor;
+        program_.DeskBackColor = kMaxColor;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "startup/program.h"
 #include "window/layout.h"
 
 namespace scriblane {
@@ -23,7 +24,7 @@ inline constexpr const char* kSaveQuestion =
 
 class fSB : public FormEvents {
 public:
-    explicit fSB(Platform& platform) : p_(platform) {}
+    explicit fSB(Program& program) : program_(program), p_(program.platform) {}
 
     void OnLoad() override;
     void OnClick(Ctl control) override;
@@ -44,6 +45,7 @@ private:
     // "Text Color" and "Back Color" differ only in the swatch and in what
     // happens to the drawing background.
     void ChooseSwatchColor(Ctl swatch, bool setsDeskBackColor);
+    Program& program_;
     Platform& p_;
 };
 

@@ -54,7 +54,7 @@ const FormSpec& MainFormSpec() { return kMainForm; }
 const ControlSpec& SpecOf(Ctl id) { return kControls[static_cast<std::size_t>(id)]; }
 
 double TwipsPerPixelAt(double dpi) {
-    if (!(dpi >= 1.0 && dpi <= 10000.0)) dpi = 96.0;
+    if (!(dpi >= 1.0 && dpi <= 10000.0)) dpi = kNormalDpi;
     return 1440.0 / dpi;
 }
 

@@ -2,6 +2,8 @@
 // form runtime builds its native controls from this table.
 #pragma once
 
+#include <climits>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -83,11 +85,17 @@ struct FormSpec {
 const FormSpec& MainFormSpec();
 const ControlSpec& SpecOf(Ctl id);
 
-// Twips to device pixels, rounding to nearest (halves away from zero).
+// Twips to device pixels, rounding to nearest (halves away from zero); a
+// result beyond int saturates.
 inline int TwipsToPixels(int twips, double twipsPerPixel) {
-    double px = twips / twipsPerPixel;
-    return static_cast<int>(px < 0 ? px - 0.5 : px + 0.5);
+    const double px = std::round(twips / twipsPerPixel);
+    if (px >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (px <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(px);
 }
+
+// The logical DPI that Windows calls normal: 15 twips to a pixel.
+inline constexpr double kNormalDpi = 96.0;
 
 // Twips per device pixel at a logical DPI (15 at 96). A DPI that is not a
 // sensible positive number gives the 96-DPI value.

@@ -10,8 +10,8 @@ namespace {
 
 class RenderTest : public ::testing::Test {
 protected:
-    void SetUp() override { DeskBackColor = 15464446; }
     fake::FakePlatform fake;
+    ColorRef back = 15464446;  // the program's DeskBackColor
 };
 
 TEST_F(RenderTest, BoxForScreens) {
@@ -29,14 +29,14 @@ TEST_F(RenderTest, BoxForScreens) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
         fake.screenWidth = c.w;
         fake.screenHeight = c.h;
-        DrawOnDesk(fake, "Hi", 30, 15, 0, "Arial");
+        DrawOnDesk(fake, "Hi", 30, 15, 0, "Arial", back);
         EXPECT_EQ(fake.drawnBox, c.box);
     }
 }
 
 TEST_F(RenderTest, NoScreenContextGivesTheFallbackBoxWithoutReleasing) {
     fake.windowDcResult = 0;
-    DrawOnDesk(fake, "Hi", 30, 15, 0, "Arial");
+    DrawOnDesk(fake, "Hi", 30, 15, 0, "Arial", back);
     EXPECT_EQ(fake.drawnBox, (Rect{200, 200, 800, 600}));
     EXPECT_TRUE(fake.CallsNamed({"ReleaseDC", "GetDeviceCaps"}).empty());
 }
@@ -59,9 +59,9 @@ TEST_F(RenderTest, CallsInOrderWithTheirArguments) {
     fake.screenHeight = 768;
     fake.dcTextColor = 77;
     fake.dcBackColor = 88;
-    DeskBackColor = -5;  // handed on unchanged, whatever its value
+    back = -5;  // handed on unchanged, whatever its value
     const std::string text = "abc";
-    DrawOnDesk(fake, text, -12, 0, 10114821, "Liberation Sans");
+    DrawOnDesk(fake, text, -12, 0, 10114821, "Liberation Sans", back);
     const std::vector<std::string> expected{
         "CreateDCA(\"DISPLAY\", null, null, null)",
         "GetWindowDC(0x0)",
@@ -93,7 +93,7 @@ TEST_F(RenderTest, TextColorRule) {
                  {-1, 0},         {INT32_MIN, 0},  {INT32_MAX, 0},       {10114821, 10114821}};
     for (const auto& c : cases) {
         fake.ClearCalls();
-        DrawOnDesk(fake, "x", 30, 15, c.given, "Arial");
+        DrawOnDesk(fake, "x", 30, 15, c.given, "Arial", back);
         EXPECT_EQ(fake.CallsNamed({"SetTextColor"}).front(),
                   "SetTextColor(0x100, " + std::to_string(c.drawn) + ")")
             << "given " << c.given;
@@ -101,13 +101,13 @@ TEST_F(RenderTest, TextColorRule) {
 }
 
 TEST_F(RenderTest, EmptyTextDrawsOneSpace) {
-    DrawOnDesk(fake, "", 0, 0, 0, "");
+    DrawOnDesk(fake, "", 0, 0, 0, "", back);
     EXPECT_EQ(fake.drawnText, " ");
 }
 
 TEST_F(RenderTest, NoDisplayContextDoesNothingElse) {
     fake.createDcResult = 0;
-    DrawOnDesk(fake, "x", 30, 15, 0, "Arial");
+    DrawOnDesk(fake, "x", 30, 15, 0, "Arial", back);
     EXPECT_EQ(fake.calls, std::vector<std::string>{"CreateDCA(\"DISPLAY\", null, null, null)"});
 }
 
@@ -118,7 +118,7 @@ TEST_F(RenderTest, FailuresReleaseEverythingAndStaySilent) {
         SCOPED_TRACE(op);
         fake.liveObjects.clear();
         fake.failOn = op;
-        EXPECT_NO_THROW(DrawOnDesk(fake, "x", 30, 15, 0, "Arial"));
+        EXPECT_NO_THROW(DrawOnDesk(fake, "x", 30, 15, 0, "Arial", back));
         fake.failOn.clear();
         EXPECT_TRUE(fake.liveObjects.empty());
     }

@@ -12,14 +12,13 @@ namespace {
 
 class StartupTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProgramState(); }
-    void TearDown() override { ResetProgramState(); }
     fake::FakePlatform fake;
+    Program program{fake.platform()};
 };
 
 TEST_F(StartupTest, CommandLineDrawsWithDefaultsAndEnds) {
     fake.commandLine = "Hello";
-    Main(fake.platform());
+    Main(program);
     EXPECT_EQ(fake.drawnText, "  Hello");
     EXPECT_EQ(fake.CallsNamed({"CreateFontA"}).front(),
               "CreateFontA(30, 15, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, \"arial\")");
@@ -66,8 +65,8 @@ TEST_F(StartupTest, CommandLineUsesStoredValues) {
         fake::FakePlatform f;
         f.stored = c.stored;
         f.commandLine = "x";
-        ResetProgramState();
-        Main(f.platform());
+        Program fresh(f.platform());
+        Main(fresh);
         EXPECT_EQ(f.CallsNamed({"CreateFontA"}).front(),
                   "CreateFontA(" + std::to_string(c.height) + ", " + std::to_string(c.width) +
                       ", 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, \"" + c.font + "\")");
@@ -83,8 +82,8 @@ TEST_F(StartupTest, AStoredNumberBeyond32BitsDrawsNothingAndEndsNormally) {
         fake::FakePlatform f;
         f.stored[key] = "99999999999";
         f.commandLine = "x";
-        ResetProgramState();
-        Main(f.platform());
+        Program fresh(f.platform());
+        Main(fresh);
         EXPECT_TRUE(f.CallsNamed({"CreateDCA"}).empty());
         EXPECT_TRUE(f.messages.empty());
         EXPECT_EQ(f.ended, 1);
@@ -93,16 +92,16 @@ TEST_F(StartupTest, AStoredNumberBeyond32BitsDrawsNothingAndEndsNormally) {
 
 TEST_F(StartupTest, ArgumentIsDrawnAsHandedOver) {
     fake.commandLine = "\"two words\"  and &more";
-    Main(fake.platform());
+    Main(program);
     EXPECT_EQ(fake.drawnText, "  \"two words\"  and &more");
-    EXPECT_EQ(CmdText, " \"two words\"  and &more");
+    EXPECT_EQ(program.CmdText, " \"two words\"  and &more");
 }
 
 TEST_F(StartupTest, WindowModePlacesAndShows) {
     fake.workArea = {0, 0, 1920, 1040};
     fake.outerWidth = 4800;
     fake.outerHeight = 3600;
-    Main(fake.platform());
+    Main(program);
     const auto tail = fake.CallsNamed({"SystemParametersInfoA", "Move", "Show", "End"});
     EXPECT_EQ(tail, (std::vector<std::string>{"SystemParametersInfoA(48, 0, 0,0,0,0, 0)",
                                               "Move(24000, 12000)", "Show()"}));
@@ -135,21 +134,21 @@ TEST_F(StartupTest, PlaceFormRoundsHalvesToEvenAndSkipsAnEmptyWorkArea) {
 }
 
 TEST_F(StartupTest, ShutDownReleasesTheDialogObjectAndEnds) {
-    Main(fake.platform());
-    CommonDialog(fake.platform());
-    ASSERT_TRUE(CommonDlg);
+    Main(program);
+    CommonDialog(program);
+    ASSERT_TRUE(program.CommonDlg);
     std::int32_t cancel = 0;
     fake.events->OnUnload(cancel);
     EXPECT_EQ(cancel, 1);
-    EXPECT_FALSE(CommonDlg);
-    EXPECT_FALSE(MainForm);
+    EXPECT_FALSE(program.CommonDlg);
+    EXPECT_FALSE(program.MainForm);
     EXPECT_EQ(fake.ended, 1);
     EXPECT_EQ(fake.CallsNamed({"Unload"}).size(), 1u);
 }
 
 TEST_F(StartupTest, AFailingLoadIsReportedAndEndsTheProgram) {
     fake.failOn = "SetBackColor";
-    RunMain(fake.platform());
+    RunMain(program);
     EXPECT_EQ(fake.ended, 1);
     EXPECT_EQ(fake.CallsNamed({"End"}), std::vector<std::string>{"End(1)"});
     EXPECT_TRUE(fake.CallsNamed({"Show", "Command"}).empty());

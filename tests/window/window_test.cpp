@@ -16,16 +16,15 @@ namespace {
 
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetProgramState(); }
-    void TearDown() override { ResetProgramState(); }
     // Loads the window as start-up does and forgets the calls it made.
     fSB& Load() {
-        form = std::make_unique<fSB>(fake.platform());
+        form = std::make_unique<fSB>(program);
         fake.Load(MainFormSpec(), *form);
         fake.ClearCalls();
         return *form;
     }
     fake::FakePlatform fake;
+    Program program{fake.platform()};
     std::unique_ptr<fSB> form;
 };
 
@@ -34,7 +33,7 @@ TEST_F(WindowTest, StartUpWithNothingStored) {
     fSB& w = Load();
     EXPECT_EQ(fake.colors[Ctl::PicT], 0);
     EXPECT_EQ(fake.colors[Ctl::PicBk], 0x804000);
-    EXPECT_EQ(DeskBackColor, 0x804000);
+    EXPECT_EQ(program.DeskBackColor, 0x804000);
     EXPECT_EQ(fake.texts[Ctl::tW], "15");
     EXPECT_EQ(fake.texts[Ctl::tH], "30");
     EXPECT_EQ(fake.items, fake.fontList);
@@ -43,7 +42,7 @@ TEST_F(WindowTest, StartUpWithNothingStored) {
 }
 
 TEST_F(WindowTest, StartUpCallOrder) {
-    form = std::make_unique<fSB>(fake.platform());
+    form = std::make_unique<fSB>(program);
     fake.fontList = {"B", "A"};
     form->OnLoad();
     const std::vector<std::string> expected{
@@ -95,10 +94,11 @@ TEST_F(WindowTest, StartUpFallbacksPerKey) {
         fake::FakePlatform f;
         f.stored = c.stored;
         f.sysColor = c.sysColor;
-        fSB w(f.platform());
+        Program fresh(f.platform());
+        fSB w(fresh);
         w.Busy = true;
         f.Load(MainFormSpec(), w);
-        EXPECT_EQ(DeskBackColor, c.desk);
+        EXPECT_EQ(fresh.DeskBackColor, c.desk);
         EXPECT_EQ(f.colors[Ctl::PicBk], c.desk);
         EXPECT_EQ(f.colors[Ctl::PicT], c.text);
         EXPECT_EQ(f.texts[Ctl::tW], c.tw);
@@ -117,7 +117,8 @@ TEST_F(WindowTest, StartUpSurvivesFailingFontsAndAnEmptyFontList) {
 
     fake::FakePlatform f;
     f.failOn = "ScreenFont";
-    fSB w2(f.platform());
+    Program fresh(f.platform());
+    fSB w2(fresh);
     w2.Busy = true;
     EXPECT_NO_THROW(f.Load(MainFormSpec(), w2));
     EXPECT_FALSE(w2.Busy);
@@ -136,7 +137,8 @@ TEST_F(WindowTest, WriteReadsTheEntriesAndDraws) {
     for (const auto& c : cases) {
         fake::FakePlatform f;
         f.fontList = {"A", "B"};
-        fSB w(f.platform());
+        Program fresh(f.platform());
+        fSB w(fresh);
         f.Load(MainFormSpec(), w);
         f.texts[Ctl::tText] = c.text;
         f.texts[Ctl::tH] = c.th;
@@ -212,35 +214,35 @@ TEST_F(WindowTest, ColorCommands) {
     };
     for (const auto& c : cases) {
         fake::FakePlatform f;
-        fSB w(f.platform());
+        Program fresh(f.platform());
+        fSB w(fresh);
         f.Load(MainFormSpec(), w);
         f.colors[c.swatch] = 7;
-        DeskBackColor = 99;
+        fresh.DeskBackColor = 99;
         f.dialogResult = c.dialogResult;
         f.dialogColor = c.chosen;
         w.OnClick(c.button);
         EXPECT_EQ(f.colors[c.swatch], c.expectSwatch);
-        EXPECT_EQ(DeskBackColor, c.expectDesk);
+        EXPECT_EQ(fresh.DeskBackColor, c.expectDesk);
         EXPECT_EQ(f.lastColorRecord->rgbResult, 7);  // starts from the swatch
         EXPECT_EQ(f.lastColorRecord->hwndOwner, fake::FakePlatform::kHwnd);
         EXPECT_FALSE(w.Busy);
-        ResetProgramState();
     }
 }
 
 TEST_F(WindowTest, ColorCommandFailures) {
     fSB& w = Load();
     fake.colors[Ctl::PicBk] = 7;
-    DeskBackColor = 99;
+    program.DeskBackColor = 99;
     fake.failOn = "GetBackColor";
     w.OnClick(Ctl::bcolBK);
-    EXPECT_EQ(DeskBackColor, 16777215);
+    EXPECT_EQ(program.DeskBackColor, 16777215);
     EXPECT_EQ(fake.colors[Ctl::PicBk], 7);
     EXPECT_FALSE(w.Busy);
 
-    DeskBackColor = 99;
+    program.DeskBackColor = 99;
     w.OnClick(Ctl::bCol);
-    EXPECT_EQ(DeskBackColor, 99);
+    EXPECT_EQ(program.DeskBackColor, 99);
     EXPECT_FALSE(w.Busy);
     EXPECT_TRUE(fake.messages.empty());
 }
@@ -258,16 +260,17 @@ TEST_F(WindowTest, UseDeskColor) {
     };
     for (const auto& c : cases) {
         fake::FakePlatform f;
-        fSB w(f.platform());
+        Program fresh(f.platform());
+        fSB w(fresh);
         f.Load(MainFormSpec(), w);
         f.colors[Ctl::PicBk] = 7;
-        DeskBackColor = 99;
+        fresh.DeskBackColor = 99;
         f.sysColor = c.sys;
         if (c.fail) f.failOn = "GetSysColor";
         w.Busy = true;
         w.OnClick(Ctl::bUseDeskCol);
         EXPECT_EQ(f.colors[Ctl::PicBk], c.swatch);
-        EXPECT_EQ(DeskBackColor, c.desk);
+        EXPECT_EQ(fresh.DeskBackColor, c.desk);
         EXPECT_TRUE(w.Busy);  // neither tested nor changed
     }
 }
@@ -278,7 +281,7 @@ TEST_F(WindowTest, SaveSettings) {
     fake.texts[Ctl::tH] = " 40 ";
     fake.colors[Ctl::PicT] = 255;
     fake.colors[Ctl::PicBk] = 65280;
-    DeskBackColor = 1;  // the swatch is stored, not this
+    program.DeskBackColor = 1;  // the swatch is stored, not this
 
     fake.msgBoxAnswer = 7;
     w.OnClick(Ctl::bSave);

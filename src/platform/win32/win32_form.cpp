@@ -205,12 +205,10 @@ void Win32Form::CreateControls(const FormSpec& layout) {
         const char* cls = "STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE;
         DWORD ex = 0;
-        const bool tab = c.tabIndex != kNoTab;
         switch (c.kind) {
             case ControlKind::TextBox:
                 cls = "EDIT";
                 ex = WS_EX_CLIENTEDGE;
-                style |= WS_TABSTOP;
                 style |= c.multiLine ? (WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN)
                                      : ES_AUTOHSCROLL;
                 if (c.centred) style |= ES_CENTER;
@@ -223,17 +221,16 @@ void Win32Form::CreateControls(const FormSpec& layout) {
                 break;
             case ControlKind::Button:
                 cls = "BUTTON";
-                style |= BS_PUSHBUTTON | WS_TABSTOP;
+                style |= BS_PUSHBUTTON;
                 break;
             case ControlKind::ComboList:
                 cls = "COMBOBOX";
-                style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+                style |= CBS_DROPDOWNLIST | WS_VSCROLL;
                 height += kComboListHeight;
                 break;
             case ControlKind::PictureBox:
                 cls = kColorClass;
                 ex = WS_EX_CLIENTEDGE;
-                if (tab) style |= WS_TABSTOP;
                 break;
             case ControlKind::Label:
                 style |= SS_LEFT | SS_NOPREFIX;
@@ -252,6 +249,7 @@ void Win32Form::CreateControls(const FormSpec& layout) {
                 break;
             }
         }
+        if (TakesFocus(c)) style |= WS_TABSTOP;
         HWND h = CreateWindowExA(ex, cls, c.text, style, left, top, width, height, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)),
                                  instance_, nullptr);

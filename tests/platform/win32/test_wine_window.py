@@ -48,18 +48,11 @@ class WindowMode(wine_support.WineTestCase):
             time.sleep(0.2)
         self.fail("expected %d window(s) named %r" % (count, name))
 
-    def test_window_use(self):
+    def test_window_placed_painted_writes_saves_and_closes(self):
         xs = self.xs
         xs.fill_root("#102030")
         proc = wine_support.start(self.env, [self.exe], log="window")
-        try:
-            self.run_session(proc)
-        finally:
-            if proc.poll() is None:
-                proc.kill()
-
-    def run_session(self, proc):
-        xs = self.xs
+        self.addCleanup(lambda: proc.poll() is None and proc.kill())
         (main,) = wine_support.wait_for_window(xs, "Scriblane")
         time.sleep(1.0)  # let the first paint finish
         x, y, w, h = wine_support.geometry(xs, main)

@@ -37,7 +37,7 @@ char gName[] = "scriblane";
 char* gArgv[] = {gName, nullptr};
 
 // How long to wait for the window manager to tell the frame it will draw.
-constexpr int kFrameExtentsTimeoutMs = 300;
+constexpr std::chrono::milliseconds kFrameExtentsWait{300};
 
 // The face to use for a table face: itself when installed, else a
 // metric-compatible face, else one that comes with fontconfig nearly
@@ -172,7 +172,7 @@ double QtForm::Dpr() const {
 // Twips to Qt's device-independent units: device pixels first (what the
 // table means), then Qt's own scale on high-DPI screens.
 int QtForm::Px(int twips) const {
-    const double tpp = twipsPerPixel_.value_or(15.0);
+    const double tpp = twipsPerPixel_.value_or(TwipsPerPixelAt(kNormalDpi));
     return static_cast<int>(std::lround(TwipsToPixels(twips, tpp) / Dpr()));
 }
 
@@ -351,7 +351,7 @@ x11::FrameExtents QtForm::Extents() {
     x11::FrameExtents found;
     if (window_ != nullptr && x11Display_ != nullptr) {
         found = x11::AwaitFrameExtents(x11Display_, static_cast<unsigned long>(window_->winId()),
-                                       extentsRequested_, kFrameExtentsTimeoutMs);
+                                       extentsRequested_, kFrameExtentsWait);
     }
     extents_ = found;
     return found;
@@ -390,8 +390,8 @@ double QtForm::Height() {
 void QtForm::Move(std::int32_t left, std::int32_t top) {
     EnsureWindow();
     const double dpr = Dpr();
-    const long outerX = std::lround(left / TwipsPerPixelX());
-    const long outerY = std::lround(top / TwipsPerPixelY());
+    const long outerX = TwipsToPixels(left, TwipsPerPixelX());
+    const long outerY = TwipsToPixels(top, TwipsPerPixelY());
     if (window_->isVisible() && !window_->windowHandle()->frameMargins().isNull()) {
         // Mapped and framed: Qt places the frame itself.
         window_->move(static_cast<int>(std::lround(outerX / dpr)),
@@ -497,7 +497,7 @@ void QtForm::Refresh(Ctl c) {
 
 double QtForm::TwipsPerPixelX() {
     if (!twipsPerPixel_) {
-        double dpi = 96.0;
+        double dpi = kNormalDpi;
         if (QGuiApplication::instance() != nullptr) {
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
                 dpi = screen->logicalDotsPerInch() * screen->devicePixelRatio();

@@ -1,14 +1,10 @@
 // The settings of command-line mode: a plain file read here, anything else by the module.
 #include "platform/linux/settings/command_line_settings.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <map>
 #include <string>
 
-#include "platform/linux/posix/companion.h"
+#include "platform/linux/posix/module.h"
 #include "platform/linux/settings/ini_text.h"
 #include "platform/linux/settings/settings_file.h"
 #include "settings/settings.h"
@@ -18,21 +14,9 @@ namespace {
 
 // The settings store module; nullptr after one line on stderr.
 std::unique_ptr<SettingsStore> LoadSettingsStore() {
-    const std::string path = Companion("scriblane-settings.so", R_OK);
-    if (path.empty()) {
-        std::fprintf(stderr, "scriblane: the settings module scriblane-settings.so is missing\n");
-        return nullptr;
-    }
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    using Create = SettingsStore* (*)();
-    auto create = module ? reinterpret_cast<Create>(dlsym(module, "scriblane_create_settings_store"))
-                         : nullptr;
-    if (create == nullptr) {
-        std::fprintf(stderr, "scriblane: cannot load %s: %s\n", path.c_str(), dlerror());
-        return nullptr;
-    }
-    // The module stays loaded for the life of the process.
-    return std::unique_ptr<SettingsStore>(create());
+    return std::unique_ptr<SettingsStore>(CreateFromModule<SettingsStore>(
+        "scriblane-settings.so", "scriblane_create_settings_store",
+        "the settings module scriblane-settings.so is missing"));
 }
 
 // The settings of command-line mode. Loading QtCore (and the ICU behind it)

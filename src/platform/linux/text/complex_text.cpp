@@ -1,13 +1,9 @@
 // Telling simple text from text that needs the shaping module, and loading that module.
 #include "platform/linux/text/complex_text.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <iterator>
 
-#include "platform/linux/posix/companion.h"
+#include "platform/linux/posix/module.h"
 
 namespace scriblane::linuxp {
 
@@ -63,26 +59,10 @@ bool IsSimpleCharacter(char32_t c) {
 }
 
 ComplexText* LoadComplexText() {
-    static ComplexText* const loaded = []() -> ComplexText* {
-        const std::string path = Companion("scriblane-shaping.so", R_OK);
-        if (path.empty()) {
-            std::fprintf(stderr,
-                         "scriblane: the shaping module scriblane-shaping.so is missing; "
-                         "text is drawn unshaped, left to right\n");
-            return nullptr;
-        }
-        void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        using Create = ComplexText* (*)();
-        auto create =
-            module ? reinterpret_cast<Create>(dlsym(module, "scriblane_create_complex_text"))
-                   : nullptr;
-        if (create == nullptr) {
-            std::fprintf(stderr, "scriblane: cannot load %s: %s\n", path.c_str(), dlerror());
-            return nullptr;
-        }
-        // Loaded for the life of the process.
-        return create();
-    }();
+    // Loaded once, for the life of the process.
+    static ComplexText* const loaded = CreateFromModule<ComplexText>(
+        "scriblane-shaping.so", "scriblane_create_complex_text",
+        "the shaping module scriblane-shaping.so is missing; text is drawn unshaped, left to right");
     return loaded;
 }
 

@@ -124,7 +124,7 @@ bool RequestFrameExtents(void* display, unsigned long window) {
 }
 
 FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,
-                               int timeoutMs) {
+                               std::chrono::milliseconds limit) {
     ::Display* dpy = static_cast<::Display*>(display);
     if (dpy == nullptr || window == 0) return {};
     const Atom extents = XInternAtom(dpy, "_NET_FRAME_EXTENTS", False);
@@ -132,7 +132,7 @@ FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool request
     if (!requested) return {};
     // The answer is a property change on our window; polling the property
     // keeps us off the toolkit's event queue.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
         const timespec pause{0, 500'000};
         nanosleep(&pause, nullptr);

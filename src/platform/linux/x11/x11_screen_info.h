@@ -4,6 +4,7 @@
 // code that includes Qt.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string_view>
 
@@ -31,10 +32,10 @@ std::optional<double> ServerXftDpi();
 // window is being built: RequestFrameExtents returns whether a
 // _NET_REQUEST_FRAME_EXTENTS went out (a manager that supports it runs and
 // _NET_FRAME_EXTENTS is not set yet); AwaitFrameExtents then gives the
-// extents, waiting at most `timeoutMs` for the answer. All zero when no
+// extents, waiting at most `limit` for the answer. All zero when no
 // window manager runs or it does not answer.
 bool RequestFrameExtents(void* display, unsigned long window);
 FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,
-                               int timeoutMs);
+                               std::chrono::milliseconds limit);
 
 }  // namespace scriblane::linuxp::x11

@@ -19,7 +19,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/linux/posix/child_output.h"
 #include "platform/linux/text/text_layout.h"
 #include "platform/linux/x11/x11_display.h"
 #include "platform/linux/x11/x11_overlay.h"
@@ -370,30 +369,6 @@ TEST_F(X11DisplayTest, DesktopColourIsWhatTheUserSees) {
 
 // The helper behind the desktop environment's setting: output only from a
 // program that ends well and in time; a hung one is killed, not waited for.
-TEST(RunForOutputTest, OutputOnlyFromAProgramThatEndsWellInTime) {
-    using std::chrono::milliseconds;
-    struct Case {
-        std::vector<std::string> argv;
-        milliseconds limit;
-        std::optional<std::string> want;
-    };
-    const Case cases[] = {
-        {{"sh", "-c", "printf 'a b\\nc'; echo oops >&2"}, milliseconds(10000), "a b\nc"},
-        {{"sh", "-c", "printf partial; exit 3"}, milliseconds(10000), std::nullopt},
-        {{"sh", "-c", "kill -9 $$"}, milliseconds(10000), std::nullopt},
-        {{"scriblane-no-such-program"}, milliseconds(10000), std::nullopt},
-        {{}, milliseconds(10000), std::nullopt},
-        {{"sh", "-c", "exec sleep 30"}, milliseconds(200), std::nullopt},
-        // Its output closed, but the program goes on.
-        {{"sh", "-c", "printf x; exec >&-; exec sleep 30"}, milliseconds(200), std::nullopt},
-        {{"sh", "-c", "head -c 70000 /dev/zero"}, milliseconds(10000), std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.argv.empty() ? "(none)" : c.argv.back());
-        EXPECT_EQ(RunForOutput(c.argv, c.limit), c.want);
-    }
-}
-
 TEST_F(X11DisplayTest, FixedSystemColours) {
     EXPECT_EQ(display_->GetSysColor(kColorWindowText), 0);
     EXPECT_EQ(display_->GetSysColor(kColorBtnText), 0);

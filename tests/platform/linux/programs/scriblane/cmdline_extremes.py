@@ -95,14 +95,17 @@ class ExtremesTest(unittest.TestCase):
                 self.assertIsNotNone(found)
                 self.assertEqual(found[1], 184)
 
-    def test_binary_garbage_settings(self):
+    def test_binary_garbage_settings_draw_the_default_band(self):
         rng = random.Random(4)
-        for n in range(3):
-            garbage = bytes(rng.randrange(256) for _ in range(8192))
+        garbage = [bytes(rng.randrange(256) for _ in range(8192)) for _ in range(3)]
+        typed = (b"[settings]\nth=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)\n"
+                 b"tw=@ByteArray(\xff\x00)\nfont=\x00\x01\n")
+        for n, raw in enumerate(garbage + [typed]):
             with self.subTest(n=n):
-                self.run_program(["Hello"], raw=garbage)
-        self.run_program(["Hello"], raw=b"[settings]\nth=@Variant(\\0\\0\\0\\x7f\\xff\\xff\\xff\\xff)\n"
-                                        b"tw=@ByteArray(\xff\x00)\nfont=\x00\x01\n")
+                _, image = self.run_program(["Hello"], raw=raw)
+                found = image.find(BACK)
+                self.assertIsNotNone(found, "nothing drawn")
+                self.assertEqual((found[1], found[3] - found[1]), (184, 30))
 
     def test_settings_that_cannot_be_read(self):
         # Nothing to read there, or nothing that may be: the defaults draw,
@@ -169,11 +172,14 @@ class ExtremesTest(unittest.TestCase):
                     else:
                         os.remove(path)
 
-    def test_huge_values_in_settings(self):
-        for setting in ("th=" + "9" * 5000, "font=" + "F" * 100000, "colorT=1e999",
-                        "th=-0.0000000001", "tw=4.5e2"):
+    def test_huge_values_in_settings_draw_or_end_quietly(self):
+        # A number beyond 32 bits ends the drawing; anything else draws.
+        cases = (("th=" + "9" * 5000, False), ("font=" + "F" * 100000, True),
+                 ("colorT=1e999", False), ("th=-0.0000000001", True), ("tw=4.5e2", True))
+        for setting, drawn in cases:
             with self.subTest(setting=setting[:20]):
-                self.run_program(["Hello"], setting)
+                _, image = self.run_program(["Hello"], setting)
+                self.assertEqual(image.find(BACK) is not None, drawn)
 
 
 if __name__ == "__main__":
