@@ -71,7 +71,9 @@ PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) 
     const LineAnalysis a = complex ? complex->Analyse(text) : PlainAnalysis(n);
     const std::vector<X11Font*> faces = ClusterFaces(dpy, font, text, a);
 
-    // Runs in logical order: one face, one level, one script each.
+    // Runs in logical order: one face, one level, one script each; a
+    // control is a run of its own, never shaped, so that no face's glyph
+    // for it takes the place of the box.
     struct Run {
         std::size_t start, end;
     };
@@ -79,7 +81,8 @@ PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) 
     std::vector<std::size_t> runOf(n);
     for (std::size_t i = 0; i < n; ++i) {
         if (i == 0 || faces[i] != faces[i - 1] || a.levels[i] != a.levels[i - 1] ||
-            a.scripts[i] != a.scripts[i - 1]) {
+            a.scripts[i] != a.scripts[i - 1] || DrawnAsMissingGlyph(text[i]) ||
+            DrawnAsMissingGlyph(text[i - 1])) {
             runs.push_back(Run{i, i + 1});
         } else {
             runs.back().end = i + 1;
@@ -106,21 +109,19 @@ PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) 
         const bool rightToLeft = a.levels[run.start] & 1;
         // Colour faces draw what their own tables substitute (keycaps, flags).
         const bool needsShaping =
-            rightToLeft || face.color ||
-            !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(run.start),
-                         text.begin() + static_cast<std::ptrdiff_t>(run.end), IsSimpleCharacter);
+            !DrawnAsMissingGlyph(text[run.start]) &&
+            (rightToLeft || face.color ||
+             !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(run.start),
+                          text.begin() + static_cast<std::ptrdiff_t>(run.end), IsSimpleCharacter));
         ShapingFont* shaper = needsShaping ? ShaperFor(face, complex) : nullptr;
         if (shaper) {
             shaped.clear();
             shaper->Shape(text, run.start, run.end - run.start, rightToLeft, a.scripts[run.start],
                           shaped);
             for (const ShapedGlyph& g : shaped) {
-                // A control the face maps to a glyph of its own is still the box.
-                const bool box = g.cluster < n && DrawnAsMissingGlyph(text[g.cluster]);
-                const std::int32_t advance = box ? GlyphAdvance(dpy, face, nullptr, 0) : g.advance;
-                line.glyphs.push_back(PlacedGlyph{face.xft, box ? 0u : g.glyph, pen, g.xOffset,
-                                                  g.yOffset, advance, g.cluster});
-                pen += advance;
+                line.glyphs.push_back(PlacedGlyph{face.xft, g.glyph, pen, g.xOffset, g.yOffset,
+                                                  g.advance, g.cluster});
+                pen += g.advance;
             }
             continue;
         }

@@ -548,6 +548,19 @@ class ShadowingFacesTest(ScriptsTest):
         self.assertIsNotNone(self.ink(image, found))
         self.assertEqual(self.coloured(image, found), 0, "in colour")
 
+    def check_box_in_shaped_text(self, text):
+        # The chosen face maps the control to a blank glyph, and the rest
+        # of the line is shaped: the control is still the box it is alone.
+        drawn = []
+        for line in (text[0], text):
+            result, image = run(self.server, [line], self.SETTINGS + "\nfont=Noto Sans Symbols2")
+            self.assertEqual(result.returncode, 0, result.stderr)
+            drawn.append((image, band(image, self.BACKGROUND)))
+        (alone, box), (image, found) = drawn
+        self.assertIsNotNone(self.ink(alone, box), "no box")
+        self.assertTrue(self.crop(image, (found[0], found[1], found[0] + box[2] - box[0], found[3]))
+                        == self.crop(alone, box), "the control is drawn otherwise than alone")
+
     CASES = [
         ("emoji selector", "\u2764\uFE0F", check_colour),
         ("emoji selector, the chosen face has it", "\u263A\uFE0F", check_colour),
@@ -557,6 +570,7 @@ class ShadowingFacesTest(ScriptsTest):
         ("text selector", "\u263A\uFE0E", check_no_colour),
         ("DEL", "\x7f", ScriptsTest.check_missing),
         ("NEL", "\x85", ScriptsTest.check_missing),
+        ("DEL before shaped text", "\x7f\U0001F850", check_box_in_shaped_text),
     ]
 
 
