@@ -532,9 +532,15 @@ class ShadowingFacesTest(ScriptsTest):
         self.server.env["FONTCONFIG_FILE"] = conf
 
     def coloured(self, image, found):
+        """Pixels of colour: black on white, smoothed, gives only greys."""
         x0, y0, x1, y1 = found
-        return sum(1 for y in range(y0, y1) for x in range(x0, x1)
-                   if (lambda p: max(p) - min(p) > 60)(image.pixel(x, y)))
+        pixels = (image.pixel(x, y) for y in range(y0, y1) for x in range(x0, x1))
+        return sum(1 for p in pixels if max(p) - min(p) > 60)
+
+    def draw_in(self, face, text):
+        result, image = run(self.server, [text], self.SETTINGS + "\nfont=" + face)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return image, band(image, self.BACKGROUND)
 
     def check_colour(self, text):
         image, found = self.draw(text)
@@ -542,21 +548,15 @@ class ShadowingFacesTest(ScriptsTest):
 
     def check_no_colour(self, text):
         # The chosen face is the colour one: a text face must still come first.
-        result, image = run(self.server, [text], self.SETTINGS + "\nfont=Noto Color Emoji")
-        self.assertEqual(result.returncode, 0, result.stderr)
-        found = band(image, self.BACKGROUND)
+        image, found = self.draw_in("Noto Color Emoji", text)
         self.assertIsNotNone(self.ink(image, found))
         self.assertEqual(self.coloured(image, found), 0, "in colour")
 
     def check_box_in_shaped_text(self, text):
         # The chosen face maps the control to a blank glyph, and the rest
         # of the line is shaped: the control is still the box it is alone.
-        drawn = []
-        for line in (text[0], text):
-            result, image = run(self.server, [line], self.SETTINGS + "\nfont=Noto Sans Symbols2")
-            self.assertEqual(result.returncode, 0, result.stderr)
-            drawn.append((image, band(image, self.BACKGROUND)))
-        (alone, box), (image, found) = drawn
+        alone, box = self.draw_in("Noto Sans Symbols2", text[0])
+        image, found = self.draw_in("Noto Sans Symbols2", text)
         self.assertIsNotNone(self.ink(alone, box), "no box")
         self.assertTrue(self.crop(image, (found[0], found[1], found[0] + box[2] - box[0], found[3]))
                         == self.crop(alone, box), "the control is drawn otherwise than alone")
