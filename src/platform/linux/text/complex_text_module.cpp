@@ -1,4 +1,4 @@
-// The shaping module: FriBidi orders a line, HarfBuzz finds its scripts and shapes its runs, ICU gives emoji presentation.
+// The shaping module: FriBidi orders a line, HarfBuzz scripts and shapes it, ICU tells emoji from text.
 #include <fribidi.h>
 #include <hb.h>
 #include <unicode/uchar.h>
