@@ -56,8 +56,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Libraries come from the binaries and modules (dpkg-shlibdeps: HarfBuzz,
-# FriBidi and ICU from the shaping module); Qt's platform plugins are loaded at run
-# time, so no binary names them.
+# FriBidi and ICU from the shaping module); Qt's platform plugins are loaded
+# at run time, so no binary names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 include(CPack)
