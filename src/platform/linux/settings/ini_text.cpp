@@ -88,6 +88,9 @@ std::u16string DecodedName(std::string_view spelt) {
         }
         i += len;
     }
+    // QSettings decodes a name as QString::fromUtf8 does, which drops a
+    // byte-order mark at its start.
+    if (!units.empty() && units.front() == u'\uFEFF') units.erase(0, 1);
     std::u16string out;
     const std::size_t n = units.size();
     for (std::size_t i = 0; i < n;) {
