@@ -16,6 +16,9 @@ namespace scriblane::linuxp {
 
 using Clock = std::chrono::steady_clock;
 
+// Between looks at a program that closed its output but has not exited.
+constexpr std::chrono::milliseconds kExitPollPause{2};
+
 std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
                                         std::chrono::milliseconds limit, std::size_t maxBytes) {
     if (argv.empty()) return std::nullopt;
@@ -67,7 +70,7 @@ std::optional<std::string> RunForOutput(const std::vector<std::string>& argv,
             }
             return std::nullopt;
         }
-        poll(nullptr, 0, 2);
+        poll(nullptr, 0, static_cast<int>(kExitPollPause.count()));
     }
     if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
     return text;

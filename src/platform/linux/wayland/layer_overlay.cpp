@@ -29,7 +29,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // How long any one answer of the compositor is waited for.
-constexpr std::chrono::seconds kAnswerWait{3};
+constexpr std::chrono::seconds kCompositorAnswerWait{3};
 
 struct Output {
     wl_output* output = nullptr;
@@ -114,7 +114,7 @@ public:
 
     std::uint64_t Show(const ArgbPicture& picture, std::int32_t x, std::int32_t y,
                        const OutputPlace& primary) {
-        if (picture.width <= 0 || picture.height <= 0 || !Pump(0)) return 0;
+        if (picture.width <= 0 || picture.height <= 0 || !Pump(std::chrono::milliseconds::zero())) return 0;
         const Output* output = Match(primary);
         // XWayland's pixels for the output, in the output's logical ones.
         std::int32_t scale = 1;
@@ -152,7 +152,7 @@ public:
         }
         Surface& s = *surface;
         surfaces_.push_back(std::move(surface));
-        const auto deadline = Clock::now() + kAnswerWait;
+        const auto deadline = Clock::now() + kCompositorAnswerWait;
         if (!WaitUntil([&] { return s.configured || s.closed; }, deadline) || s.closed) {
             Remove(s.id);
             return 0;
@@ -182,7 +182,7 @@ public:
     // `primary`, while the picture is being drawn: the compositor's first
     // answer is then in when it comes.
     void Prepare(const OutputPlace& primary) {
-        if (!prepared_ && Pump(0)) prepared_ = NewSurface(Match(primary));
+        if (!prepared_ && Pump(std::chrono::milliseconds::zero())) prepared_ = NewSurface(Match(primary));
     }
 
     void Remove(std::uint64_t id) {
@@ -195,7 +195,7 @@ public:
     }
 
     bool StillShown(std::uint64_t id) {
-        if (!Pump(0)) return false;
+        if (!Pump(std::chrono::milliseconds::zero())) return false;
         return std::any_of(surfaces_.begin(), surfaces_.end(),
                            [&](const auto& s) { return s->id == id && !s->closed; });
     }
@@ -206,7 +206,7 @@ private:
     bool Start() {
         registry_ = wl_display_get_registry(display_);
         wl_registry_add_listener(registry_, &kRegistryListener, this);
-        const auto deadline = Clock::now() + kAnswerWait;
+        const auto deadline = Clock::now() + kCompositorAnswerWait;
         if (!Sync(deadline) || !compositor_ || !shm_ || !shell_) return false;
         // The outputs' names and logical places; a second round for those
         // the first one bound.
@@ -268,9 +268,9 @@ private:
         return outputs_.size() == 1 ? outputs_.front().get() : nullptr;
     }
 
-    // Sends what is queued and handles what arrives within `timeoutMs`;
-    // false once the connection is lost.
-    bool Pump(int timeoutMs) {
+    // Sends what is queued and handles what arrives within `wait`; false
+    // once the connection is lost.
+    bool Pump(std::chrono::milliseconds wait) {
         if (Broken()) return false;
         while (wl_display_prepare_read(display_) != 0) {
             if (wl_display_dispatch_pending(display_) < 0) return false;
@@ -280,7 +280,7 @@ private:
             return false;
         }
         pollfd p{Fd(), POLLIN, 0};
-        const int ready = poll(&p, 1, timeoutMs);
+        const int ready = poll(&p, 1, static_cast<int>(wait.count()));
         if (ready > 0) {
             if (wl_display_read_events(display_) < 0) return false;
         } else {
@@ -293,7 +293,7 @@ private:
     bool WaitUntil(const std::function<bool()>& done, Clock::time_point deadline) {
         while (!done()) {
             const int left = MillisecondsLeft(deadline);
-            if (left == 0 || !Pump(left)) return false;
+            if (left == 0 || !Pump(std::chrono::milliseconds(left))) return false;
         }
         return true;
     }

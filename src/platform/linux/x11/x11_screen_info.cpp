@@ -3,12 +3,12 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <time.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace scriblane::linuxp {
 
@@ -45,6 +45,9 @@ std::optional<double> ParseXftDpi(std::string_view resources) {
 
 namespace scriblane::linuxp::x11 {
 namespace {
+
+// Between looks at the window for the manager's answer.
+constexpr std::chrono::microseconds kExtentsPollPause{500};
 
 std::optional<FrameExtents> ReadExtents(::Display* dpy, Window window, Atom extents) {
     Atom type = 0;
@@ -134,8 +137,7 @@ FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool request
     // keeps us off the toolkit's event queue.
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
-        const timespec pause{0, 500'000};
-        nanosleep(&pause, nullptr);
+        std::this_thread::sleep_for(kExtentsPollPause);
         if (auto answer = ReadExtents(dpy, window, extents)) return *answer;
     }
     return {};

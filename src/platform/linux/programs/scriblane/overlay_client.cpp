@@ -77,7 +77,7 @@ void HelperHolder::Prepare() {
 }
 
 std::string HelperHolder::ReadLine() {
-    const auto deadline = std::chrono::steady_clock::now() + protocol::kAnswerWait;
+    const auto deadline = std::chrono::steady_clock::now() + protocol::kHelperAnswerWait;
     std::string line;
     char c = 0;
     // A byte at a time: the helper's next line must stay in the pipe.
