@@ -187,7 +187,8 @@ ActingAs::ActingAs(const std::optional<SaveIdentity>& who) {
     if (!who) return;
     const int count = ::getgroups(0, nullptr);
     std::vector<gid_t> own(static_cast<std::size_t>(count > 0 ? count : 0));
-    if (count < 0 || ::getgroups(count, own.data()) != count || !SetThreadGroups(GroupsOf(who->uid, who->gid))) {
+    if (count < 0 || ::getgroups(count, own.data()) != count ||
+        !SetThreadGroups(GroupsOf(who->uid, who->gid))) {
         failed_ = true;
         return;
     }
@@ -322,8 +323,8 @@ bool NewFile::Write(const std::string& bytes, const struct stat* old) {
     const int folder = target_.folder.get();
     temp_ = target_.name + ".saving";
     ::unlinkat(folder, temp_.c_str(), 0);
-    Descriptor fd(
-        ::openat(folder, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    Descriptor fd(::openat(folder, temp_.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd.valid()) return false;
     exists_ = true;
     if (!WriteAll(fd.get(), bytes)) return false;

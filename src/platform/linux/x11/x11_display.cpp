@@ -14,6 +14,7 @@
 #include "platform/linux/text/text_layout.h"
 #include "platform/linux/x11/x11_desktop_colour.h"
 #include "platform/linux/x11/x11_outputs.h"
+#include "platform/linux/x11/x11_property.h"
 #include "platform/linux/x11/x11_text_draw.h"
 
 namespace scriblane::linuxp {
@@ -284,25 +285,19 @@ std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32
     Rect area = primary;
     const Atom workArea = XInternAtom(dpy_, "_NET_WORKAREA", True);
     if (workArea != None) {
-        Atom type = None;
-        int formatBits = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), workArea, 0, 4, False, XA_CARDINAL,
-                               &type, &formatBits, &items, &after, &data) == Success &&
-            type == XA_CARDINAL && formatBits == 32 && items >= 4 && data) {
-            // Format-32 properties arrive as longs.
-            const auto* v = reinterpret_cast<const long*>(data);
-            const std::int64_t x0 = std::max<std::int64_t>(v[0], primary.left);
-            const std::int64_t y0 = std::max<std::int64_t>(v[1], primary.top);
-            const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{v[0]} + v[2], primary.right);
-            const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{v[1]} + v[3], primary.bottom);
+        const auto v = x11::ReadProperty32(dpy_, DefaultRootWindow(dpy_), workArea, XA_CARDINAL, 4);
+        if (v && v->size() >= 4) {
+            const std::int64_t x0 = std::max<std::int64_t>((*v)[0], primary.left);
+            const std::int64_t y0 = std::max<std::int64_t>((*v)[1], primary.top);
+            const std::int64_t x1 =
+                std::min<std::int64_t>(std::int64_t{(*v)[0]} + (*v)[2], primary.right);
+            const std::int64_t y1 =
+                std::min<std::int64_t>(std::int64_t{(*v)[1]} + (*v)[3], primary.bottom);
             if (x1 > x0 && y1 > y0) {
                 area = Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
                             static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1)};
             }
         }
-        if (data) XFree(data);
     }
     *rect = area;
     return 1;
