@@ -69,12 +69,14 @@ std::optional<char16_t> HexNumber(std::u16string_view s) {
     return static_cast<char16_t>(value);  // at most four digits
 }
 
-std::u16string DecodedName(std::string_view spelt) {
+// Bytes as QString::fromUtf8 reads them: UTF-16 units, each byte that is not
+// part of valid UTF-8 as U+FFFD, a byte-order mark at the start dropped.
+std::u16string Utf16Of(std::string_view bytes) {
     std::u16string units;
-    const auto* p = reinterpret_cast<const unsigned char*>(spelt.data());
-    for (std::size_t i = 0; i < spelt.size();) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t i = 0; i < bytes.size();) {
         char32_t cp = 0;
-        const std::size_t len = Utf8SequenceLength(p + i, spelt.size() - i, cp);
+        const std::size_t len = Utf8SequenceLength(p + i, bytes.size() - i, cp);
         if (len == 0) {
             units += u'\uFFFD';
             ++i;
@@ -88,9 +90,14 @@ std::u16string DecodedName(std::string_view spelt) {
         }
         i += len;
     }
-    // QSettings decodes a name as QString::fromUtf8 does, which drops a
-    // byte-order mark at its start.
     if (!units.empty() && units.front() == u'\uFEFF') units.erase(0, 1);
+    return units;
+}
+
+// A name as QSettings decodes it from the file: through QString::fromUtf8
+// (a leading byte-order mark dropped), then its escapes.
+std::u16string DecodedName(std::string_view spelt) {
+    const std::u16string units = Utf16Of(spelt);
     std::u16string out;
     const std::size_t n = units.size();
     for (std::size_t i = 0; i < n;) {
@@ -433,6 +440,82 @@ bool IniDocument::Set(const std::string& section, const std::string& key,
 
 std::optional<std::map<std::string, std::string>> PlainIniValues(const std::string& text) {
     return IniDocument(text).PlainValues();
+}
+
+std::string EscapedIniName(const std::string& name) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char16_t ch : Utf16Of(name)) {
+        if (ch == u'/') {
+            out += '\\';
+        } else if (ch < 0x80 && IsIniNameChar(static_cast<char>(ch))) {
+            out += static_cast<char>(ch);
+        } else if (ch <= 0xFF) {
+            out += '%';
+            out += hex[ch / 16];
+            out += hex[ch % 16];
+        } else {
+            out += "%U";
+            for (int shift = 12; shift >= 0; shift -= 4) out += hex[(ch >> shift) & 0xF];
+        }
+    }
+    return out;
+}
+
+std::string EscapedIniValue(const std::string& value) {
+    // Bytes that come back unchanged through QString: UTF-8, less a leading
+    // byte-order mark, which QString drops.
+    const bool utf8 = IsUtf8(value) && value.rfind("\xEF\xBB\xBF", 0) != 0;
+    std::string body;
+    if (!utf8) {
+        body = "@ByteArray(" + value + ")";
+    } else {
+        body = (!value.empty() && value[0] == '@') ? "@" + value : value;
+    }
+    static const char hex[] = "0123456789abcdef";
+    auto hexEscape = [&](std::string& out, unsigned char c) {
+        out += "\\x";
+        if (c >= 16) out += hex[c / 16];
+        out += hex[c % 16];
+    };
+    std::string out;
+    bool needsQuotes = false;
+    bool escapeNextIfHex = false;
+    for (const char sc : body) {
+        const auto c = static_cast<unsigned char>(sc);
+        if (c == ';' || c == ',' || c == '=') needsQuotes = true;
+        if (escapeNextIfHex && IsHexDigit(sc)) {
+            hexEscape(out, c);
+            continue;
+        }
+        escapeNextIfHex = false;
+        switch (c) {
+            case '\0': out += "\\0"; escapeNextIfHex = true; break;
+            case '\a': out += "\\a"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '\v': out += "\\v"; break;
+            case '"':
+            case '\\':
+                out += '\\';
+                out += sc;
+                break;
+            default:
+                if (c <= 0x1F || (c >= 0x7F && !utf8)) {
+                    hexEscape(out, c);
+                    escapeNextIfHex = true;
+                } else {
+                    out += sc;
+                }
+        }
+    }
+    if (needsQuotes || (!out.empty() && (out.front() == ' ' || out.back() == ' '))) {
+        out = '"' + out + '"';
+    }
+    return out;
 }
 
 std::optional<std::string> PlainSettingsFilePath(const std::string& app) {

@@ -1,6 +1,7 @@
 // The settings file's text as QSettings' INI reader splits and names it, with
 // no Qt: one document that `scriblane` reads plain files from without loading
-// QtCore and that the store edits line by line.
+// QtCore and that the store edits line by line, the escapes the store writes
+// beside the decoding they invert, and where the file is.
 #pragma once
 
 #include <cstddef>
@@ -79,6 +80,14 @@ private:
     std::string text_;
     IniText ini_;
 };
+
+// How the file spells a section or key name, and a text value: the inverses
+// of what QSettings (and IniDocument) decode, so that the name reads back as
+// this name and the value as exactly these bytes (a leading '@' doubled,
+// bytes that are not UTF-8 kept as @ByteArray(...), specials escaped, quotes
+// where blanks or ",;=" would be misread).
+std::string EscapedIniName(const std::string& name);
+std::string EscapedIniValue(const std::string& value);
 
 // The plain values of `text` (see IniDocument::PlainValues).
 std::optional<std::map<std::string, std::string>> PlainIniValues(const std::string& text);

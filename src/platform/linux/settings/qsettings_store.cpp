@@ -18,7 +18,6 @@
 #include "platform/linux/settings/ini_text.h"
 #include "platform/linux/settings/settings_file.h"
 #include "platform/linux/settings/settings_save.h"
-#include "platform/linux/text/utf8.h"
 
 namespace scriblane::linuxp {
 namespace {
@@ -27,107 +26,25 @@ QString FromBytes(const std::string& s) { return QString::fromUtf8(s.data(), sta
 
 std::string ToBytes(const QString& s) { return s.toUtf8().toStdString(); }
 
-// Bytes that come back unchanged through QString: UTF-8, less a leading
-// byte-order mark, which QString drops.
-bool IsValidUtf8(const std::string& s) { return IsUtf8(s) && s.rfind("\xEF\xBB\xBF", 0) != 0; }
 
 QString Key(const std::string& section, const std::string& key) {
     return FromBytes(section) + QLatin1Char('/') + FromBytes(key);
 }
 
 QString FilePathOf(const std::string& app) {
+    // Worked out once, by the settings text, wherever it can be sure of it:
+    // `scriblane` reads the same file without QtCore. Only an environment
+    // unusual enough for it to defer is left to QtCore, as the module then
+    // serves `scriblane` too.
+    if (const auto plain = PlainSettingsFilePath(app)) {
+        return QFile::decodeName(QByteArray::fromStdString(*plain));
+    }
     // Where QSettings keeps the user's file for organisation and application
     // `app`, worked out without opening it.
     return QFileInfo(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                      QLatin1Char('/') + FromBytes(app) + QLatin1Char('/') + FromBytes(app) +
                      QStringLiteral(".conf"))
         .absoluteFilePath();
-}
-
-// ---- The file's text, edited line by line ----------------------------------
-// A save changes one line (or adds one) and leaves every other byte alone:
-// comments, hand-written lines the reader cannot parse and keys of other
-// programs all survive. The line rules are those of QSettings' reader, so a
-// line found here is the line it reads.
-
-// A section or key name as the file spells it.
-std::string EscapedName(const std::string& name) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const QChar qc : FromBytes(name)) {
-        const char16_t ch = qc.unicode();
-        if (ch == u'/') {
-            out += '\\';
-        } else if (ch < 0x80 && IsIniNameChar(static_cast<char>(ch))) {
-            out += static_cast<char>(ch);
-        } else if (ch <= 0xFF) {
-            out += '%';
-            out += hex[ch / 16];
-            out += hex[ch % 16];
-        } else {
-            out += "%U";
-            for (int shift = 12; shift >= 0; shift -= 4) out += hex[(ch >> shift) & 0xF];
-        }
-    }
-    return out;
-}
-
-// A text value as the file spells it, so that QSettings reads back exactly
-// these bytes: a leading '@' doubled, bytes that are not UTF-8 kept as
-// @ByteArray(...), specials escaped, quotes where blanks or ",;=" would be
-// misread.
-std::string EscapedValue(const std::string& value) {
-    const bool utf8 = IsValidUtf8(value);
-    std::string body;
-    if (!utf8) {
-        body = "@ByteArray(" + value + ")";
-    } else {
-        body = (!value.empty() && value[0] == '@') ? "@" + value : value;
-    }
-    static const char hex[] = "0123456789abcdef";
-    auto hexEscape = [&](std::string& out, unsigned char c) {
-        out += "\\x";
-        if (c >= 16) out += hex[c / 16];
-        out += hex[c % 16];
-    };
-    std::string out;
-    bool needsQuotes = false;
-    bool escapeNextIfHex = false;
-    for (const char sc : body) {
-        const auto c = static_cast<unsigned char>(sc);
-        if (c == ';' || c == ',' || c == '=') needsQuotes = true;
-        if (escapeNextIfHex && IsHexDigit(sc)) {
-            hexEscape(out, c);
-            continue;
-        }
-        escapeNextIfHex = false;
-        switch (c) {
-            case '\0': out += "\\0"; escapeNextIfHex = true; break;
-            case '\a': out += "\\a"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\v': out += "\\v"; break;
-            case '"':
-            case '\\':
-                out += '\\';
-                out += sc;
-                break;
-            default:
-                if (c <= 0x1F || (c >= 0x7F && !utf8)) {
-                    hexEscape(out, c);
-                    escapeNextIfHex = true;
-                } else {
-                    out += sc;
-                }
-        }
-    }
-    if (needsQuotes || (!out.empty() && (out.front() == ' ' || out.back() == ' '))) {
-        out = '"' + out + '"';
-    }
-    return out;
 }
 
 std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
@@ -260,7 +177,7 @@ void QtSettingsStore::SaveSetting(const std::string& app, const std::string& sec
         }
     }
     IniDocument document(std::move(read.text));
-    if (!document.Set(EscapedName(section), EscapedName(key), EscapedValue(value))) {
+    if (!document.Set(EscapedIniName(section), EscapedIniName(key), EscapedIniValue(value))) {
         refuse("another line of the file would keep the old value");
     }
     if (document.Text().size() > kMaxSettingsFileBytes) {
