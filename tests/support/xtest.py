@@ -239,6 +239,14 @@ class HeadlessSway:
                              check=True, timeout=20).stdout
         return _read_ppm(ppm)
 
+    def msg(self, command):
+        """Runs one sway command (swaymsg) in this session."""
+        sockets = [f for f in os.listdir(self.runtime) if f.startswith("sway-ipc.")]
+        if not sockets:
+            raise RuntimeError("sway has no IPC socket")
+        subprocess.run(["swaymsg", "-s", os.path.join(self.runtime, sockets[0]), command],
+                       check=True, capture_output=True, timeout=20)
+
     def run(self, args, timeout=30, **kw):
         return subprocess.run(args, env=self.env, timeout=timeout, capture_output=True, **kw)
 

@@ -220,6 +220,16 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         std::int64_t{font->size.cell} * static_cast<std::int64_t>(lines.size());
 
     const std::int32_t drawn = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
+    // The display context's origin is the primary output's top-left corner,
+    // as the "DISPLAY" context's is the primary monitor's on Windows:
+    // wherever that output sits, a box from its size lands on it.
+    const Rect primary = PrimaryScreen();
+    const auto shift = [](std::int32_t v, std::int32_t by) {
+        return static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(std::int64_t{v} + by, INT32_MIN, INT32_MAX));
+    };
+    const Rect onRoot{shift(rect->left, primary.left), shift(rect->top, primary.top),
+                      shift(rect->right, primary.left), shift(rect->bottom, primary.top)};
     if (!xwayland_) xwayland_ = IsXWayland(dpy_);
     if (*xwayland_) {
         // The root is never shown there: the same pixels go on a layer of
@@ -228,11 +238,11 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
             const HeldOverlay held = holder_->Acquire();
             if (held.pixmap != 0) {
                 const auto box = DrawOverlayPixmap(dpy_, held.pixmap, *font, ctx.text, ctx.back,
-                                                   lines, *rect, format);
+                                                   lines, onRoot, format);
                 XSync(dpy_, False);  // in the pixmap before the holder reads it
                 if (box && !holder_->ShowHeldPixmap(*box)) return 0;
             } else if (held.window != 0) {
-                ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format, held.window);
+                ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format, held.window);
             } else {
                 return 0;
             }
@@ -242,7 +252,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         Overlay overlay;
         if (layer_) {
             if (const auto placed =
-                    DrawOverlayPicture(dpy_, *font, ctx.text, ctx.back, lines, *rect, format)) {
+                    DrawOverlayPicture(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format)) {
                 const OutputPlace primary =
                     PrimaryOutput(dpy_).value_or(OutputPlace{{}, PrimaryScreen()});
                 overlay.picture =
@@ -251,7 +261,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         }
         // Where the compositor's layer cannot show it, a window can.
         if (overlay.picture == 0) {
-            overlay.window = ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
+            overlay.window = ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format);
         }
         if (overlay.window.window != 0 || overlay.picture != 0) {
             overlay.deadline = std::chrono::steady_clock::now() + kOverlayLifetime;
@@ -271,7 +281,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         XftDrawSetSubwindowMode(d, IncludeInferiors);
         draw_ = d;
     }
-    if (!DrawTextLines(dpy_, draw_, rootW, rootH, *font, ctx.text, ctx.back, lines, *rect,
+    if (!DrawTextLines(dpy_, draw_, rootW, rootH, *font, ctx.text, ctx.back, lines, onRoot,
                        format)) {
         return 0;
     }

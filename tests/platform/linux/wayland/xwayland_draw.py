@@ -263,6 +263,42 @@ class ScaledOutputTest(unittest.TestCase):
             self.assertEqual(seen["layer"][0][3] - seen["layer"][0][1], 60, "not twice a band's height")
             self.assertTrue(seen["layer"][1] == seen["window"][1], "the pixels differ")
 
+class TwoOutputsTest(unittest.TestCase):
+    def primary(self, sway):
+        """The output XWayland calls primary, else the first it lists, once
+        it lists two: (left, top)."""
+        def listed():
+            text = subprocess.run(["xrandr", "--listmonitors"], env=sway.env, capture_output=True,
+                                  text=True).stdout
+            monitors = [line.split()[1:3] for line in text.splitlines()[1:]]
+            return monitors if len(monitors) == 2 else None
+        monitors = xtest.wait_for(listed, 10)
+        self.assertIsNotNone(monitors, "XWayland does not list two outputs")
+        name, geometry = next((m for m in monitors if "*" in m[0]), monitors[0])
+        left, top = geometry.split("+")[1:3]
+        return int(left), int(top)
+
+    def test_the_band_is_centred_on_the_primary_output_wherever_it_sits(self):
+        # A second output placed left of the first, as a laptop's monitor often is.
+        with xtest.HeadlessSway(1024, 768) as sway:
+            sway.msg("create_output")
+            sway.msg("output HEADLESS-2 mode 1024x768 position 0 0")
+            sway.msg("output HEADLESS-1 position 1024 0")
+            left, top = self.primary(sway)
+            self.assertNotEqual((left, top), (0, 0), "the primary output sits at the origin")
+            for presentation in PRESENTATIONS:
+                with self.subTest(presentation):
+                    draw(sway, "On the primary output", presentation=presentation)
+                    shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
+                        sway.screenshot()), 5)
+                    self.assertIsNotNone(shot, "nothing shown on any output")
+                    band = shot.find(BACK)
+                    self.assertEqual((band[1], band[3]), (top + 184, top + 214))
+                    self.assertLessEqual(abs((band[0] + band[2]) / 2 - (left + 512)), 1, band)
+                    self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK),
+                                                   LIFETIME + 5), presentation + " stayed")
+
+
 class WithoutXWaylandTest(unittest.TestCase):
     def test_a_wayland_desktop_without_xwayland_is_named_and_fails(self):
         with xtest.HeadlessSway(1024, 768, xwayland=False) as sway:
