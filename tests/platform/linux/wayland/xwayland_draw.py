@@ -263,6 +263,57 @@ class ScaledOutputTest(unittest.TestCase):
             self.assertEqual(seen["layer"][0][3] - seen["layer"][0][1], 60, "not twice a band's height")
             self.assertTrue(seen["layer"][1] == seen["window"][1], "the pixels differ")
 
+class LayerTest(unittest.TestCase):
+    """Where and how long the drawing stays on the compositor's overlay layer,
+    whatever else the desktop shows."""
+
+    def setUp(self):
+        self.sway = xtest.HeadlessSway(1024, 768, config="bar {\n position top\n}\n").__enter__()
+        self.addCleanup(self.sway.__exit__, None, None, None)
+
+    def band(self, timeout=5):
+        shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
+            self.sway.screenshot()), timeout)
+        return shot.find(BACK) if shot else None
+
+    def test_the_drawing_is_still_seen_late_in_its_lifetime(self):
+        for presentation in PRESENTATIONS:
+            with self.subTest(presentation):
+                returned = draw(self.sway, "Still here", presentation=presentation)
+                time.sleep(max(0.0, returned + LIFETIME - 0.5 - time.time()))
+                self.assertIsNotNone(self.sway.screenshot().find(BACK, STRIP),
+                                     "gone before its lifetime")
+                self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(BACK),
+                                               LIFETIME + 5), "stayed")
+
+    def test_a_bar_moves_nothing_and_a_fullscreen_window_hides_nothing(self):
+        # A bar at the top reserves room on the output; the drawing keeps its
+        # place all the same, as on X.
+        band = self.band()
+        self.assertIsNone(band, "the desktop already shows the band's colour")
+        draw(self.sway, "Beside a bar")
+        band = self.band()
+        self.assertIsNotNone(band, "not shown beside a bar")
+        self.assertEqual((band[1], band[3]), (184, 214))
+        self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(BACK),
+                                       LIFETIME + 5), "stayed")
+        # Over a window that fills the screen, above the layer it covers.
+        window = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(window.stdout.close)
+        self.addCleanup(window.wait, 5)
+        self.addCleanup(window.terminate)
+        events = xtest.Lines(window)
+        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        self.sway.msg("[app_id=wev] fullscreen enable")
+        self.assertTrue(events.wait_for("width: 1024; height: 768", timeout=10),
+                        "wev is not fullscreen")
+        draw(self.sway, "Over a fullscreen window")
+        band = self.band()
+        self.assertIsNotNone(band, "hidden by a fullscreen window")
+        self.assertEqual((band[1], band[3]), (184, 214))
+
+
 class TwoOutputsTest(unittest.TestCase):
     def primary(self, sway):
         """The output XWayland calls primary, else the first it lists, once
