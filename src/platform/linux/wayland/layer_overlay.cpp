@@ -114,7 +114,8 @@ public:
 
     std::uint64_t Show(const ArgbPicture& picture, std::int32_t x, std::int32_t y,
                        const OutputPlace& primary) {
-        if (picture.width <= 0 || picture.height <= 0 || !Pump(std::chrono::milliseconds::zero())) return 0;
+        if (picture.width <= 0 || picture.height <= 0) return 0;
+        if (!Pump(std::chrono::milliseconds::zero())) return 0;
         const Output* output = Match(primary);
         // XWayland's pixels for the output, in the output's logical ones.
         std::int32_t scale = 1;
