@@ -1,0 +1,70 @@
+// Command-line mode's hidden form: its font list waits for a reader and then
+// reads as an eager one, under the window's real start-up.
+#include "platform/linux/form/hidden_form.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "platform/fake/fake_platform.h"
+#include "platform/linux/form/form_model.h"
+#include "startup/program.h"
+#include "window/fsb.h"
+#include "window/layout.h"
+
+namespace scriblane::linuxp {
+namespace {
+
+struct Loaded {
+    explicit Loaded(const std::map<std::string, std::string>& stored) {
+        fake.stored = stored;
+        form.Load(MainFormSpec(), window);
+    }
+    fake::FakePlatform fake;
+    bool notShown = false;
+    HiddenForm form{"Hello", nullptr, notShown};
+    Platform platform{fake, fake, form, fake};
+    Program program{platform};
+    fSB window{program};
+};
+
+TEST(HiddenFormTest, TheLoadListsNoFontsAndAReaderSeesTheEagerList) {
+    const std::vector<std::string> fonts = ListScreenFonts();
+    ASSERT_GE(fonts.size(), 2u) << "the test needs two installed families";
+    struct Case {
+        const char* storedFace;  // nullptr: nothing stored
+        std::string selected;
+    } cases[] = {
+        {nullptr, fonts[0]},
+        {fonts[1].c_str(), fonts[1]},
+        {"Gone Sans", ""},
+        {"NONE", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        std::map<std::string, std::string> stored;
+        if (c.storedFace) stored["font"] = c.storedFace;
+        Loaded l(stored);
+        EXPECT_TRUE(l.form.FontListPending());
+        EXPECT_FALSE(l.window.Busy);
+        EXPECT_EQ(l.form.GetText(Ctl::fBox), c.selected) << (c.storedFace ? c.storedFace : "");
+        EXPECT_FALSE(l.form.FontListPending());
+        EXPECT_EQ(l.form.ScreenFontCount(), static_cast<std::int32_t>(fonts.size()));
+        // The list as filled: each screen font once, in order, after a reader.
+        EXPECT_NO_THROW(l.form.SetText(Ctl::fBox, fonts.back()));
+        EXPECT_EQ(l.form.GetText(Ctl::fBox), fonts.back());
+        EXPECT_THROW(l.form.SetListIndex(Ctl::fBox, static_cast<std::int32_t>(fonts.size())),
+                     FormError);
+    }
+}
+
+TEST(HiddenFormTest, ReadingTheScreenFontsFillsTheList) {
+    Loaded l({});
+    EXPECT_EQ(l.form.ScreenFont(0), ListScreenFonts().front());
+    EXPECT_FALSE(l.form.FontListPending());
+    EXPECT_EQ(l.form.GetText(Ctl::fBox), ListScreenFonts().front());
+}
+
+}  // namespace
+}  // namespace scriblane::linuxp
