@@ -68,17 +68,15 @@ double Scaled(double units, const FontSize& size, double upem) {
 // The matched face file opened on its own, sized to the unstretched em, so
 // that advances come from the hinter as the Windows rasteriser takes them
 // (Xft hints a stretched face at the stretched size instead).
-void OpenHintFace(FcPattern* match, double em, FT_Library& library, FT_Face& face) {
-    FcChar8* file = nullptr;
-    int index = 0;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch || !file) return;
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+void OpenHintFace(const std::string& file, int index, double em, FT_Library& library,
+                  FT_Face& face) {
+    if (file.empty()) return;
     if (FT_Init_FreeType(&library) != 0) {
         library = nullptr;
         return;
     }
     const auto ppem = static_cast<FT_UInt>(em);
-    if (FT_New_Face(library, reinterpret_cast<const char*>(file), index, &face) != 0 ||
+    if (FT_New_Face(library, file.c_str(), index, &face) != 0 ||
         !FT_IS_SCALABLE(face) || FT_Set_Pixel_Sizes(face, ppem, ppem) != 0) {
         if (face) FT_Done_Face(face);
         face = nullptr;
@@ -204,9 +202,9 @@ XftFont* OpenFont(::Display* dpy, X11Font& f) {
     ulThick = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulSize, size, upem))));
     strike = static_cast<std::int32_t>(std::lround(Scaled(strikePos, size, upem)));
 
-    if (scalable) OpenHintFace(match, size.emPixels, f.hintLibrary, f.hintFace);
     RememberFile(match, f);
     f.color = IsColor(match);
+    f.hintPending = scalable;
     SetFinalSize(match, size);
     XftFont* font = XftFontOpenPattern(dpy, match);
     if (!font) FcPatternDestroy(match);
@@ -279,8 +277,8 @@ X11Font* FallbackFace(::Display* dpy, const X11Font& font, FallbackFaces& fallba
     FcPatternGetBool(match, FC_SCALABLE, 0, &scalable);
     face->scalable = scalable;
     face->color = IsColor(match);
-    if (scalable) OpenHintFace(match, font.size.emPixels, face->hintLibrary, face->hintFace);
     RememberFile(match, *face);
+    face->hintPending = scalable;
     SetFinalSize(match, font.size);
     face->xft = XftFontOpenPattern(dpy, match);
     if (!face->xft) {
@@ -392,6 +390,7 @@ void CloseFont(::Display* dpy, X11Font& font) {
     if (font.hintLibrary) FT_Done_FreeType(font.hintLibrary);
     font.hintFace = nullptr;
     font.hintLibrary = nullptr;
+    font.hintPending = false;
 }
 
 unsigned GlyphIndex(::Display* dpy, X11Font& font, char32_t c) {
@@ -401,13 +400,15 @@ unsigned GlyphIndex(::Display* dpy, X11Font& font, char32_t c) {
     return it->second;
 }
 
-std::int32_t GlyphAdvance(::Display* dpy, X11Font& font, FT_Face face, unsigned glyph) {
-    if (glyph >= font.advances.size()) {
-        const std::size_t n = face ? static_cast<std::size_t>(face->num_glyphs) : 0;
-        font.advances.resize(std::max<std::size_t>(n, glyph + 1), INT32_MIN);
-    }
-    std::int32_t& a = font.advances[glyph];
-    if (a == INT32_MIN) {
+std::int32_t GlyphAdvance(::Display* dpy, X11Font& font, FT_Face, unsigned glyph) {
+    auto [known, added] = font.advances.try_emplace(glyph, 0);
+    std::int32_t& a = known->second;
+    if (added) {
+        if (font.hintPending) {
+            font.hintPending = false;
+            OpenHintFace(font.file, font.faceIndex, font.size.emPixels, font.hintLibrary,
+                         font.hintFace);
+        }
         if (font.hintFace && FT_Load_Glyph(font.hintFace, glyph, FT_LOAD_DEFAULT) == 0) {
             // Hinted advances are whole pixels; round any that are not.
             a = StretchedAdvance(font.size, (font.hintFace->glyph->advance.x + 32) >> 6);

@@ -73,12 +73,14 @@ struct X11Font {
     std::int32_t underlineOffset = 1;  // below the baseline
     std::int32_t underlineThickness = 1;
     std::int32_t strikeOffset = 0;  // above the baseline
-    // The face as the hinter sees it at the unstretched em, for advances;
-    // null when it could not be opened (the rasteriser's own are used).
+    // The face as the hinter sees it at the unstretched em, for advances,
+    // opened when first needed (shaped text takes the shaper's); null when
+    // it could not be opened (the rasteriser's own are used).
+    bool hintPending = false;
     FT_LibraryRec_* hintLibrary = nullptr;
     FT_FaceRec_* hintFace = nullptr;
     std::unordered_map<char32_t, unsigned> glyphOf;
-    std::vector<std::int32_t> advances;  // per glyph index; INT32_MIN: not known yet
+    std::unordered_map<unsigned, std::int32_t> advances;  // per glyph index
     // The face's file, for the shaper; empty when fontconfig named none.
     std::string file;
     int faceIndex = 0;
@@ -116,8 +118,8 @@ ShapingFont* ShaperFor(X11Font& face, ComplexText* complex);
 unsigned GlyphIndex(_XDisplay* dpy, X11Font& font, char32_t c);
 // Horizontal advance of `glyph` in whole pixels, remembered per font: the
 // hinted advance at the unstretched em, stretched (StretchedAdvance).
-// `face` is the font's locked Xft face, or null when it could not be
-// locked; without a hinting face the rasteriser's own extents are used.
+// Without a hinting face the rasteriser's own extents are used. `face`,
+// the font's locked Xft face or null, is no longer read.
 std::int32_t GlyphAdvance(_XDisplay* dpy, X11Font& font, FT_FaceRec_* face, unsigned glyph);
 
 }  // namespace scriblane::linuxp
