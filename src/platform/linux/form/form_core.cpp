@@ -35,7 +35,56 @@ void FormCore::Load(const FormSpec& layout, FormEvents& events) {
     spec_ = &layout;
     events_ = &events;
     for (const ControlSpec& c : layout.controls) model_[c.id].text = c.text;
+    struct Loading {
+        bool& flag;
+        explicit Loading(bool& f) : flag(f) { flag = true; }
+        ~Loading() { flag = false; }
+    } loading(loading_);
     events.OnLoad();
+}
+
+std::string FormCore::GetText(Ctl c) {
+    if (c == Ctl::fBox) FillFontList();
+    return model_.GetText(c);
+}
+
+void FormCore::SetText(Ctl c, const std::string& text) {
+    if (WaitsForFontList(c, [this, text] { SetText(Ctl::fBox, text); })) return;
+    model_.SetText(c, text);
+}
+
+void FormCore::AddItem(Ctl c, const std::string& item) {
+    if (WaitsForFontList(c, [this, item] { AddItem(Ctl::fBox, item); })) return;
+    model_.AddItem(c, item);
+}
+
+void FormCore::SetListIndex(Ctl c, std::int32_t index) {
+    if (WaitsForFontList(c, [this, index] { SetListIndex(Ctl::fBox, index); })) return;
+    model_.SetListIndex(c, index);
+}
+
+bool FormCore::WaitsForFontList(Ctl c, std::function<void()> step) {
+    if (c != Ctl::fBox || !listPending_) return false;
+    if (loading_) {
+        pendingSteps_.push_back(std::move(step));
+        return true;
+    }
+    FillFontList();
+    return false;
+}
+
+void FormCore::FillFontList() {
+    if (!listPending_) return;
+    listPending_ = false;
+    for (const std::string& face : Fonts()) AddItem(Ctl::fBox, face);
+    std::vector<std::function<void()>> steps;
+    steps.swap(pendingSteps_);
+    for (const auto& step : steps) {
+        try {
+            step();
+        } catch (const FormError&) {
+        }
+    }
 }
 
 void FormCore::ListFontsFrom(std::future<std::vector<std::string>> fonts) {
@@ -50,9 +99,17 @@ const std::vector<std::string>& FormCore::Fonts() {
     return fonts_;
 }
 
-std::int32_t FormCore::ScreenFontCount() { return static_cast<std::int32_t>(Fonts().size()); }
+std::int32_t FormCore::ScreenFontCount() {
+    if (loading_ && !listPending_) {
+        listPending_ = true;
+        return 0;
+    }
+    FillFontList();
+    return static_cast<std::int32_t>(Fonts().size());
+}
 
 std::string FormCore::ScreenFont(std::int32_t index) {
+    FillFontList();
     const auto& fonts = Fonts();
     if (index < 0 || static_cast<std::size_t>(index) >= fonts.size()) {
         throw FormError("no screen font " + std::to_string(index));

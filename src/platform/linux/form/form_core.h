@@ -25,18 +25,29 @@ public:
     ~FormCore() override;
 
     void Load(const FormSpec& layout, FormEvents& events) override;
-    std::string GetText(Ctl c) override { return model_.GetText(c); }
+    std::string GetText(Ctl c) override;
     // Throws FormError for a list without that entry.
-    void SetText(Ctl c, const std::string& text) override { model_.SetText(c, text); }
-    void AddItem(Ctl c, const std::string& item) override { model_.AddItem(c, item); }
-    void SetListIndex(Ctl c, std::int32_t index) override { model_.SetListIndex(c, index); }
+    void SetText(Ctl c, const std::string& text) override;
+    void AddItem(Ctl c, const std::string& item) override;
+    void SetListIndex(Ctl c, std::int32_t index) override;
     ColorRef GetBackColor(Ctl c) override { return model_[c].backColor; }
     void SetBackColor(Ctl c, ColorRef color) override { model_[c].backColor = color; }
     // The installed faces as ListScreenFonts orders them (fontconfig's
     // preference first, not sorted by name), each family once; ScreenFont
     // throws FormError past the end.
+    //
+    // Listing every family (a fontconfig sort and a list) is the dearest
+    // part of loading the window, and nothing needs the font list before
+    // the window is built, command-line mode never. So while the window
+    // loads the screen fonts count none, and what the load then asks of the
+    // list is kept; only when something reads the list or the screen fonts
+    // (or the window is built) is the list filled with every screen font in
+    // order and those requests carried out, their failures dropped as the
+    // load drops them. What is read is what an eager list gives.
     std::int32_t ScreenFontCount() override;
     std::string ScreenFont(std::int32_t index) override;
+    // True while the font list waits for its first reader.
+    bool FontListPending() const { return listPending_; }
     Handle hInstance() override;
     std::string Command() override { return command_; }
     // Ends the process at once with `exitStatus`, once `beforeEnd` has run.
@@ -46,6 +57,12 @@ protected:
     // Lists the faces beside the rest of start-up instead of when first asked.
     void ListFontsFrom(std::future<std::vector<std::string>> fonts);
     const std::vector<std::string>& Fonts();
+    // Fills a waiting font list (through the form's own AddItem, SetText and
+    // SetListIndex) and carries out the requests kept for it.
+    void FillFontList();
+    // For an operation on `c`: true when it waits with the list (`step`,
+    // kept, carries it out later); otherwise a waiting list is filled first.
+    bool WaitsForFontList(Ctl c, std::function<void()> step);
 
     const FormSpec* spec_ = nullptr;
     FormEvents* events_ = nullptr;
@@ -57,6 +74,9 @@ private:
     std::future<std::vector<std::string>> fontsFuture_;
     std::vector<std::string> fonts_;
     bool fontsListed_ = false;
+    bool loading_ = false;
+    bool listPending_ = false;
+    std::vector<std::function<void()>> pendingSteps_;
 };
 
 }  // namespace scriblane::linuxp

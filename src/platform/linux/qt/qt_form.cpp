@@ -188,7 +188,6 @@ void QtForm::EnsureWindow() {
     window_ = new FormWindow([this] { return CloseRequested(); });
     window_->setWindowFlags(flags);
     window_->setWindowTitle(QString::fromUtf8(spec_->title));
-    window_->setFont(MakeFont(spec_->font, Fonts()));
     window_->setFixedSize(Px(spec_->clientWidth), Px(spec_->clientHeight));
     // The native window first, so the window manager tells its frame while
     // the controls are being made.
@@ -204,6 +203,10 @@ void QtForm::EnsureWindow() {
 }
 
 void QtForm::BuildControls() {
+    // The faces are listed beside the window's making; the list and the
+    // controls' fonts wait for them only now.
+    FillFontList();
+    window_->setFont(MakeFont(spec_->font, Fonts()));
     QGroupBox* frame = nullptr;
     for (const ControlSpec& c : spec_->controls) {
         if (c.kind == ControlKind::Frame && frame == nullptr) {
@@ -439,6 +442,7 @@ QWidget* QtForm::Control(Ctl control) const {
 }
 
 std::string QtForm::GetText(Ctl c) {
+    if (c == Ctl::fBox) FillFontList();
     if (QWidget* w = Control(c)) {
         if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
             return ToCrLf(edit->toPlainText().toStdString());
@@ -449,6 +453,7 @@ std::string QtForm::GetText(Ctl c) {
 }
 
 void QtForm::SetText(Ctl c, const std::string& text) {
+    if (WaitsForFontList(c, [this, text] { SetText(Ctl::fBox, text); })) return;
     model_.SetText(c, text);  // throws for a list without that entry
     QWidget* w = Control(c);
     if (w == nullptr) return;
@@ -469,6 +474,7 @@ void QtForm::SetText(Ctl c, const std::string& text) {
 }
 
 void QtForm::AddItem(Ctl c, const std::string& item) {
+    if (WaitsForFontList(c, [this, item] { AddItem(Ctl::fBox, item); })) return;
     model_.AddItem(c, item);
     if (auto* combo = qobject_cast<QComboBox*>(Control(c))) {
         // Qt selects the first entry put into an empty list; the list keeps
@@ -480,6 +486,7 @@ void QtForm::AddItem(Ctl c, const std::string& item) {
 }
 
 void QtForm::SetListIndex(Ctl c, std::int32_t index) {
+    if (WaitsForFontList(c, [this, index] { SetListIndex(Ctl::fBox, index); })) return;
     model_.SetListIndex(c, index);
     if (auto* combo = qobject_cast<QComboBox*>(Control(c))) combo->setCurrentIndex(index);
 }

@@ -374,6 +374,29 @@ TEST_F(QtFormTest, ScreenFontsComeFromFontconfigAndRejectBadIndexes) {
     EXPECT_THROW(form.ScreenFont(-1), FormError);
 }
 
+// The load's font list waits; the shown window lists every screen font, in
+// order, with what the load selected, before anything reads the list.
+TEST_F(QtFormTest, TheLoadsFontListIsFilledWhenTheWindowIsBuilt) {
+    const std::vector<std::string> fonts = ListScreenFonts();
+    ASSERT_GE(fonts.size(), 2u);
+    events.duringLoad = [&] {
+        const std::int32_t count = form.ScreenFontCount();
+        for (std::int32_t i = 0; i < count; ++i) form.AddItem(Ctl::fBox, form.ScreenFont(i));
+        form.SetText(Ctl::fBox, fonts[1]);
+    };
+    form.Load(MainFormSpec(), events);
+    EXPECT_TRUE(form.FontListPending());
+    form.Show();
+    EXPECT_FALSE(form.FontListPending());
+    auto* combo = W<QComboBox>(Ctl::fBox);
+    ASSERT_EQ(combo->count(), static_cast<int>(fonts.size()));
+    for (int i = 0; i < combo->count(); ++i) {
+        EXPECT_EQ(combo->itemText(i).toStdString(), fonts[static_cast<std::size_t>(i)]);
+    }
+    EXPECT_EQ(combo->currentIndex(), 1);
+    EXPECT_EQ(form.GetText(Ctl::fBox), fonts[1]);
+}
+
 struct BoxCase {
     std::int32_t style;
     QMessageBox::StandardButton press;  // NoButton: Escape
