@@ -97,17 +97,25 @@ std::optional<ColorRef> PlainRoot(::Display* dpy, Window root, const Rect& scree
     std::map<unsigned long, int> votes;
     int sampled = 0;
     for (const int y : ys) {
+        std::vector<int> open;  // the row's uncovered points, left to right
         for (const int x : xs) {
             bool covered = false;
             for (const Rect& c : covers) {
                 covered = covered || (x >= c.left && x < c.right && y >= c.top && y < c.bottom);
             }
-            if (covered) continue;
-            if (const auto pixel = ReadPixel(dpy, root, x, y)) {
-                ++votes[*pixel];
-                ++sampled;
-            }
+            if (!covered) open.push_back(x);
         }
+        if (open.empty()) continue;
+        // One request a row: the span from its first open point to its last.
+        const int width = open.back() - open.front() + 1;
+        XImage* row = XGetImage(dpy, root, open.front(), y, static_cast<unsigned>(width), 1,
+                                AllPlanes, ZPixmap);
+        if (!row) continue;
+        for (const int x : open) {
+            ++votes[XGetPixel(row, x - open.front(), 0)];
+            ++sampled;
+        }
+        XDestroyImage(row);
     }
     XUngrabServer(dpy);
     XFlush(dpy);

@@ -285,6 +285,8 @@ TEST_F(X11DisplayTest, DesktopColourIsWhatTheUserSees) {
          kFixed},
         {"text band across the top", "#2040A0", 0, false, {}, {{{0, 0, kWidth, 60}, 0x00FF00}},
          nullptr, nullptr, 0xA04020},
+        {"band down the left side", "#2040A0", 0, false, {}, {{{0, 0, 200, kHeight}, 0x00FF00}},
+         nullptr, nullptr, 0xA04020},
         {"root without one colour", "#2040A0", 0, false, {},
          {{{0, 0, kWidth, 200}, 0x00FF00}, {{0, 300, kWidth, 500}, 0x0000FF}}, nullptr, nullptr,
          kFixed},
