@@ -17,7 +17,10 @@ void* ModuleFunction(const char* file, const char* symbol, const char* missing) 
         std::fprintf(stderr, "scriblane: %s\n", missing);
         return nullptr;
     }
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Functions bound on first call, as for the program itself: binding all
+    // of them now would bind every function of the libraries the module
+    // brings (libstdc++ and ICU for the shaping module), most never called.
+    void* module = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     void* function = module != nullptr ? dlsym(module, symbol) : nullptr;
     if (function == nullptr) {
         std::fprintf(stderr, "scriblane: cannot load %s: %s\n", path.c_str(), dlerror());
