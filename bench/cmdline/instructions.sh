@@ -23,21 +23,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cc -O2 -o "$work/floor" "$here/floor.c" $(pkg-config --cflags --libs xft x11)
-
-for n in $(seq 200 399); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset +extension RANDR >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -e "/tmp/.X11-unix/X${display#:}" ] && DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break
-  sleep 0.05
-done
-
-export DISPLAY="$display" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
-mkdir -p "$HOME"
-unset XDG_RUNTIME_DIR WAYLAND_DISPLAY
+. "$here/start_xvfb.sh"
+unset WAYLAND_DISPLAY
 
 mixed="Hello 日本語 ✓ مرحبا שלום 🙂"
 # Each once outside callgrind first, so fontconfig's caches are warm for all.

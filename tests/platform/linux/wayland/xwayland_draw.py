@@ -52,6 +52,19 @@ def draw(sway, text, settings=None, presentation="layer"):
     return returned
 
 
+def start_wev(test, sway):
+    """A Wayland-native window (wev) that reports what it gets, ended with
+    the test; its lines once it is configured."""
+    window = subprocess.Popen(["stdbuf", "-oL", "wev"], env=sway.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True)
+    test.addCleanup(window.stdout.close)
+    test.addCleanup(window.wait, 5)
+    test.addCleanup(window.terminate)
+    events = xtest.Lines(window)
+    test.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+    return events
+
+
 class XWaylandTest(unittest.TestCase):
     def setUp(self):
         self.sway = xtest.HeadlessSway(1024, 768).__enter__()
@@ -162,14 +175,8 @@ class XWaylandTest(unittest.TestCase):
         # The pointer first, so the window beneath learns of it when it starts.
         pointer = xtest.VirtualPointer(self.sway, POINTER)
         self.addCleanup(pointer.close)
-        beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.addCleanup(beneath.stdout.close)
-        self.addCleanup(beneath.wait, 5)
-        self.addCleanup(beneath.terminate)
-        events = xtest.Lines(beneath)
         # wev fills the screen below its title bar once sway has tiled it.
-        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        events = start_wev(self, self.sway)
         self.assertTrue(xtest.wait_for(lambda: (pointer.move(100, 400), events.wait_for(
             "wl_pointer] enter", timeout=0.2))[1], 10), "the pointer never reached wev")
 
@@ -298,13 +305,7 @@ class LayerTest(unittest.TestCase):
         self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(BACK),
                                        LIFETIME + 5), "stayed")
         # Over a window that fills the screen, above the layer it covers.
-        window = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
-                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.addCleanup(window.stdout.close)
-        self.addCleanup(window.wait, 5)
-        self.addCleanup(window.terminate)
-        events = xtest.Lines(window)
-        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        events = start_wev(self, self.sway)
         self.sway.msg("[app_id=wev] fullscreen enable")
         self.assertTrue(events.wait_for("width: 1024; height: 768", timeout=10),
                         "wev is not fullscreen")
