@@ -136,6 +136,15 @@ public:
         const std::int32_t padTop = offsetY - marginTop * scale;
         const std::int32_t width = (padLeft + picture.width + scale - 1) / scale;
         const std::int32_t height = (padTop + picture.height + scale - 1) / scale;
+        // A surface placed off its output is not seen, though the
+        // compositor takes it: that is no drawing shown.
+        const Rect room = output ? output->logical : primary.geometry;
+        const std::int32_t roomW = (room.right - room.left) / (output ? 1 : scale);
+        const std::int32_t roomH = (room.bottom - room.top) / (output ? 1 : scale);
+        if (marginLeft >= roomW || marginTop >= roomH || marginLeft + width <= 0 ||
+            marginTop + height <= 0) {
+            return 0;
+        }
 
         std::unique_ptr<Surface> surface;
         if (prepared_ && prepared_->output == output) {

@@ -27,6 +27,16 @@ constexpr ColorRef kDesktopFallback = 0x00A56E3A;
 
 constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
 
+// `rect` moved by (dx, dy), each edge held within 32 bits.
+Rect Moved(const Rect& rect, std::int32_t dx, std::int32_t dy) {
+    auto move = [](std::int32_t v, std::int32_t by) {
+        return static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(std::int64_t{v} + by, INT32_MIN, INT32_MAX));
+    };
+    return Rect{move(rect.left, dx), move(rect.top, dy), move(rect.right, dx),
+                move(rect.bottom, dy)};
+}
+
 }  // namespace
 
 X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
@@ -219,6 +229,11 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         std::int64_t{font->size.cell} * static_cast<std::int64_t>(lines.size());
 
     const std::int32_t drawn = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
+    // The screen's context starts at the primary output's top-left corner,
+    // wherever that output sits in the root, so a box centred on the
+    // screen's size is centred on that output.
+    const Rect origin = PrimaryScreen();
+    const Rect onRoot = Moved(*rect, origin.left, origin.top);
     if (!xwayland_) xwayland_ = IsXWayland(dpy_);
     if (*xwayland_) {
         // The root is never shown there: the same pixels go on a layer of
@@ -227,11 +242,11 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
             const HeldOverlay held = holder_->Acquire();
             if (held.pixmap != 0) {
                 const auto box = DrawOverlayPixmap(dpy_, held.pixmap, *font, ctx.text, ctx.back,
-                                                   lines, *rect, format);
+                                                   lines, onRoot, format);
                 XSync(dpy_, False);  // in the pixmap before the holder reads it
                 if (box && !holder_->ShowHeldPixmap(*box)) return 0;
             } else if (held.window != 0) {
-                ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format, held.window);
+                ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format, held.window);
             } else {
                 return 0;
             }
@@ -241,7 +256,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         Overlay overlay;
         if (layer_) {
             if (const auto placed =
-                    DrawOverlayPicture(dpy_, *font, ctx.text, ctx.back, lines, *rect, format)) {
+                    DrawOverlayPicture(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format)) {
                 const OutputPlace primary =
                     PrimaryOutput(dpy_).value_or(OutputPlace{{}, PrimaryScreen()});
                 overlay.picture =
@@ -250,7 +265,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         }
         // Where the compositor's layer cannot show it, a window can.
         if (overlay.picture == 0) {
-            overlay.window = ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, *rect, format);
+            overlay.window = ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format);
         }
         if (overlay.window.window != 0 || overlay.picture != 0) {
             overlay.deadline = std::chrono::steady_clock::now() + kOverlayLifetime;
@@ -270,7 +285,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         XftDrawSetSubwindowMode(d, IncludeInferiors);
         draw_ = d;
     }
-    if (!DrawTextLines(dpy_, draw_, rootW, rootH, *font, ctx.text, ctx.back, lines, *rect,
+    if (!DrawTextLines(dpy_, draw_, rootW, rootH, *font, ctx.text, ctx.back, lines, onRoot,
                        format)) {
         return 0;
     }
