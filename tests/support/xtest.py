@@ -179,9 +179,9 @@ class HeadlessSway:
 
     USER = "scriblane-test"
 
-    def __init__(self, width=1024, height=768, xwayland=True, scale=1):
+    def __init__(self, width=1024, height=768, xwayland=True, scale=1, config=""):
         self.width, self.height = width, height
-        self.xwayland, self.scale = xwayland, scale
+        self.xwayland, self.scale, self.config = xwayland, scale, config
         self.proc = None
 
     def __enter__(self):
@@ -200,6 +200,7 @@ class HeadlessSway:
         with open(config, "w") as f:
             f.write("output HEADLESS-1 mode %dx%d scale %d\n" % (self.width, self.height, self.scale))
             f.write("xwayland %s\n" % ("enable" if self.xwayland else "disable"))
+            f.write(self.config)
             # Once XWayland answers, let root's clients in; then publish the session.
             f.write("exec sh -c '%senv > %s.new && mv %s.new %s'\n" % (
                 "xhost +si:localuser:root >/dev/null && " if self.xwayland else "",
@@ -232,7 +233,15 @@ class HeadlessSway:
             self.env.pop(name, None)
         if self.display:
             self.env["DISPLAY"] = self.display
+        self.env["SWAYSOCK"] = session["SWAYSOCK"]
         return self
+
+    def msg(self, *command):
+        """Runs one sway command (swaymsg); fails the caller unless sway took it."""
+        result = self.run(["swaymsg"] + list(command))
+        if result.returncode != 0:
+            raise RuntimeError("sway refused %r: %s" % (command, result.stdout + result.stderr))
+        return result.stdout.decode()
 
     def screenshot(self):
         ppm = subprocess.run(["grim", "-t", "ppm", "-"], env=self.env, capture_output=True,

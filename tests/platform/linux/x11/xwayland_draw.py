@@ -8,6 +8,7 @@ the tables run both.
 
 Usage: xwayland_draw.py PATH_TO_SCRIBLANE PATH_TO_VIRTUAL_POINTER
 """
+import json
 import os
 import select
 import shutil
@@ -192,6 +193,34 @@ class XWaylandTest(unittest.TestCase):
         self.assertEqual(len(lines), 1, lines)
         self.assertIn("scriblane-overlay", lines[0])
 
+    def test_the_drawing_is_still_there_late_in_its_lifetime(self):
+        for presentation in PRESENTATIONS:
+            with self.subTest(presentation):
+                returned = draw(self.sway, "Hello", settings="", presentation=presentation)
+                self.shot_with(BACK)
+                # The point of the test is this moment: a lifetime cut short
+                # by as little as half a second shows here.
+                time.sleep(max(0.0, returned + LIFETIME - 0.5 - time.time()))
+                self.assertIsNotNone(self.sway.screenshot().find(BACK, STRIP),
+                                     "gone before its lifetime")
+                self.wait_gone(BACK, "the drawing")
+
+    def test_the_layer_drawing_is_seen_over_a_fullscreen_window(self):
+        # sway hides its top layer (and XWayland's own windows) under a
+        # fullscreen Wayland window, not the overlay layer.
+        beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(beneath.stdout.close)
+        self.addCleanup(beneath.wait, 5)
+        self.addCleanup(beneath.terminate)
+        events = xtest.Lines(beneath)
+        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        self.sway.msg("[app_id=wev] fullscreen enable")
+        self.assertTrue(xtest.wait_for(
+            lambda: '"fullscreen_mode": 1' in self.sway.msg("-t", "get_tree"), 10))
+        draw(self.sway, "Hello")
+        self.assertEqual(self.shot_with(BACK).find(BACK, STRIP)[1], 184)
+
     def test_the_window_opens_its_dialogs_and_write_it_is_seen(self):
         # WAYLAND_DISPLAY is set and no platform is chosen: the window
         # program must still come up on XWayland.
@@ -262,6 +291,47 @@ class ScaledOutputTest(unittest.TestCase):
             self.assertEqual(seen["layer"][0], seen["window"][0])
             self.assertEqual(seen["layer"][0][3] - seen["layer"][0][1], 60, "not twice a band's height")
             self.assertTrue(seen["layer"][1] == seen["window"][1], "the pixels differ")
+
+class DesktopTest(unittest.TestCase):
+    """Desktops laid out otherwise than one output alone."""
+
+    def band_on(self, sway, presentation, layout):
+        draw(sway, "Hello", settings="", presentation=presentation)
+        shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(sway.screenshot()), 5)
+        self.assertIsNotNone(shot, "no band on the screen")
+        band = shot.find(BACK, layout)
+        self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK), LIFETIME + 5),
+                        "the drawing stayed")
+        return band
+
+    def test_the_band_is_centred_on_the_first_output_right_of_another(self):
+        with xtest.HeadlessSway(1024, 768) as sway:
+            sway.msg("create_output")
+            sway.msg("output HEADLESS-2 mode 1024x768 position 0 0")
+            sway.msg("output HEADLESS-1 position 1024 0")
+            # The other output has the focus: where a surface naming no
+            # output would go.
+            sway.msg("focus output HEADLESS-2")
+            self.assertTrue(xtest.wait_for(lambda: b"current 2048 x 768" in sway.run(
+                ["xrandr"]).stdout, 10), "XWayland did not see two outputs")
+            for presentation in PRESENTATIONS:
+                with self.subTest(presentation):
+                    left, top, right, bottom = self.band_on(sway, presentation, (0, 0, 2048, 768))
+                    self.assertEqual((top, bottom), (184, 214))
+                    self.assertLessEqual(abs((left + right) / 2 - (1024 + 512)), 1)
+
+    def test_a_panel_moves_nothing(self):
+        # swaybar takes a strip at the top that windows keep clear of; the
+        # band stays where the X drawing is.
+        with xtest.HeadlessSway(1024, 768, config="bar {\n position top\n}\n") as sway:
+            self.assertTrue(xtest.wait_for(lambda: json.loads(sway.msg("-t", "get_workspaces"))[0][
+                "rect"]["y"] > 0, 10), "no bar")
+            for presentation in PRESENTATIONS:
+                with self.subTest(presentation):
+                    band = self.band_on(sway, presentation, STRIP)
+                    self.assertIsNotNone(band)
+                    self.assertEqual((band[1], band[3]), (184, 214))
+
 
 class WithoutXWaylandTest(unittest.TestCase):
     def test_a_wayland_desktop_without_xwayland_is_named_and_fails(self):
