@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/overlay/layer_placement.h"
 #include "platform/linux/posix/time_left.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 // The generated header names an argument `namespace`, a C++ keyword.
@@ -116,35 +117,13 @@ public:
                        const OutputPlace& primary) {
         if (picture.width <= 0 || picture.height <= 0 || !Pump(0)) return 0;
         const Output* output = Match(primary);
-        // XWayland's pixels for the output, in the output's logical ones.
-        std::int32_t scale = 1;
-        if (output && compositorVersion_ >= 3) {
-            const std::int32_t w = output->logical.right - output->logical.left;
-            const std::int32_t h = output->logical.bottom - output->logical.top;
-            const std::int32_t xw = primary.geometry.right - primary.geometry.left;
-            const std::int32_t xh = primary.geometry.bottom - primary.geometry.top;
-            if (w > 0 && h > 0 && xw % w == 0 && xh % h == 0 && xw / w == xh / h && xw / w > 1) {
-                scale = xw / w;
-            }
-        }
-        // The buffer starts on a whole logical pixel and spans whole ones.
-        const std::int32_t offsetX = x - primary.geometry.left;
-        const std::int32_t offsetY = y - primary.geometry.top;
-        const std::int32_t marginLeft = FloorDiv(offsetX, scale);
-        const std::int32_t marginTop = FloorDiv(offsetY, scale);
-        const std::int32_t padLeft = offsetX - marginLeft * scale;
-        const std::int32_t padTop = offsetY - marginTop * scale;
-        const std::int32_t width = (padLeft + picture.width + scale - 1) / scale;
-        const std::int32_t height = (padTop + picture.height + scale - 1) / scale;
-        // A surface placed off its output is not seen, though the
-        // compositor takes it: that is no drawing shown.
-        const Rect room = output ? output->logical : primary.geometry;
-        const std::int32_t roomW = (room.right - room.left) / (output ? 1 : scale);
-        const std::int32_t roomH = (room.bottom - room.top) / (output ? 1 : scale);
-        if (marginLeft >= roomW || marginTop >= roomH || marginLeft + width <= 0 ||
-            marginTop + height <= 0) {
-            return 0;
-        }
+        const auto place = PlaceOnLayer(
+            x, y, picture.width, picture.height, primary.geometry,
+            output ? std::optional<Rect>(output->logical) : std::nullopt, compositorVersion_ >= 3);
+        if (!place) return 0;
+        const std::int32_t scale = place->scale;
+        const std::int32_t width = place->width;
+        const std::int32_t height = place->height;
 
         std::unique_ptr<Surface> surface;
         if (prepared_ && prepared_->output == output) {
@@ -154,7 +133,8 @@ public:
             surface = NewSurface(output);
         }
         prepared_.reset();
-        surface->buffer = MakeBuffer(shm_, picture, width * scale, height * scale, padLeft, padTop);
+        surface->buffer = MakeBuffer(shm_, picture, width * scale, height * scale, place->padLeft,
+                                     place->padTop);
         if (surface->buffer == nullptr) {
             Destroy(*surface);
             return 0;
@@ -168,7 +148,7 @@ public:
         }
         zwlr_layer_surface_v1_set_size(s.layer, static_cast<std::uint32_t>(width),
                                        static_cast<std::uint32_t>(height));
-        zwlr_layer_surface_v1_set_margin(s.layer, marginTop, 0, 0, marginLeft);
+        zwlr_layer_surface_v1_set_margin(s.layer, place->marginTop, 0, 0, place->marginLeft);
         zwlr_layer_surface_v1_ack_configure(s.layer, s.serial);
         if (scale > 1) wl_surface_set_buffer_scale(s.surface, scale);
         wl_surface_attach(s.surface, s.buffer, 0, 0);
@@ -249,10 +229,6 @@ private:
         wl_surface_commit(surface->surface);
         wl_display_flush(display_);
         return surface;
-    }
-
-    static std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
-        return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
     }
 
     // The compositor's output that XWayland calls `primary`: by name, else
