@@ -14,6 +14,7 @@
 
 #include "platform/linux/posix/child_output.h"
 #include "platform/linux/x11/x11_connection.h"
+#include "platform/linux/x11/x11_property.h"
 
 namespace scriblane::linuxp {
 
@@ -55,17 +56,11 @@ std::optional<ColorRef> PublishedPicture(::Display* dpy, Window root, const Rect
     for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
         const Atom atom = XInternAtom(dpy, name, True);
         if (atom == None) continue;
-        Atom type = None;
-        int formatBits = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
         Pixmap pixmap = None;
-        if (XGetWindowProperty(dpy, root, atom, 0, 1, False, XA_PIXMAP, &type, &formatBits,
-                               &items, &after, &data) == Success &&
-            type == XA_PIXMAP && formatBits == 32 && items == 1 && data) {
-            pixmap = static_cast<Pixmap>(*reinterpret_cast<const unsigned long*>(data));
+        const auto items = ReadProperty32(dpy, root, atom, XA_PIXMAP, 1);
+        if (items && items->size() == 1) {
+            pixmap = static_cast<Pixmap>(static_cast<unsigned long>(items->front()));
         }
-        if (data) XFree(data);
         if (pixmap == None) continue;
         if (const auto pixel = ReadPixel(dpy, pixmap, screen.left, screen.top)) {
             return PixelColour(dpy, *pixel);

@@ -14,6 +14,7 @@
 #include "platform/linux/text/text_layout.h"
 #include "platform/linux/x11/x11_desktop_colour.h"
 #include "platform/linux/x11/x11_outputs.h"
+#include "platform/linux/x11/x11_property.h"
 #include "platform/linux/x11/x11_text_draw.h"
 
 namespace scriblane::linuxp {
@@ -43,34 +44,6 @@ X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
 
 X11Display::~X11Display() {
     for (auto& [handle, font] : fonts_) CloseFont(dpy_, *font);
-    if (draw_) XftDrawDestroy(draw_);
-    for (const Overlay& o : overlays_) RemoveOverlay(o);
-}
-
-void X11Display::RemoveOverlay(const Overlay& overlay) {
-    if (overlay.picture != 0 && layer_) layer_->Remove(overlay.picture);
-    DestroyOverlay(dpy_, overlay.window);
-}
-
-std::size_t X11Display::ExpireOverlays(std::chrono::steady_clock::time_point now) {
-    const auto gone = std::remove_if(overlays_.begin(), overlays_.end(), [&](const Overlay& o) {
-        if (o.deadline > now) return false;
-        RemoveOverlay(o);
-        return true;
-    });
-    if (gone != overlays_.end()) {
-        overlays_.erase(gone, overlays_.end());
-        XFlush(dpy_);
-    }
-    return overlays_.size();
-}
-
-std::optional<std::chrono::steady_clock::time_point> X11Display::NextOverlayDeadline() const {
-    std::optional<std::chrono::steady_clock::time_point> next;
-    for (const Overlay& o : overlays_) {
-        if (!next || o.deadline < *next) next = o.deadline;
-    }
-    return next;
 }
 
 Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const void*) {
@@ -86,7 +59,7 @@ Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const
     }
     // Screens may have changed since the last drawing; a new context looks again.
     primary_.reset();
-    xwayland_.reset();
+    drawings_.ScreensMayHaveChanged();
     const Handle h = NewHandle();
     Context& c = contexts_[h];
     c.font = stockFont_;
@@ -114,11 +87,11 @@ std::pair<std::int32_t, std::int32_t> X11Display::RootSize() {
     return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
 }
 
-Rect X11Display::PrimaryScreen() {
-    if (primary_) return *primary_;
-    const auto [width, height] = RootSize();
-    const auto output = PrimaryOutput(dpy_);
-    primary_ = output ? output->geometry : Rect{0, 0, width, height};
+const OutputPlace& X11Display::Primary() {
+    if (!primary_) {
+        const auto [width, height] = RootSize();
+        primary_ = PrimaryOutput(dpy_).value_or(OutputPlace{{}, Rect{0, 0, width, height}});
+    }
     return *primary_;
 }
 
@@ -234,62 +207,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
     // screen's size is centred on that output.
     const Rect origin = PrimaryScreen();
     const Rect onRoot = Moved(*rect, origin.left, origin.top);
-    if (!xwayland_) xwayland_ = IsXWayland(dpy_);
-    if (*xwayland_) {
-        // The root is never shown there: the same pixels go on a layer of
-        // the compositor's or on a window.
-        if (holder_) {
-            const HeldOverlay held = holder_->Acquire();
-            if (held.pixmap != 0) {
-                const auto box = DrawOverlayPixmap(dpy_, held.pixmap, *font, ctx.text, ctx.back,
-                                                   lines, onRoot, format);
-                XSync(dpy_, False);  // in the pixmap before the holder reads it
-                if (box && !holder_->ShowHeldPixmap(*box)) return 0;
-            } else if (held.window != 0) {
-                ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format, held.window);
-            } else {
-                return 0;
-            }
-            holder_->StartLifetime();
-            return drawn;
-        }
-        Overlay overlay;
-        if (layer_) {
-            if (const auto placed =
-                    DrawOverlayPicture(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format)) {
-                const OutputPlace primary =
-                    PrimaryOutput(dpy_).value_or(OutputPlace{{}, PrimaryScreen()});
-                overlay.picture =
-                    layer_->Show(placed->picture, placed->box.left, placed->box.top, primary);
-            }
-        }
-        // Where the compositor's layer cannot show it, a window can.
-        if (overlay.picture == 0) {
-            overlay.window = ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format);
-        }
-        if (overlay.window.window != 0 || overlay.picture != 0) {
-            overlay.deadline = std::chrono::steady_clock::now() + kOverlayLifetime;
-            overlays_.push_back(overlay);
-            if (shown_) shown_();
-        }
-        return drawn;
-    }
-
-    const int screen = DefaultScreen(dpy_);
-    const auto [rootW, rootH] = RootSize();
-    if (!draw_) {
-        XftDraw* d = XftDrawCreate(dpy_, RootWindow(dpy_, screen), DefaultVisual(dpy_, screen),
-                                   DefaultColormap(dpy_, screen));
-        if (!d) return 0;
-        // Paint over every window, as the desktop's context does.
-        XftDrawSetSubwindowMode(d, IncludeInferiors);
-        draw_ = d;
-    }
-    if (!DrawTextLines(dpy_, draw_, rootW, rootH, *font, ctx.text, ctx.back, lines, onRoot,
-                       format)) {
-        return 0;
-    }
-    return drawn;
+    return drawings_.Draw(*font, ctx.text, ctx.back, lines, onRoot, format, Primary()) ? drawn : 0;
 }
 
 std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32_t, Rect* rect,
@@ -298,26 +216,17 @@ std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32
     const Rect primary = PrimaryScreen();
     Rect area = primary;
     const Atom workArea = XInternAtom(dpy_, "_NET_WORKAREA", True);
-    if (workArea != None) {
-        Atom type = None;
-        int formatBits = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), workArea, 0, 4, False, XA_CARDINAL,
-                               &type, &formatBits, &items, &after, &data) == Success &&
-            type == XA_CARDINAL && formatBits == 32 && items >= 4 && data) {
-            // Format-32 properties arrive as longs.
-            const auto* v = reinterpret_cast<const long*>(data);
-            const std::int64_t x0 = std::max<std::int64_t>(v[0], primary.left);
-            const std::int64_t y0 = std::max<std::int64_t>(v[1], primary.top);
-            const std::int64_t x1 = std::min<std::int64_t>(std::int64_t{v[0]} + v[2], primary.right);
-            const std::int64_t y1 = std::min<std::int64_t>(std::int64_t{v[1]} + v[3], primary.bottom);
-            if (x1 > x0 && y1 > y0) {
-                area = Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
-                            static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1)};
-            }
+    if (const auto v = ReadProperty32(dpy_, DefaultRootWindow(dpy_), workArea, XA_CARDINAL, 4);
+        v && v->size() >= 4) {
+        const std::int64_t left = (*v)[0], top = (*v)[1], width = (*v)[2], height = (*v)[3];
+        const std::int64_t x0 = std::max<std::int64_t>(left, primary.left);
+        const std::int64_t y0 = std::max<std::int64_t>(top, primary.top);
+        const std::int64_t x1 = std::min<std::int64_t>(left + width, primary.right);
+        const std::int64_t y1 = std::min<std::int64_t>(top + height, primary.bottom);
+        if (x1 > x0 && y1 > y0) {
+            area = Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+                        static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1)};
         }
-        if (data) XFree(data);
     }
     *rect = area;
     return 1;

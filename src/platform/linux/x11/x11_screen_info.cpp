@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/x11/x11_property.h"
+
 namespace scriblane::linuxp {
 
 std::optional<double> ParseXftDpi(std::string_view resources) {
@@ -47,51 +49,25 @@ namespace scriblane::linuxp::x11 {
 namespace {
 
 std::optional<FrameExtents> ReadExtents(::Display* dpy, Window window, Atom extents) {
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::optional<FrameExtents> result;
-    if (XGetWindowProperty(dpy, window, extents, 0, 4, False, XA_CARDINAL, &type, &format, &count,
-                           &after, &data) == Success &&
-        type == XA_CARDINAL && format == 32 && count == 4 && data != nullptr) {
-        // Format-32 properties arrive as longs whatever the long's size.
-        const long* v = reinterpret_cast<const long*>(data);
-        result = FrameExtents{static_cast<int>(v[0]), static_cast<int>(v[1]),
-                              static_cast<int>(v[2]), static_cast<int>(v[3])};
-    }
-    if (data != nullptr) XFree(data);
-    return result;
+    const auto v = ReadProperty32(dpy, window, extents, XA_CARDINAL, 4);
+    if (!v || v->size() != 4) return std::nullopt;
+    return FrameExtents{static_cast<int>((*v)[0]), static_cast<int>((*v)[1]),
+                        static_cast<int>((*v)[2]), static_cast<int>((*v)[3])};
 }
 
 // True when a window manager that announces `feature` in _NET_SUPPORTED runs.
 bool ManagerSupports(::Display* dpy, Atom feature) {
     const Window root = DefaultRootWindow(dpy);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    bool running = false;
-    if (XGetWindowProperty(dpy, root, XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False), 0, 1,
-                           False, XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
-        type == XA_WINDOW && count == 1) {
-        running = true;
+    const Atom checkAtom = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
+    const auto check = ReadProperty32(dpy, root, checkAtom, XA_WINDOW, 1);
+    if (!check || check->size() != 1) return false;
+    const auto atoms =
+        ReadProperty32(dpy, root, XInternAtom(dpy, "_NET_SUPPORTED", False), XA_ATOM, 4096);
+    if (!atoms) return false;
+    for (const long atom : *atoms) {
+        if (static_cast<Atom>(atom) == feature) return true;
     }
-    if (data != nullptr) XFree(data);
-    if (!running) return false;
-
-    data = nullptr;
-    bool supported = false;
-    if (XGetWindowProperty(dpy, root, XInternAtom(dpy, "_NET_SUPPORTED", False), 0, 4096, False,
-                           XA_ATOM, &type, &format, &count, &after, &data) == Success &&
-        type == XA_ATOM && format == 32 && data != nullptr) {
-        const long* atoms = reinterpret_cast<const long*>(data);
-        for (unsigned long i = 0; i < count && !supported; ++i) {
-            supported = static_cast<Atom>(atoms[i]) == feature;
-        }
-    }
-    if (data != nullptr) XFree(data);
-    return supported;
+    return false;
 }
 
 }  // namespace

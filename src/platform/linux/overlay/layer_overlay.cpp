@@ -1,5 +1,5 @@
 // Drawings on the compositor's own overlay layer (the wlr layer shell).
-#include "platform/linux/wayland/layer_overlay.h"
+#include "platform/linux/overlay/layer_overlay.h"
 
 #include <poll.h>
 #include <sys/mman.h>
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/linux/overlay/layer_placement.h"
+#include "platform/linux/overlay/overlay_timings.h"
 #include "platform/linux/posix/time_left.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 // The generated header names an argument `namespace`, a C++ keyword.
@@ -28,9 +29,6 @@ namespace scriblane::linuxp {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// How long any one answer of the compositor is waited for.
-constexpr std::chrono::seconds kAnswerWait{3};
 
 struct Output {
     wl_output* output = nullptr;
@@ -141,7 +139,7 @@ public:
         }
         Surface& s = *surface;
         surfaces_.push_back(std::move(surface));
-        const auto deadline = Clock::now() + kAnswerWait;
+        const auto deadline = Clock::now() + kCompositorAnswerWait;
         if (!WaitUntil([&] { return s.configured || s.closed; }, deadline) || s.closed) {
             Remove(s.id);
             return 0;
@@ -195,7 +193,7 @@ private:
     bool Start() {
         registry_ = wl_display_get_registry(display_);
         wl_registry_add_listener(registry_, &kRegistryListener, this);
-        const auto deadline = Clock::now() + kAnswerWait;
+        const auto deadline = Clock::now() + kCompositorAnswerWait;
         if (!Sync(deadline) || !compositor_ || !shm_ || !shell_) return false;
         // The outputs' names and logical places; a second round for those
         // the first one bound.
