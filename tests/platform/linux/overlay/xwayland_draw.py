@@ -205,9 +205,9 @@ class XWaylandTest(unittest.TestCase):
                                      "gone before its lifetime")
                 self.wait_gone(BACK, "the drawing")
 
-    def test_the_layer_drawing_is_seen_over_a_fullscreen_window(self):
-        # sway hides its top layer (and XWayland's own windows) under a
-        # fullscreen Wayland window, not the overlay layer.
+    def test_the_drawing_is_seen_over_a_fullscreen_window(self):
+        # sway hides its top layer under a fullscreen window, not the
+        # overlay layer nor XWayland's override-redirect windows.
         beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.addCleanup(beneath.stdout.close)
@@ -218,8 +218,11 @@ class XWaylandTest(unittest.TestCase):
         self.sway.msg("[app_id=wev] fullscreen enable")
         self.assertTrue(xtest.wait_for(
             lambda: '"fullscreen_mode": 1' in self.sway.msg("-t", "get_tree"), 10))
-        draw(self.sway, "Hello")
-        self.assertEqual(self.shot_with(BACK).find(BACK, STRIP)[1], 184)
+        for presentation in PRESENTATIONS:
+            with self.subTest(presentation):
+                draw(self.sway, "Hello", presentation=presentation)
+                self.assertEqual(self.shot_with(BACK).find(BACK, STRIP)[1], 184)
+                self.wait_gone(BACK, "the drawing")
 
     def test_the_window_opens_its_dialogs_and_write_it_is_seen(self):
         # WAYLAND_DISPLAY is set and no platform is chosen: the window
