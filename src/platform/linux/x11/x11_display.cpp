@@ -3,7 +3,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xft/Xft.h>
 
 #include <algorithm>
 #include <climits>
@@ -205,9 +204,9 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
     // The screen's context starts at the primary output's top-left corner,
     // wherever that output sits in the root, so a box centred on the
     // screen's size is centred on that output.
-    const Rect origin = PrimaryScreen();
-    const Rect onRoot = Moved(*rect, origin.left, origin.top);
-    return drawings_.Draw(*font, ctx.text, ctx.back, lines, onRoot, format, Primary()) ? drawn : 0;
+    const OutputPlace& primary = Primary();
+    const Rect onRoot = Moved(*rect, primary.geometry.left, primary.geometry.top);
+    return drawings_.Draw(*font, ctx.text, ctx.back, lines, onRoot, format, primary) ? drawn : 0;
 }
 
 std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32_t, Rect* rect,
