@@ -233,20 +233,20 @@ class HeadlessSway:
             self.env.pop(name, None)
         if self.display:
             self.env["DISPLAY"] = self.display
+        self.env["SWAYSOCK"] = session["SWAYSOCK"]
         return self
+
+    def msg(self, *command):
+        """Runs one sway command (swaymsg); fails the caller unless sway took it."""
+        result = self.run(["swaymsg"] + list(command))
+        if result.returncode != 0:
+            raise RuntimeError("sway refused %r: %s" % (command, result.stdout + result.stderr))
+        return result.stdout.decode()
 
     def screenshot(self):
         ppm = subprocess.run(["grim", "-t", "ppm", "-"], env=self.env, capture_output=True,
                              check=True, timeout=20).stdout
         return _read_ppm(ppm)
-
-    def msg(self, command):
-        """Runs one sway command (swaymsg) in this session."""
-        sockets = [f for f in os.listdir(self.runtime) if f.startswith("sway-ipc.")]
-        if not sockets:
-            raise RuntimeError("sway has no IPC socket")
-        subprocess.run(["swaymsg", "-s", os.path.join(self.runtime, sockets[0]), command],
-                       check=True, capture_output=True, timeout=20)
 
     def run(self, args, timeout=30, **kw):
         return subprocess.run(args, env=self.env, timeout=timeout, capture_output=True, **kw)

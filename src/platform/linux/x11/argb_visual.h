@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "platform/linux/x11/overlay_picture.h"
+#include "platform/linux/overlay/overlay_picture.h"
 
 namespace scriblane::linuxp {
 

@@ -51,8 +51,11 @@ std::optional<ColorRef> PublishedPicture(::Display* dpy, Window root, const Rect
     for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"}) {
         const Atom atom = XInternAtom(dpy, name, True);
         if (atom == None) continue;
-        const auto id = x11::ReadProperty32(dpy, root, atom, XA_PIXMAP, 1);
-        const Pixmap pixmap = id && id->size() == 1 ? static_cast<Pixmap>((*id)[0]) : None;
+        Pixmap pixmap = None;
+        const auto items = ReadProperty32(dpy, root, atom, XA_PIXMAP, 1);
+        if (items && items->size() == 1) {
+            pixmap = static_cast<Pixmap>(static_cast<unsigned long>(items->front()));
+        }
         if (pixmap == None) continue;
         if (const auto pixel = ReadPixel(dpy, pixmap, screen.left, screen.top)) {
             return PixelColour(dpy, *pixel);

@@ -3,7 +3,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xft/Xft.h>
 
 #include <algorithm>
 #include <climits>
@@ -28,40 +27,22 @@ constexpr ColorRef kDesktopFallback = 0x00A56E3A;
 
 constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
 
+// `rect` moved by (dx, dy), each edge held within 32 bits.
+Rect Moved(const Rect& rect, std::int32_t dx, std::int32_t dy) {
+    auto move = [](std::int32_t v, std::int32_t by) {
+        return static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(std::int64_t{v} + by, INT32_MIN, INT32_MAX));
+    };
+    return Rect{move(rect.left, dx), move(rect.top, dy), move(rect.right, dx),
+                move(rect.bottom, dy)};
+}
+
 }  // namespace
 
 X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
 
 X11Display::~X11Display() {
     for (auto& [handle, font] : fonts_) CloseFont(dpy_, *font);
-    if (draw_) XftDrawDestroy(draw_);
-    for (const Overlay& o : overlays_) RemoveOverlay(o);
-}
-
-void X11Display::RemoveOverlay(const Overlay& overlay) {
-    if (overlay.picture != 0 && layer_) layer_->Remove(overlay.picture);
-    DestroyOverlay(dpy_, overlay.window);
-}
-
-std::size_t X11Display::ExpireOverlays(std::chrono::steady_clock::time_point now) {
-    const auto gone = std::remove_if(overlays_.begin(), overlays_.end(), [&](const Overlay& o) {
-        if (o.deadline > now) return false;
-        RemoveOverlay(o);
-        return true;
-    });
-    if (gone != overlays_.end()) {
-        overlays_.erase(gone, overlays_.end());
-        XFlush(dpy_);
-    }
-    return overlays_.size();
-}
-
-std::optional<std::chrono::steady_clock::time_point> X11Display::NextOverlayDeadline() const {
-    std::optional<std::chrono::steady_clock::time_point> next;
-    for (const Overlay& o : overlays_) {
-        if (!next || o.deadline < *next) next = o.deadline;
-    }
-    return next;
 }
 
 Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const void*) {
@@ -77,7 +58,7 @@ Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const
     }
     // Screens may have changed since the last drawing; a new context looks again.
     primary_.reset();
-    xwayland_.reset();
+    drawings_.ScreensMayHaveChanged();
     const Handle h = NewHandle();
     Context& c = contexts_[h];
     c.font = stockFont_;
@@ -105,11 +86,11 @@ std::pair<std::int32_t, std::int32_t> X11Display::RootSize() {
     return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
 }
 
-Rect X11Display::PrimaryScreen() {
-    if (primary_) return *primary_;
-    const auto [width, height] = RootSize();
-    const auto output = PrimaryOutput(dpy_);
-    primary_ = output ? output->geometry : Rect{0, 0, width, height};
+const OutputPlace& X11Display::Primary() {
+    if (!primary_) {
+        const auto [width, height] = RootSize();
+        primary_ = PrimaryOutput(dpy_).value_or(OutputPlace{{}, Rect{0, 0, width, height}});
+    }
     return *primary_;
 }
 
@@ -220,72 +201,12 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
         std::int64_t{font->size.cell} * static_cast<std::int64_t>(lines.size());
 
     const std::int32_t drawn = static_cast<std::int32_t>(std::min<std::int64_t>(total, INT32_MAX));
-    // The display context's origin is the primary output's top-left corner,
-    // as the "DISPLAY" context's is the primary monitor's on Windows:
-    // wherever that output sits, a box from its size lands on it.
-    const Rect primary = PrimaryScreen();
-    const auto shift = [](std::int32_t v, std::int32_t by) {
-        return static_cast<std::int32_t>(
-            std::clamp<std::int64_t>(std::int64_t{v} + by, INT32_MIN, INT32_MAX));
-    };
-    const Rect onRoot{shift(rect->left, primary.left), shift(rect->top, primary.top),
-                      shift(rect->right, primary.left), shift(rect->bottom, primary.top)};
-    if (!xwayland_) xwayland_ = IsXWayland(dpy_);
-    if (*xwayland_) {
-        // The root is never shown there: the same pixels go on a layer of
-        // the compositor's or on a window.
-        if (holder_) {
-            const HeldOverlay held = holder_->Acquire();
-            if (held.pixmap != 0) {
-                const auto box = DrawOverlayPixmap(dpy_, held.pixmap, *font, ctx.text, ctx.back,
-                                                   lines, onRoot, format);
-                XSync(dpy_, False);  // in the pixmap before the holder reads it
-                if (box && !holder_->ShowHeldPixmap(*box)) return 0;
-            } else if (held.window != 0) {
-                ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format, held.window);
-            } else {
-                return 0;
-            }
-            holder_->StartLifetime();
-            return drawn;
-        }
-        Overlay overlay;
-        if (layer_) {
-            if (const auto placed =
-                    DrawOverlayPicture(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format)) {
-                const OutputPlace primary =
-                    PrimaryOutput(dpy_).value_or(OutputPlace{{}, PrimaryScreen()});
-                overlay.picture =
-                    layer_->Show(placed->picture, placed->box.left, placed->box.top, primary);
-            }
-        }
-        // Where the compositor's layer cannot show it, a window can.
-        if (overlay.picture == 0) {
-            overlay.window = ShowOverlay(dpy_, *font, ctx.text, ctx.back, lines, onRoot, format);
-        }
-        if (overlay.window.window != 0 || overlay.picture != 0) {
-            overlay.deadline = std::chrono::steady_clock::now() + kOverlayLifetime;
-            overlays_.push_back(overlay);
-            if (shown_) shown_();
-        }
-        return drawn;
-    }
-
-    const int screen = DefaultScreen(dpy_);
-    const auto [rootW, rootH] = RootSize();
-    if (!draw_) {
-        XftDraw* d = XftDrawCreate(dpy_, RootWindow(dpy_, screen), DefaultVisual(dpy_, screen),
-                                   DefaultColormap(dpy_, screen));
-        if (!d) return 0;
-        // Paint over every window, as the desktop's context does.
-        XftDrawSetSubwindowMode(d, IncludeInferiors);
-        draw_ = d;
-    }
-    if (!DrawTextLines(dpy_, draw_, rootW, rootH, *font, ctx.text, ctx.back, lines, onRoot,
-                       format)) {
-        return 0;
-    }
-    return drawn;
+    // The screen's context starts at the primary output's top-left corner,
+    // wherever that output sits in the root, so a box centred on the
+    // screen's size is centred on that output.
+    const OutputPlace& primary = Primary();
+    const Rect onRoot = Moved(*rect, primary.geometry.left, primary.geometry.top);
+    return drawings_.Draw(*font, ctx.text, ctx.back, lines, onRoot, format, primary) ? drawn : 0;
 }
 
 std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32_t, Rect* rect,
@@ -294,19 +215,16 @@ std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32
     const Rect primary = PrimaryScreen();
     Rect area = primary;
     const Atom workArea = XInternAtom(dpy_, "_NET_WORKAREA", True);
-    if (workArea != None) {
-        const auto v = x11::ReadProperty32(dpy_, DefaultRootWindow(dpy_), workArea, XA_CARDINAL, 4);
-        if (v && v->size() >= 4) {
-            const std::int64_t x0 = std::max<std::int64_t>((*v)[0], primary.left);
-            const std::int64_t y0 = std::max<std::int64_t>((*v)[1], primary.top);
-            const std::int64_t x1 =
-                std::min<std::int64_t>(std::int64_t{(*v)[0]} + (*v)[2], primary.right);
-            const std::int64_t y1 =
-                std::min<std::int64_t>(std::int64_t{(*v)[1]} + (*v)[3], primary.bottom);
-            if (x1 > x0 && y1 > y0) {
-                area = Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
-                            static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1)};
-            }
+    if (const auto v = ReadProperty32(dpy_, DefaultRootWindow(dpy_), workArea, XA_CARDINAL, 4);
+        v && v->size() >= 4) {
+        const std::int64_t left = (*v)[0], top = (*v)[1], width = (*v)[2], height = (*v)[3];
+        const std::int64_t x0 = std::max<std::int64_t>(left, primary.left);
+        const std::int64_t y0 = std::max<std::int64_t>(top, primary.top);
+        const std::int64_t x1 = std::min<std::int64_t>(left + width, primary.right);
+        const std::int64_t y1 = std::min<std::int64_t>(top + height, primary.bottom);
+        if (x1 > x0 && y1 > y0) {
+            area = Rect{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+                        static_cast<std::int32_t>(x1), static_cast<std::int32_t>(y1)};
         }
     }
     *rect = area;

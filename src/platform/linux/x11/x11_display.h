@@ -1,22 +1,18 @@
 // gdi32/user32 on X11: device contexts painting the root window, colours, screen and work area.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <utility>
-#include <vector>
 
+#include "platform/linux/overlay/screen_drawings.h"
 #include "platform/linux/x11/x11_connection.h"
 #include "platform/linux/x11/x11_font.h"
-#include "platform/linux/x11/x11_overlay.h"
 #include "platform/platform.h"
 
 struct _XDisplay;
-struct _XftDraw;
 
 namespace scriblane::linuxp {
 
@@ -46,19 +42,8 @@ public:
                                        std::uint32_t winIni) override;
     ColorRef GetSysColor(std::int32_t index) override;
 
-    // Where the root is never seen (XWayland) a drawing goes on the
-    // compositor's own overlay layer when one is set, else on an overlay
-    // window. With a holder set, what the holder keeps is used and kept by
-    // it; otherwise this object keeps the drawing until ExpireOverlays,
-    // calling `shown` once each is on screen.
-    void SetOverlayHolder(OverlayHolder* holder) { holder_ = holder; }
-    void SetPictureLayer(PictureLayer* layer) { layer_ = layer; }
-    void SetOverlayShown(std::function<void()> shown) {
-        shown_ = std::move(shown);
-    }
-    // Removes the overlays whose time is up; returns how many are left.
-    std::size_t ExpireOverlays(std::chrono::steady_clock::time_point now);
-    std::optional<std::chrono::steady_clock::time_point> NextOverlayDeadline() const;
+    // Where the drawings go and how long they stay.
+    ScreenDrawings& drawings() { return drawings_; }
 
 private:
     struct Context {
@@ -68,7 +53,9 @@ private:
         Handle font = 0;
     };
 
-    Rect PrimaryScreen();
+    // The output the screen's context stands for; its corner is the context's origin.
+    const OutputPlace& Primary();
+    Rect PrimaryScreen() { return Primary().geometry; }
     std::pair<std::int32_t, std::int32_t> RootSize();
     X11Font* Realize(Handle font);
     Handle NewHandle() { return nextHandle_++; }
@@ -78,21 +65,8 @@ private:
     Handle stockFont_ = 0;
     std::map<Handle, Context> contexts_;
     std::map<Handle, std::unique_ptr<X11Font>> fonts_;
-    std::optional<Rect> primary_;
-    std::optional<bool> xwayland_;
-    OverlayHolder* holder_ = nullptr;
-    std::function<void()> shown_;
-    PictureLayer* layer_ = nullptr;
-    struct Overlay {
-        OverlayWindow window;      // on an X window,
-        std::uint64_t picture = 0;  // or on the layer
-        std::chrono::steady_clock::time_point deadline;
-    };
-    void RemoveOverlay(const Overlay& overlay);
-    std::vector<Overlay> overlays_;
-    // On the root window, over every window as the desktop's DC paints;
-    // made on first use.
-    _XftDraw* draw_ = nullptr;
+    std::optional<OutputPlace> primary_;
+    ScreenDrawings drawings_{dpy_};
 };
 
 }  // namespace scriblane::linuxp

@@ -1,4 +1,4 @@
-// The output that XWayland or a plain X server calls primary, through RandR.
+// The output (monitor) that XWayland or a plain X server calls primary, through RandR.
 #include "platform/linux/x11/x11_outputs.h"
 
 #include <X11/Xlib.h>
@@ -15,6 +15,34 @@ std::optional<OutputPlace> PrimaryOutput(::Display* dpy) {
         return std::nullopt;
     }
     const Window root = DefaultRootWindow(dpy);
+    // RandR 1.5 monitors are the screens a desktop places things on, also
+    // where one output is split in two (xrandr --setmonitor); the server
+    // builds one of each lit output otherwise, in the CRTCs' order.
+    if (major > 1 || minor >= 5) {
+        int count = 0;
+        if (XRRMonitorInfo* monitors = XRRGetMonitors(dpy, root, True, &count)) {
+            const XRRMonitorInfo* chosen = count > 0 ? &monitors[0] : nullptr;
+            for (int i = 0; i < count; ++i) {
+                if (monitors[i].primary) {
+                    chosen = &monitors[i];
+                    break;
+                }
+            }
+            std::optional<OutputPlace> result;
+            if (chosen != nullptr && chosen->width > 0 && chosen->height > 0) {
+                std::string name;
+                if (char* atom = chosen->name != None ? XGetAtomName(dpy, chosen->name) : nullptr) {
+                    name = atom;
+                    XFree(atom);
+                }
+                result = OutputPlace{std::move(name),
+                                     Rect{chosen->x, chosen->y, chosen->x + chosen->width,
+                                          chosen->y + chosen->height}};
+            }
+            XRRFreeMonitors(monitors);
+            if (result) return result;
+        }
+    }
     XRRScreenResources* res = XRRGetScreenResourcesCurrent(dpy, root);
     if (res == nullptr) return std::nullopt;
     auto name = [&](RROutput output) {

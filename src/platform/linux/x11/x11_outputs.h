@@ -1,15 +1,16 @@
-// The output that XWayland or a plain X server calls primary, through RandR.
+// The output (monitor) that XWayland or a plain X server calls primary, through RandR.
 #pragma once
 
 #include <optional>
 
-#include "platform/linux/x11/overlay_picture.h"
+#include "platform/linux/overlay/overlay_picture.h"
 
 struct _XDisplay;
 
 namespace scriblane::linuxp {
 
-// The primary output (RandR 1.3), else the first lit one; nothing when
+// The primary monitor (RandR 1.5), else the first; on older servers the
+// primary output (RandR 1.3), else the first lit one. Nothing when
 // RandR is missing or has none lit.
 std::optional<OutputPlace> PrimaryOutput(_XDisplay* dpy);
 

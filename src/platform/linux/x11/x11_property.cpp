@@ -1,19 +1,22 @@
-// Reading a window property of 32-bit items.
+// Reading an X window property of 32-bit items.
 #include "platform/linux/x11/x11_property.h"
 
-namespace scriblane::linuxp::x11 {
+#include <X11/Xlib.h>
 
-std::optional<std::vector<long>> ReadProperty32(::Display* dpy, Window window, Atom property,
-                                                Atom type, long most) {
-    if (dpy == nullptr || window == None || property == None) return std::nullopt;
-    Atom actualType = None;
+namespace scriblane::linuxp {
+
+std::optional<std::vector<long>> ReadProperty32(::Display* dpy, unsigned long window,
+                                                unsigned long property, unsigned long type,
+                                                long most) {
+    if (property == None) return std::nullopt;
+    Atom actual = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::optional<std::vector<long>> items;
-    if (XGetWindowProperty(dpy, window, property, 0, most, False, type, &actualType, &format,
-                           &count, &after, &data) == Success &&
-        actualType == type && format == 32 && data != nullptr) {
+    if (XGetWindowProperty(dpy, window, property, 0, most, False, type, &actual, &format, &count,
+                           &after, &data) == Success &&
+        actual == type && format == 32 && (data != nullptr || count == 0)) {
         const long* v = reinterpret_cast<const long*>(data);
         items.emplace(v, v + count);
     }
@@ -21,4 +24,4 @@ std::optional<std::vector<long>> ReadProperty32(::Display* dpy, Window window, A
     return items;
 }
 
-}  // namespace scriblane::linuxp::x11
+}  // namespace scriblane::linuxp

@@ -1,17 +1,18 @@
-// Reading a window property of 32-bit items, the one way every X11 part here does it.
+// Reading an X window property of 32-bit items (cardinals, atoms, windows, pixmaps).
 #pragma once
-
-#include <X11/Xlib.h>
 
 #include <optional>
 #include <vector>
 
-namespace scriblane::linuxp::x11 {
+struct _XDisplay;
 
-// The items of `window`'s property `property`, at most `most` of them, when
-// it is set with type `type` and 32-bit items; nothing otherwise. Xlib hands
-// 32-bit items over as longs, whatever the size of a long.
-std::optional<std::vector<long>> ReadProperty32(::Display* dpy, Window window, Atom property,
-                                                Atom type, long most);
+namespace scriblane::linuxp {
 
-}  // namespace scriblane::linuxp::x11
+// The first `most` items of `property` on `window` when it holds 32-bit
+// items of `type`; nothing when it is missing, of another type or format.
+// Xlib hands format-32 items over as longs, whatever a long's size.
+std::optional<std::vector<long>> ReadProperty32(_XDisplay* dpy, unsigned long window,
+                                                unsigned long property, unsigned long type,
+                                                long most);
+
+}  // namespace scriblane::linuxp

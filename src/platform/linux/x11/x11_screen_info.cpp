@@ -12,6 +12,8 @@
 
 #include "platform/linux/x11/x11_property.h"
 
+#include "platform/linux/x11/x11_property.h"
+
 namespace scriblane::linuxp {
 
 std::optional<double> ParseXftDpi(std::string_view resources) {

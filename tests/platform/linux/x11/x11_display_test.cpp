@@ -21,7 +21,7 @@
 
 #include "platform/linux/text/text_layout.h"
 #include "platform/linux/x11/x11_display.h"
-#include "platform/linux/x11/x11_overlay.h"
+#include "platform/linux/overlay/x11_overlay.h"
 #include "platform/linux/x11/x11_text_draw.h"
 
 namespace scriblane::linuxp {

@@ -1,6 +1,6 @@
 // scriblane-overlay: keeps a command-line drawing on screen for its
 // lifetime, so `scriblane TEXT` can return at once (the exchange is in
-// overlay_protocol.h). Where the compositor has an overlay layer of its own
+// overlay/overlay_protocol.h). Where the compositor has an overlay layer of its own
 // the drawing goes there, from a pixmap the drawing process draws into;
 // elsewhere on XWayland on an override-redirect window that process paints.
 // What is shown goes with this process's connections.
@@ -15,12 +15,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/overlay/layer_overlay.h"
+#include "platform/linux/overlay/overlay_protocol.h"
+#include "platform/linux/overlay/overlay_timings.h"
 #include "platform/linux/posix/time_left.h"
-#include "platform/linux/programs/overlay_protocol.h"
-#include "platform/linux/wayland/layer_overlay.h"
 #include "platform/linux/x11/argb_visual.h"
 #include "platform/linux/x11/x11_outputs.h"
-#include "platform/linux/x11/x11_overlay.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ std::string ReadLine(Clock::time_point deadline) {
 // The drawing process closes our stdin once the drawing is shown (or when
 // it ends); the lifetime starts then.
 void AwaitHandBack() {
-    const auto deadline = Clock::now() + protocol::kHandBackWait;
+    const auto deadline = Clock::now() + linuxp::kHandBackWait;
     for (;;) {
         pollfd in{STDIN_FILENO, POLLIN, 0};
         const int ready = poll(&in, 1, MillisecondsLeft(deadline));
@@ -81,7 +81,7 @@ int KeepOnLayer(Display* dpy, linuxp::LayerOverlays& layer) {
         linuxp::OutputPlace{{}, Rect{0, 0, root.width, root.height}});
     layer.Prepare(primary);
     std::uint64_t shown = 0;
-    if (const auto box = protocol::ParseShowLine(ReadLine(Clock::now() + protocol::kHandBackWait))) {
+    if (const auto box = protocol::ParseShowLine(ReadLine(Clock::now() + linuxp::kHandBackWait))) {
         if (const auto picture = linuxp::ReadArgbPicture(dpy, pixmap, *box)) {
             shown = layer.Show(*picture, box->left, box->top, primary);
         }

@@ -12,10 +12,10 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "platform/linux/overlay/layer_overlay.h"
 #include "platform/linux/qt/qt_dialogs.h"
 #include "platform/linux/qt/qt_form.h"
 #include "platform/linux/settings/qsettings_store.h"
-#include "platform/linux/wayland/layer_overlay.h"
 #include "platform/linux/x11/x11_display.h"
 
 namespace scriblane::linuxp {
@@ -32,8 +32,8 @@ public:
         // On XWayland each drawing is a layer surface or a window of ours
         // that goes when its time is up.
         if (IsXWayland(dpy)) layer_ = LayerOverlays::Connect();
-        if (layer_) display_.SetPictureLayer(layer_.get());
-        display_.SetOverlayShown([this] { ArmOverlayTimer(); });
+        if (layer_) display_.drawings().SetLayer(layer_.get());
+        display_.drawings().SetShown([this] { ArmOverlayTimer(); });
     }
 
     Platform& platform() override { return platform_; }
@@ -41,13 +41,13 @@ public:
 
 private:
     void ArmOverlayTimer() {
-        const auto next = display_.NextOverlayDeadline();
+        const auto next = display_.drawings().NextDeadline();
         if (!next) return;
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
             *next - std::chrono::steady_clock::now());
         // A timer may fire a little early: whatever is still due re-arms it.
         QTimer::singleShot(std::max(wait, std::chrono::milliseconds{0}), Qt::PreciseTimer, [this] {
-            if (display_.ExpireOverlays(std::chrono::steady_clock::now()) > 0) ArmOverlayTimer();
+            if (display_.drawings().Expire(std::chrono::steady_clock::now()) > 0) ArmOverlayTimer();
         });
     }
 

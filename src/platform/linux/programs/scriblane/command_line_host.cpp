@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "platform/linux/form/hidden_form.h"
+#include "platform/linux/overlay/helper_client.h"
+#include "platform/linux/overlay/x11_overlay.h"
 #include "platform/linux/posix/companion.h"
 #include "platform/linux/programs/hosts.h"
-#include "platform/linux/programs/scriblane/overlay_client.h"
 #include "platform/linux/settings/command_line_settings.h"
 #include "platform/linux/x11/x11_connection.h"
 #include "platform/linux/x11/x11_display.h"
-#include "platform/linux/x11/x11_overlay.h"
 
 namespace scriblane::linuxp {
 namespace {
@@ -37,7 +37,7 @@ public:
           platform_{display_, *store_, form_, dialogs_} {
         // This process ends at once; a drawing that must stay on a window
         // goes on one that a helper keeps.
-        display_.SetOverlayHolder(holder_.get());
+        display_.drawings().SetHolder(holder_.get());
     }
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return 0; }

@@ -119,13 +119,27 @@ class DefaultsTest(unittest.TestCase):
             self.assertEqual(bottom - top, 30)
             self.assertLessEqual(abs((left + right) / 2 - 500), 1)
 
-    def test_screen_size_decides_the_box(self):
-        with xtest.XServer(1280, 1024) as server:
-            result, image = run(server, ["Hello"])
-            self.assertEqual(result.returncode, 0, result.stderr)
-            left, top, right, bottom = band(image)
-            self.assertEqual(top, (1024 - 400) // 2)
-            self.assertLessEqual(abs((left + right) / 2 - 640), 1)
+    # Root size, the monitors set on it (name, geometry, output; the first
+    # holds the primary output), and the primary's place (x, y, width, height).
+    SCREENS = [
+        ((1280, 1024), [], (0, 0, 1280, 1024)),
+        # Primary right of and lower than the other: centred on it, not on the root.
+        ((2048, 1024), [("right", "1024/270x768/203+1024+256", "screen"),
+                        ("left", "1024/270x768/203+0+0", "none")], (1024, 256, 1024, 768)),
+    ]
+
+    def test_the_box_is_centred_on_the_primary_screen(self):
+        for (width, height), monitors, (x, y, w, h) in self.SCREENS:
+            with self.subTest(monitors=monitors), xtest.XServer(width, height) as server:
+                for name, geometry, output in monitors:
+                    server.run(["xrandr", "--setmonitor", name, geometry, output], check=True)
+                if monitors:
+                    server.run(["xrandr", "--output", "screen", "--primary"], check=True)
+                result, image = run(server, ["Hello"])
+                self.assertEqual(result.returncode, 0, result.stderr)
+                left, top, right, bottom = band(image)
+                self.assertEqual(top, y + (h - 400) // 2)
+                self.assertLessEqual(abs((left + right) / 2 - (x + w / 2)), 1)
 
 
 class CompositedTest(unittest.TestCase):

@@ -1,6 +1,6 @@
 // The client side of scriblane-overlay: starting it, taking what it holds
 // and handing it the drawing.
-#include "platform/linux/programs/scriblane/overlay_client.h"
+#include "platform/linux/overlay/helper_client.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -16,7 +16,8 @@
 #include "platform/linux/posix/companion.h"
 #include "platform/linux/posix/spawn.h"
 #include "platform/linux/posix/time_left.h"
-#include "platform/linux/programs/overlay_protocol.h"
+#include "platform/linux/overlay/overlay_protocol.h"
+#include "platform/linux/overlay/overlay_timings.h"
 
 namespace protocol = scriblane::linuxp::overlay_protocol;
 
@@ -77,7 +78,7 @@ void HelperHolder::Prepare() {
 }
 
 std::string HelperHolder::ReadLine() {
-    const auto deadline = std::chrono::steady_clock::now() + protocol::kHelperAnswerWait;
+    const auto deadline = std::chrono::steady_clock::now() + kHelperAnswerWait;
     std::string line;
     char c = 0;
     // A byte at a time: the helper's next line must stay in the pipe.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/linux/x11/overlay_picture.h"
+#include "platform/linux/overlay/overlay_picture.h"
 
 namespace scriblane::linuxp {
 

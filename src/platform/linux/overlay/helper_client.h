@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/linux/x11/x11_overlay.h"
+#include "platform/linux/overlay/x11_overlay.h"
 
 namespace scriblane::linuxp {
 

@@ -1,7 +1,7 @@
 // Drawings shown where the root window is never seen (XWayland): shaped,
 // see-through override-redirect windows above every other, or the same
 // pixels for a compositor's own overlay layer.
-#include "platform/linux/x11/x11_overlay.h"
+#include "platform/linux/overlay/x11_overlay.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

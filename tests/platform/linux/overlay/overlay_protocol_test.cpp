@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/linux/programs/overlay_protocol.h"
+#include "platform/linux/overlay/overlay_protocol.h"
 
 namespace scriblane::linuxp::overlay_protocol {
 namespace {

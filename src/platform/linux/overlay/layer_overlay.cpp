@@ -1,5 +1,5 @@
 // Drawings on the compositor's own overlay layer (the wlr layer shell).
-#include "platform/linux/wayland/layer_overlay.h"
+#include "platform/linux/overlay/layer_overlay.h"
 
 #include <poll.h>
 #include <sys/mman.h>
@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/overlay/layer_placement.h"
+#include "platform/linux/overlay/overlay_timings.h"
 #include "platform/linux/posix/time_left.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 // The generated header names an argument `namespace`, a C++ keyword.
@@ -27,9 +29,6 @@ namespace scriblane::linuxp {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// How long any one answer of the compositor is waited for.
-constexpr std::chrono::seconds kCompositorAnswerWait{3};
 
 struct Output {
     wl_output* output = nullptr;
@@ -117,26 +116,13 @@ public:
         if (picture.width <= 0 || picture.height <= 0) return 0;
         if (!Pump(std::chrono::milliseconds::zero())) return 0;
         const Output* output = Match(primary);
-        // XWayland's pixels for the output, in the output's logical ones.
-        std::int32_t scale = 1;
-        if (output && compositorVersion_ >= 3) {
-            const std::int32_t w = output->logical.right - output->logical.left;
-            const std::int32_t h = output->logical.bottom - output->logical.top;
-            const std::int32_t xw = primary.geometry.right - primary.geometry.left;
-            const std::int32_t xh = primary.geometry.bottom - primary.geometry.top;
-            if (w > 0 && h > 0 && xw % w == 0 && xh % h == 0 && xw / w == xh / h && xw / w > 1) {
-                scale = xw / w;
-            }
-        }
-        // The buffer starts on a whole logical pixel and spans whole ones.
-        const std::int32_t offsetX = x - primary.geometry.left;
-        const std::int32_t offsetY = y - primary.geometry.top;
-        const std::int32_t marginLeft = FloorDiv(offsetX, scale);
-        const std::int32_t marginTop = FloorDiv(offsetY, scale);
-        const std::int32_t padLeft = offsetX - marginLeft * scale;
-        const std::int32_t padTop = offsetY - marginTop * scale;
-        const std::int32_t width = (padLeft + picture.width + scale - 1) / scale;
-        const std::int32_t height = (padTop + picture.height + scale - 1) / scale;
+        const auto place = PlaceOnLayer(
+            x, y, picture.width, picture.height, primary.geometry,
+            output ? std::optional<Rect>(output->logical) : std::nullopt, compositorVersion_ >= 3);
+        if (!place) return 0;
+        const std::int32_t scale = place->scale;
+        const std::int32_t width = place->width;
+        const std::int32_t height = place->height;
 
         std::unique_ptr<Surface> surface;
         if (prepared_ && prepared_->output == output) {
@@ -146,7 +132,8 @@ public:
             surface = NewSurface(output);
         }
         prepared_.reset();
-        surface->buffer = MakeBuffer(shm_, picture, width * scale, height * scale, padLeft, padTop);
+        surface->buffer = MakeBuffer(shm_, picture, width * scale, height * scale, place->padLeft,
+                                     place->padTop);
         if (surface->buffer == nullptr) {
             Destroy(*surface);
             return 0;
@@ -160,7 +147,7 @@ public:
         }
         zwlr_layer_surface_v1_set_size(s.layer, static_cast<std::uint32_t>(width),
                                        static_cast<std::uint32_t>(height));
-        zwlr_layer_surface_v1_set_margin(s.layer, marginTop, 0, 0, marginLeft);
+        zwlr_layer_surface_v1_set_margin(s.layer, place->marginTop, 0, 0, place->marginLeft);
         zwlr_layer_surface_v1_ack_configure(s.layer, s.serial);
         if (scale > 1) wl_surface_set_buffer_scale(s.surface, scale);
         wl_surface_attach(s.surface, s.buffer, 0, 0);
@@ -183,7 +170,9 @@ public:
     // `primary`, while the picture is being drawn: the compositor's first
     // answer is then in when it comes.
     void Prepare(const OutputPlace& primary) {
-        if (!prepared_ && Pump(std::chrono::milliseconds::zero())) prepared_ = NewSurface(Match(primary));
+        if (!prepared_ && Pump(std::chrono::milliseconds::zero())) {
+            prepared_ = NewSurface(Match(primary));
+        }
     }
 
     void Remove(std::uint64_t id) {
@@ -241,10 +230,6 @@ private:
         wl_surface_commit(surface->surface);
         wl_display_flush(display_);
         return surface;
-    }
-
-    static std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
-        return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
     }
 
     // The compositor's output that XWayland calls `primary`: by name, else

@@ -9,17 +9,13 @@
 #include <vector>
 
 #include "platform/linux/text/text_layout.h"
-#include "platform/linux/x11/overlay_picture.h"
+#include "platform/linux/overlay/overlay_picture.h"
 #include "platform/linux/x11/x11_font.h"
 #include "platform/platform.h"
 
 struct _XDisplay;
 
 namespace scriblane::linuxp {
-
-// How long a drawing stays on XWayland: nothing beneath can tell us that it
-// repainted, so the text goes after a fixed time.
-inline constexpr std::chrono::seconds kOverlayLifetime{5};
 
 // True when the server is XWayland, whose root window no compositor shows.
 bool IsXWayland(_XDisplay* dpy);

@@ -12,7 +12,6 @@
 #pragma once
 
 #include <charconv>
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,12 +22,6 @@
 namespace scriblane::linuxp::overlay_protocol {
 
 inline constexpr const char* kHelper = "scriblane-overlay";
-
-// How long the drawing process waits for each of the helper's lines.
-inline constexpr std::chrono::seconds kHelperAnswerWait{3};
-// How long the helper waits for its stdin to close; then the lifetime
-// starts anyway (the drawing process has gone or hangs).
-inline constexpr std::chrono::seconds kHandBackWait{10};
 
 inline constexpr std::string_view kShown = "shown\n";
 inline constexpr std::string_view kFailed = "failed\n";

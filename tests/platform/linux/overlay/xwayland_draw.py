@@ -8,6 +8,7 @@ the tables run both.
 
 Usage: xwayland_draw.py PATH_TO_SCRIBLANE PATH_TO_VIRTUAL_POINTER
 """
+import json
 import os
 import select
 import shutil
@@ -50,19 +51,6 @@ def draw(sway, text, settings=None, presentation="layer"):
     # It does not wait for the drawing to go.
     assert returned - started < LIFETIME, returned - started
     return returned
-
-
-def start_wev(test, sway):
-    """A Wayland-native window (wev) that reports what it gets, ended with
-    the test; its lines once it is configured."""
-    window = subprocess.Popen(["stdbuf", "-oL", "wev"], env=sway.env, stdout=subprocess.PIPE,
-                              stderr=subprocess.DEVNULL, text=True)
-    test.addCleanup(window.stdout.close)
-    test.addCleanup(window.wait, 5)
-    test.addCleanup(window.terminate)
-    events = xtest.Lines(window)
-    test.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
-    return events
 
 
 class XWaylandTest(unittest.TestCase):
@@ -175,8 +163,14 @@ class XWaylandTest(unittest.TestCase):
         # The pointer first, so the window beneath learns of it when it starts.
         pointer = xtest.VirtualPointer(self.sway, POINTER)
         self.addCleanup(pointer.close)
+        beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(beneath.stdout.close)
+        self.addCleanup(beneath.wait, 5)
+        self.addCleanup(beneath.terminate)
+        events = xtest.Lines(beneath)
         # wev fills the screen below its title bar once sway has tiled it.
-        events = start_wev(self, self.sway)
+        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
         self.assertTrue(xtest.wait_for(lambda: (pointer.move(100, 400), events.wait_for(
             "wl_pointer] enter", timeout=0.2))[1], 10), "the pointer never reached wev")
 
@@ -198,6 +192,37 @@ class XWaylandTest(unittest.TestCase):
         lines = result.stderr.decode().splitlines()
         self.assertEqual(len(lines), 1, lines)
         self.assertIn("scriblane-overlay", lines[0])
+
+    def test_the_drawing_is_still_there_late_in_its_lifetime(self):
+        for presentation in PRESENTATIONS:
+            with self.subTest(presentation):
+                returned = draw(self.sway, "Hello", settings="", presentation=presentation)
+                self.shot_with(BACK)
+                # The point of the test is this moment: a lifetime cut short
+                # by as little as half a second shows here.
+                time.sleep(max(0.0, returned + LIFETIME - 0.5 - time.time()))
+                self.assertIsNotNone(self.sway.screenshot().find(BACK, STRIP),
+                                     "gone before its lifetime")
+                self.wait_gone(BACK, "the drawing")
+
+    def test_the_drawing_is_seen_over_a_fullscreen_window(self):
+        # sway hides its top layer under a fullscreen window, not the
+        # overlay layer nor XWayland's override-redirect windows.
+        beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(beneath.stdout.close)
+        self.addCleanup(beneath.wait, 5)
+        self.addCleanup(beneath.terminate)
+        events = xtest.Lines(beneath)
+        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        self.sway.msg("[app_id=wev] fullscreen enable")
+        self.assertTrue(xtest.wait_for(
+            lambda: '"fullscreen_mode": 1' in self.sway.msg("-t", "get_tree"), 10))
+        for presentation in PRESENTATIONS:
+            with self.subTest(presentation):
+                draw(self.sway, "Hello", presentation=presentation)
+                self.assertEqual(self.shot_with(BACK).find(BACK, STRIP)[1], 184)
+                self.wait_gone(BACK, "the drawing")
 
     def test_the_window_opens_its_dialogs_and_write_it_is_seen(self):
         # WAYLAND_DISPLAY is set and no platform is chosen: the window
@@ -270,85 +295,45 @@ class ScaledOutputTest(unittest.TestCase):
             self.assertEqual(seen["layer"][0][3] - seen["layer"][0][1], 60, "not twice a band's height")
             self.assertTrue(seen["layer"][1] == seen["window"][1], "the pixels differ")
 
-class LayerTest(unittest.TestCase):
-    """Where and how long the drawing stays on the compositor's overlay layer,
-    whatever else the desktop shows."""
+class DesktopTest(unittest.TestCase):
+    """Desktops laid out otherwise than one output alone."""
 
-    def setUp(self):
-        self.sway = xtest.HeadlessSway(1024, 768, config="bar {\n position top\n}\n").__enter__()
-        self.addCleanup(self.sway.__exit__, None, None, None)
+    def band_on(self, sway, presentation, layout):
+        draw(sway, "Hello", settings="", presentation=presentation)
+        shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(sway.screenshot()), 5)
+        self.assertIsNotNone(shot, "no band on the screen")
+        band = shot.find(BACK, layout)
+        self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK), LIFETIME + 5),
+                        "the drawing stayed")
+        return band
 
-    def band(self, timeout=5):
-        shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
-            self.sway.screenshot()), timeout)
-        return shot.find(BACK) if shot else None
-
-    def test_the_drawing_is_still_seen_late_in_its_lifetime(self):
-        for presentation in PRESENTATIONS:
-            with self.subTest(presentation):
-                returned = draw(self.sway, "Still here", presentation=presentation)
-                time.sleep(max(0.0, returned + LIFETIME - 0.5 - time.time()))
-                self.assertIsNotNone(self.sway.screenshot().find(BACK, STRIP),
-                                     "gone before its lifetime")
-                self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(BACK),
-                                               LIFETIME + 5), "stayed")
-
-    def test_a_bar_moves_nothing_and_a_fullscreen_window_hides_nothing(self):
-        # A bar at the top reserves room on the output; the drawing keeps its
-        # place all the same, as on X.
-        band = self.band()
-        self.assertIsNone(band, "the desktop already shows the band's colour")
-        draw(self.sway, "Beside a bar")
-        band = self.band()
-        self.assertIsNotNone(band, "not shown beside a bar")
-        self.assertEqual((band[1], band[3]), (184, 214))
-        self.assertTrue(xtest.wait_for(lambda: not self.sway.screenshot().find(BACK),
-                                       LIFETIME + 5), "stayed")
-        # Over a window that fills the screen, above the layer it covers.
-        events = start_wev(self, self.sway)
-        self.sway.msg("[app_id=wev] fullscreen enable")
-        self.assertTrue(events.wait_for("width: 1024; height: 768", timeout=10),
-                        "wev is not fullscreen")
-        draw(self.sway, "Over a fullscreen window")
-        band = self.band()
-        self.assertIsNotNone(band, "hidden by a fullscreen window")
-        self.assertEqual((band[1], band[3]), (184, 214))
-
-
-class TwoOutputsTest(unittest.TestCase):
-    def primary(self, sway):
-        """The output XWayland calls primary, else the first it lists, once
-        it lists two: (left, top)."""
-        def listed():
-            text = subprocess.run(["xrandr", "--listmonitors"], env=sway.env, capture_output=True,
-                                  text=True).stdout
-            monitors = [line.split()[1:3] for line in text.splitlines()[1:]]
-            return monitors if len(monitors) == 2 else None
-        monitors = xtest.wait_for(listed, 10)
-        self.assertIsNotNone(monitors, "XWayland does not list two outputs")
-        name, geometry = next((m for m in monitors if "*" in m[0]), monitors[0])
-        left, top = geometry.split("+")[1:3]
-        return int(left), int(top)
-
-    def test_the_band_is_centred_on_the_primary_output_wherever_it_sits(self):
-        # A second output placed left of the first, as a laptop's monitor often is.
+    def test_the_band_is_centred_on_the_first_output_right_of_another(self):
         with xtest.HeadlessSway(1024, 768) as sway:
             sway.msg("create_output")
             sway.msg("output HEADLESS-2 mode 1024x768 position 0 0")
             sway.msg("output HEADLESS-1 position 1024 0")
-            left, top = self.primary(sway)
-            self.assertNotEqual((left, top), (0, 0), "the primary output sits at the origin")
+            # The other output has the focus: where a surface naming no
+            # output would go.
+            sway.msg("focus output HEADLESS-2")
+            self.assertTrue(xtest.wait_for(lambda: b"current 2048 x 768" in sway.run(
+                ["xrandr"]).stdout, 10), "XWayland did not see two outputs")
             for presentation in PRESENTATIONS:
                 with self.subTest(presentation):
-                    draw(sway, "On the primary output", presentation=presentation)
-                    shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
-                        sway.screenshot()), 5)
-                    self.assertIsNotNone(shot, "nothing shown on any output")
-                    band = shot.find(BACK)
-                    self.assertEqual((band[1], band[3]), (top + 184, top + 214))
-                    self.assertLessEqual(abs((band[0] + band[2]) / 2 - (left + 512)), 1, band)
-                    self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK),
-                                                   LIFETIME + 5), presentation + " stayed")
+                    left, top, right, bottom = self.band_on(sway, presentation, (0, 0, 2048, 768))
+                    self.assertEqual((top, bottom), (184, 214))
+                    self.assertLessEqual(abs((left + right) / 2 - (1024 + 512)), 1)
+
+    def test_a_panel_moves_nothing(self):
+        # swaybar takes a strip at the top that windows keep clear of; the
+        # band stays where the X drawing is.
+        with xtest.HeadlessSway(1024, 768, config="bar {\n position top\n}\n") as sway:
+            self.assertTrue(xtest.wait_for(lambda: json.loads(sway.msg("-t", "get_workspaces"))[0][
+                "rect"]["y"] > 0, 10), "no bar")
+            for presentation in PRESENTATIONS:
+                with self.subTest(presentation):
+                    band = self.band_on(sway, presentation, STRIP)
+                    self.assertIsNotNone(band)
+                    self.assertEqual((band[1], band[3]), (184, 214))
 
 
 class WithoutXWaylandTest(unittest.TestCase):
