@@ -128,6 +128,13 @@ void QtSettingsStore::SaveSetting(const std::string& app, const std::string& sec
     };
     for (int attempt = 0;; ++attempt) {
         if (!OpenSaveTarget(folder, name, target)) refuse(unwritable(errno));
+        // No lock beside something that is not a settings file: a link to a
+        // device would otherwise leave one in /dev.
+        struct stat there {};
+        if (::fstatat(target.folder.get(), target.name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !S_ISREG(there.st_mode)) {
+            refuse("it is not a regular file" + via());
+        }
         switch (lock.Acquire(target.folder.get(), target.name + ".lock", kSettingsLockWait)) {
             case FileLock::Result::Held:
                 break;

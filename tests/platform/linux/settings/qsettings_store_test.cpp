@@ -527,6 +527,8 @@ TEST(QtSettingsStoreTest, AFileThatCannotBeReadNeverHangsAndRefusesTheSave) {
         EXPECT_EQ(WEXITSTATUS(status), 0) << c.name;
         if (regular) EXPECT_EQ(ReadFile(ConfFile(name)), before) << c.name;
     }
+    // The refusal comes before any lock is made beside what the link leads to.
+    EXPECT_FALSE(fs::exists("/dev/zero.lock"));
 }
 
 TEST(QtSettingsStoreTest, RefusedWriteThrowsNamingTheFile) {
