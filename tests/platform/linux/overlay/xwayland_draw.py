@@ -159,18 +159,24 @@ class XWaylandTest(unittest.TestCase):
         self.assertIn("ButtonPress", seen, "the click did not reach the window beneath")
         self.assertIn("root:(%d,%d)" % (x, y), seen)
 
+    def start_wev(self):
+        """A Wayland-native window that prints what it gets, ended with the
+        test: its lines, once sway has configured it."""
+        window = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.addCleanup(window.stdout.close)
+        self.addCleanup(window.wait, 5)
+        self.addCleanup(window.terminate)
+        events = xtest.Lines(window)
+        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        return events
+
     def test_a_click_on_the_drawing_reaches_a_wayland_window_beneath(self):
         # The pointer first, so the window beneath learns of it when it starts.
         pointer = xtest.VirtualPointer(self.sway, POINTER)
         self.addCleanup(pointer.close)
-        beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.addCleanup(beneath.stdout.close)
-        self.addCleanup(beneath.wait, 5)
-        self.addCleanup(beneath.terminate)
-        events = xtest.Lines(beneath)
         # wev fills the screen below its title bar once sway has tiled it.
-        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        events = self.start_wev()
         self.assertTrue(xtest.wait_for(lambda: (pointer.move(100, 400), events.wait_for(
             "wl_pointer] enter", timeout=0.2))[1], 10), "the pointer never reached wev")
 
@@ -208,13 +214,7 @@ class XWaylandTest(unittest.TestCase):
     def test_the_drawing_is_seen_over_a_fullscreen_window(self):
         # sway hides its top layer under a fullscreen window, not the
         # overlay layer nor XWayland's override-redirect windows.
-        beneath = subprocess.Popen(["stdbuf", "-oL", "wev"], env=self.sway.env,
-                                   stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.addCleanup(beneath.stdout.close)
-        self.addCleanup(beneath.wait, 5)
-        self.addCleanup(beneath.terminate)
-        events = xtest.Lines(beneath)
-        self.assertTrue(events.wait_for("xdg_surface] configure", timeout=10), "wev did not come up")
+        self.start_wev()
         self.sway.msg("[app_id=wev] fullscreen enable")
         self.assertTrue(xtest.wait_for(
             lambda: '"fullscreen_mode": 1' in self.sway.msg("-t", "get_tree"), 10))
