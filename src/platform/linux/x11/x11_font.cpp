@@ -223,7 +223,8 @@ bool Covers(::Display* dpy, X11Font& face, const char32_t* chars, std::size_t co
 // A pattern of the chosen face sorted by fontconfig, and the faces of that
 // list opened so far, at the chosen face's size.
 struct FallbackFaces {
-    FcPattern* pattern = nullptr;  // the request as sorted
+    FcPattern* pattern = nullptr;  // the request as sorted, made on first need
+    bool prepared = false;
     bool emoji = false;
     FcFontSet* sorted = nullptr;   // sorted on first need; untrimmed
     bool sortTried = false;
@@ -243,8 +244,8 @@ constexpr char kEmojiLanguage[] = "und-zsye";
 
 // The chosen face's pattern, as fontconfig's sort reads it; for emoji,
 // asking for colour and the emoji language too.
-void PrepareFallbacks(::Display* dpy, const X11Font& font, FallbackFaces& fallback, bool emoji) {
-    fallback.emoji = emoji;
+void PrepareFallbacks(::Display* dpy, const X11Font& font, FallbackFaces& fallback) {
+    const bool emoji = fallback.emoji;
     FcPattern* pattern = RequestPattern(font.request);
     if (!pattern) return;
     FcPatternDel(pattern, FC_PIXEL_SIZE);
@@ -339,6 +340,10 @@ FcPattern* OnlyColourFaceWith(const char32_t* chars, std::size_t count) {
 // without as `color` asks (either when null); null when none has.
 X11Font* FirstFaceWith(::Display* dpy, const X11Font& font, FallbackFaces& fallback,
                        const char32_t* chars, std::size_t count, const bool* color) {
+    if (!fallback.prepared) {
+        fallback.prepared = true;
+        PrepareFallbacks(dpy, font, fallback);
+    }
     if (!fallback.pattern) return nullptr;
     if (fallback.emoji && color && *color && !fallback.sorted) {
         // Colour faces are few: most clusters have one candidate or none,
@@ -360,11 +365,13 @@ X11Font* FirstFaceWith(::Display* dpy, const X11Font& font, FallbackFaces& fallb
     return nullptr;
 }
 
-FallbackFaces& Sorted(::Display* dpy, X11Font& font, bool emoji) {
+// The list, its pattern made when a face is first looked for in it (a line
+// of emoji alone never needs the text list's).
+FallbackFaces& Sorted(X11Font& font, bool emoji) {
     std::unique_ptr<FallbackFaces>& list = emoji ? font.emoji : font.fallback;
     if (!list) {
         list = std::make_unique<FallbackFaces>();
-        PrepareFallbacks(dpy, font, *list, emoji);
+        list->emoji = emoji;
     }
     return *list;
 }
@@ -417,17 +424,17 @@ X11Font& FaceFor(::Display* dpy, X11Font& font, const char32_t* chars, std::size
                     font.color == (presentation == Presentation::kEmoji))) {
         return font;
     }
-    auto& answered = Sorted(dpy, font, false).faceOf[static_cast<int>(presentation)];
+    auto& answered = Sorted(font, false).faceOf[static_cast<int>(presentation)];
     if (count == 1) {
         if (auto it = answered.find(chars[0]); it != answered.end()) return *it->second;
     }
     X11Font* found = nullptr;
     if (presentation != Presentation::kAny) {
         const bool color = presentation == Presentation::kEmoji;
-        found = FirstFaceWith(dpy, font, Sorted(dpy, font, color), chars, count, &color);
+        found = FirstFaceWith(dpy, font, Sorted(font, color), chars, count, &color);
     }
     if (!found) {
-        found = covered ? &font : FirstFaceWith(dpy, font, Sorted(dpy, font, false), chars, count,
+        found = covered ? &font : FirstFaceWith(dpy, font, Sorted(font, false), chars, count,
                                                 nullptr);
     }
     if (!found) found = &font;
