@@ -55,9 +55,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER
     "Scriblane maintainers <maintainers@users.noreply.c-seed-67a22786.example>")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Libraries come from the binaries and modules (dpkg-shlibdeps: HarfBuzz,
-# FriBidi and ICU from the shaping module); Qt's platform plugins are loaded
-# at run time, so no binary names them.
+# Libraries come from the binaries and modules (dpkg-shlibdeps: HarfBuzz
+# and FriBidi from the shaping module); Qt's platform plugins are loaded
+# at run time, so no binary names them; nor libXpresent, loaded only under
+# a compositor (XWayland).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libxpresent1")
 include(CPack)

@@ -9,6 +9,7 @@ Without --minimal the yardstick is built from minimal.cpp with CMake.
 import argparse
 import ctypes
 import ctypes.util
+import hashlib
 import os
 import select
 import statistics
@@ -96,7 +97,9 @@ class MapWatcher:
 
 
 def build_minimal():
-    out = os.path.join(tempfile.gettempdir(), "scriblane-bench-minimal")
+    # One build folder per checkout: CMake refuses a folder configured from another source.
+    tag = hashlib.sha1(HERE.encode()).hexdigest()[:8]
+    out = os.path.join(tempfile.gettempdir(), "scriblane-bench-minimal-" + tag)
     subprocess.run(["cmake", "-S", HERE, "-B", out, "-DCMAKE_BUILD_TYPE=Release"], check=True,
                    stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", out], check=True, stdout=subprocess.DEVNULL)

@@ -30,11 +30,11 @@ INSTALLED = [
 ]
 
 # Depends must name these: the X libraries of command-line mode, Qt for the
-# window and the settings, the shaping module's libraries (ICU for emoji
-# presentation) and the plugin that no binary names.
+# window and the settings, the shaping module's libraries and the plugin that
+# no binary names.
 DEPENDS = ["libc6", "libx11-6", "libxft2", "libxrandr2", "libfontconfig1",
            "libqt6core6", "libqt6gui6", "libqt6widgets6", "libharfbuzz0b", "libfribidi0",
-           "libicu72", "qt6-qpa-plugins"]
+           "qt6-qpa-plugins"]
 
 # Headings the manual page must render.
 MAN_SECTIONS = ["NAME", "SYNOPSIS", "DESCRIPTION", "SETTINGS", "NUMBER FORMS", "EXIT STATUS",

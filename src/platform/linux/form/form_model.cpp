@@ -59,16 +59,22 @@ std::vector<std::string> ListScreenFonts() {
     // fontconfig's own preference for the desktop's default face comes first,
     // so the first entry is a readable face rather than whatever the font
     // cache happens to hold first (often a symbol font); every other
-    // installed family follows in fontconfig's list order.
+    // installed family follows in that order too, as the untrimmed sort
+    // holds every installed face.
+    FcFontSet* sorted = nullptr;
     if (FcPattern* preferred = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"))) {
         FcConfigSubstitute(nullptr, preferred, FcMatchPattern);
         FcDefaultSubstitute(preferred);
         FcResult result;
-        FcFontSet* sorted = FcFontSort(nullptr, preferred, FcFalse, nullptr, &result);
+        sorted = FcFontSort(nullptr, preferred, FcFalse, nullptr, &result);
         AddFamilies(sorted, faces);
-        if (sorted != nullptr) FcFontSetDestroy(sorted);
         FcPatternDestroy(preferred);
     }
+    if (sorted != nullptr) {
+        FcFontSetDestroy(sorted);
+        return faces.names();
+    }
+    // Without the sort, fontconfig's list order.
     FcPattern* all = FcPatternCreate();
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
     FcFontSet* listed = FcFontList(nullptr, all, objects);

@@ -14,6 +14,11 @@ inline constexpr std::chrono::seconds kOverlayLifetime{5};
 // the configure of a layer surface, the round trip after a commit).
 inline constexpr std::chrono::seconds kCompositorAnswerWait{3};
 
+// How long showing a drawing on an X window waits for the compositor's
+// frame that holds it; a compositor sends one within a few refreshes, and
+// one that sends none costs no more than this.
+inline constexpr std::chrono::milliseconds kFrameShownWait{1000};
+
 // How long the drawing process waits for each of the helper's lines.
 inline constexpr std::chrono::seconds kHelperAnswerWait{3};
 

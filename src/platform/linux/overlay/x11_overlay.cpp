@@ -13,6 +13,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/linux/overlay/overlay_timings.h"
+#include "platform/linux/overlay/x11_frame_shown.h"
 #include "platform/linux/x11/argb_visual.h"
 #include "platform/linux/x11/x11_text_draw.h"
 
@@ -170,6 +172,8 @@ OverlayWindow ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef
     XStoreName(dpy, window, "scriblane drawing");
     XMapRaised(dpy, window);
     XSync(dpy, False);
+    // Mapped is not yet seen: the compositor shows it with its next frame.
+    AwaitFrameShown(dpy, window, kFrameShownWait);
     result.window = window;
     return result;
 }

@@ -106,9 +106,6 @@ namespace {
 // Listing the faces is the slowest part of loading, so it runs beside the
 // rest of start-up; the first form takes its result.
 std::future<std::vector<std::string>> gEarlyFonts;
-// Likewise the screen's DPI, asked of the X server over a connection of its
-// own (Xlib is thread-safe by default since 1.8).
-std::future<std::optional<double>> gEarlyDpi;
 
 }  // namespace
 
@@ -124,7 +121,6 @@ void PrepareQtEnvironment() {
 void StartEarlyWork() {
     PrepareQtEnvironment();
     if (!gEarlyFonts.valid()) gEarlyFonts = std::async(std::launch::async, ListScreenFonts);
-    if (!gEarlyDpi.valid()) gEarlyDpi = std::async(std::launch::async, x11::ServerXftDpi);
 }
 
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
@@ -509,7 +505,7 @@ double QtForm::TwipsPerPixelX() {
             if (const QScreen* screen = QGuiApplication::primaryScreen()) {
                 dpi = screen->logicalDotsPerInch() * screen->devicePixelRatio();
             }
-        } else if (auto server = gEarlyDpi.valid() ? gEarlyDpi.get() : x11::ServerXftDpi()) {
+        } else if (auto server = serverDpi_ ? *serverDpi_ : x11::ServerXftDpi()) {
             dpi = *server;
         }
         twipsPerPixel_ = TwipsPerPixelAt(dpi);

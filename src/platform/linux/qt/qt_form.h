@@ -24,8 +24,8 @@ class FormWindow;
 
 // Sets the environment the toolkit needs; runs before any thread starts.
 void PrepareQtEnvironment();
-// Starts listing the faces and reading the DPI beside the rest of start-up;
-// call it first thing, after any change to the environment.
+// Starts listing the faces beside the rest of start-up; call it first
+// thing, after any change to the environment.
 void StartEarlyWork();
 
 class QtForm : public FormCore {
@@ -54,6 +54,11 @@ public:
     double TwipsPerPixelY() override;
     std::int32_t MsgBox(const std::string& prompt, std::int32_t style) override;
 
+    // The X server's Xft.dpi, as a connection the program has already open
+    // reads it, for the scale asked before Qt runs (without it, a short
+    // connection of its own asks the server).
+    void UseServerDpi(std::optional<double> dpi) { serverDpi_ = dpi; }
+
     // Runs Qt's event loop once the window is shown; 0 at once otherwise.
     int Exec();
 
@@ -74,6 +79,7 @@ private:
     double Dpr() const;
 
     std::optional<double> twipsPerPixel_;
+    std::optional<std::optional<double>> serverDpi_;
 
     FormWindow* window_ = nullptr;
     std::map<Ctl, QWidget*> controls_;

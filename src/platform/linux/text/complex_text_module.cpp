@@ -1,13 +1,14 @@
-// The shaping module: FriBidi orders a line, HarfBuzz scripts and shapes it, ICU tells emoji from text.
+// The shaping module: FriBidi orders a line, HarfBuzz scripts and shapes it, Unicode's emoji
+// properties tell emoji from text.
 #include <fribidi.h>
 #include <hb.h>
-#include <unicode/uchar.h>
 
 #include <algorithm>
 #include <climits>
 #include <numeric>
 
 #include "platform/linux/text/complex_text.h"
+#include "platform/linux/text/emoji_properties.h"
 
 namespace scriblane::linuxp {
 
@@ -22,9 +23,7 @@ bool IsVariationSelector(char32_t c) {
 constexpr char32_t kTextSelector = 0xFE0E, kEmojiSelector = 0xFE0F, kJoiner = 0x200D;
 constexpr char32_t kCancelTag = 0xE007F;
 
-bool Has(char32_t c, UProperty property) {
-    return u_hasBinaryProperty(static_cast<UChar32>(c), property) != 0;
-}
+bool Has(char32_t c, EmojiProperty property) { return (EmojiProperties(c) & property) != 0; }
 
 // How the cluster text[begin, end) asks to be presented, by Unicode's emoji
 // rules: a selector right after the base decides; else a default emoji, a
@@ -32,20 +31,20 @@ bool Has(char32_t c, UProperty property) {
 // left to the sort.
 Presentation ClusterPresentation(const std::u32string& text, std::size_t begin, std::size_t end) {
     const char32_t base = text[begin];
-    if (!Has(base, UCHAR_EMOJI) && !Has(base, UCHAR_EXTENDED_PICTOGRAPHIC) &&
-        !Has(base, UCHAR_REGIONAL_INDICATOR)) {
+    if (!Has(base, kEmoji) && !Has(base, kExtendedPictographic) &&
+        !Has(base, kRegionalIndicator)) {
         return Presentation::kAny;
     }
     const char32_t next = end - begin > 1 ? text[begin + 1] : 0;
     if (next == kTextSelector) return Presentation::kText;
-    if (next == kEmojiSelector || Has(base, UCHAR_EMOJI_PRESENTATION) ||
-        Has(base, UCHAR_REGIONAL_INDICATOR) ||
-        (Has(base, UCHAR_EMOJI_MODIFIER_BASE) && Has(next, UCHAR_EMOJI_MODIFIER)) ||
+    if (next == kEmojiSelector || Has(base, kEmojiPresentation) ||
+        Has(base, kRegionalIndicator) ||
+        (Has(base, kEmojiModifierBase) && Has(next, kEmojiModifier)) ||
         (text[end - 1] == kCancelTag && end - begin > 2)) {
         return Presentation::kEmoji;
     }
     for (std::size_t i = begin + 1; i + 1 < end; ++i) {
-        if (text[i] == kJoiner && Has(text[i + 1], UCHAR_EXTENDED_PICTOGRAPHIC)) {
+        if (text[i] == kJoiner && Has(text[i + 1], kExtendedPictographic)) {
             return Presentation::kEmoji;
         }
     }

@@ -237,10 +237,16 @@ bool Covers(TextFont& face, const char32_t* chars, std::size_t count) {
 // A pattern of the chosen face sorted by fontconfig, and the faces of that
 // list opened so far, at the chosen face's size.
 struct FallbackFaces {
-    FcPattern* pattern = nullptr;  // the request as sorted
-    FcFontSet* sorted = nullptr;
-    std::vector<std::unique_ptr<TextFont>> faces;  // per sorted face; null: not opened
-    std::vector<bool> tried;
+    FcPattern* pattern = nullptr;  // the request as sorted, made on first need
+    bool prepared = false;
+    bool emoji = false;
+    FcFontSet* sorted = nullptr;   // sorted on first need; untrimmed
+    bool sortTried = false;
+    // The text list is fontconfig's trimmed sort, so that a face that adds
+    // no character to those before it is passed over.
+    std::unique_ptr<TrimmedSort> trimmed;
+    // Faces opened, by their pattern in fontconfig's sets (the sort shares them).
+    std::unordered_map<FcPattern*, std::unique_ptr<TextFont>> opened;
     // Single characters answered, per presentation.
     std::unordered_map<char32_t, TextFont*> faceOf[3];
 };
@@ -250,14 +256,14 @@ namespace {
 // The language fontconfig gives faces that cover emoji.
 constexpr char kEmojiLanguage[] = "und-zsye";
 
-// Sorts the chosen face's pattern; for emoji, asking for colour and the
-// emoji language too, untrimmed so that no colour face drops out of the list.
-void SortFallbacks(const TextFont& font, FallbackFaces& fallback, bool emoji) {
+// The chosen face's pattern, as fontconfig's sort reads it; for emoji,
+// asking for colour and the emoji language too.
+void PrepareFallbacks(const TextFont& font, FallbackFaces& fallback) {
     FcPattern* pattern = RequestPattern(font.request);
     if (!pattern) return;
     FcPatternDel(pattern, FC_PIXEL_SIZE);
     FcPatternAddDouble(pattern, FC_PIXEL_SIZE, font.size.emPixels);
-    if (emoji) {
+    if (fallback.emoji) {
         FcPatternAddBool(pattern, FC_COLOR, FcTrue);
         FcLangSet* languages = FcLangSetCreate();
         if (languages) {
@@ -268,20 +274,29 @@ void SortFallbacks(const TextFont& font, FallbackFaces& fallback, bool emoji) {
     }
     // Prepared as the chosen face's was, so the list starts with it.
     Prepare(font, pattern);
-    FcResult result;
     fallback.pattern = pattern;
-    fallback.sorted = FcFontSort(nullptr, pattern, emoji ? FcFalse : FcTrue, nullptr, &result);
-    if (fallback.sorted) {
-        fallback.faces.resize(static_cast<std::size_t>(fallback.sorted->nfont));
-        fallback.tried.resize(fallback.faces.size());
-    }
 }
 
-// The sorted face `i`, opened on first use at `font`'s em and stretch.
-TextFont* FallbackFace(const TextFont& font, FallbackFaces& fallback, std::size_t i) {
-    if (fallback.tried[i]) return fallback.faces[i].get();
-    fallback.tried[i] = true;
-    FcPattern* match = FcFontRenderPrepare(nullptr, fallback.pattern, fallback.sorted->fonts[i]);
+// Sorts the pattern on first need, untrimmed: no colour face drops out of
+// the emoji list, and the text list is trimmed as it is walked.
+FcFontSet* SortedFonts(FallbackFaces& fallback) {
+    if (!fallback.sortTried && fallback.pattern) {
+        fallback.sortTried = true;
+        FcResult result;
+        fallback.sorted = FcFontSort(nullptr, fallback.pattern, FcFalse, nullptr, &result);
+        if (fallback.sorted && !fallback.emoji) {
+            fallback.trimmed = std::make_unique<TrimmedSort>(fallback.sorted);
+        }
+    }
+    return fallback.sorted;
+}
+
+// The face `candidate` (a pattern of fontconfig's sets) opened on first use
+// at `font`'s em and stretch.
+TextFont* FallbackFace(const TextFont& font, FallbackFaces& fallback, FcPattern* candidate) {
+    auto [it, added] = fallback.opened.try_emplace(candidate);
+    if (!added) return it->second.get();
+    FcPattern* match = FcFontRenderPrepare(nullptr, fallback.pattern, candidate);
     if (!match) return nullptr;
     auto face = std::make_unique<TextFont>();
     face->realized = true;
@@ -299,48 +314,115 @@ TextFont* FallbackFace(const TextFont& font, FallbackFaces& fallback, std::size_
     }
     SetFinalSize(match, font.size);
     face->pattern = match;
-    fallback.faces[i] = std::move(face);
-    return fallback.faces[i].get();
+    it->second = std::move(face);
+    return it->second.get();
+}
+
+// Whether `candidate` is of colour or without as `color` asks (either when
+// null) and its character set has every character.
+bool MayHave(FcPattern* candidate, const char32_t* chars, std::size_t count, const bool* color) {
+    if (color && IsColor(candidate) != *color) return false;
+    FcCharSet* set = nullptr;
+    if (FcPatternGetCharSet(candidate, FC_CHARSET, 0, &set) != FcResultMatch) return false;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (!FcCharSetHasChar(set, chars[k])) return false;
+    }
+    return true;
+}
+
+// The one colour face installed that may have every character, when there
+// is exactly one: then it is the first such face of any sort, and the sort
+// is not needed. Null when there are none or several.
+FcPattern* OnlyColourFaceWith(const char32_t* chars, std::size_t count) {
+    const bool colour = true;
+    FcPattern* only = nullptr;
+    for (const FcSetName name : {FcSetSystem, FcSetApplication}) {
+        const FcFontSet* set = FcConfigGetFonts(nullptr, name);
+        for (int i = 0; set && i < set->nfont; ++i) {
+            if (!MayHave(set->fonts[i], chars, count, &colour)) continue;
+            if (only) return nullptr;
+            only = set->fonts[i];
+        }
+    }
+    return only;
 }
 
 // The first face of `fallback` that has every character, of colour or
 // without as `color` asks (either when null); null when none has.
-TextFont* FirstFaceWith(const TextFont& font, FallbackFaces& fallback,
-                       const char32_t* chars, std::size_t count, const bool* color) {
-    for (std::size_t i = 0; i < fallback.faces.size(); ++i) {
-        FcPattern* candidate = fallback.sorted->fonts[i];
-        if (color && IsColor(candidate) != *color) continue;
-        FcCharSet* set = nullptr;
-        if (FcPatternGetCharSet(candidate, FC_CHARSET, 0, &set) != FcResultMatch) continue;
-        bool all = true;
-        for (std::size_t k = 0; all && k < count; ++k) all = FcCharSetHasChar(set, chars[k]);
-        if (!all) continue;
-        TextFont* face = FallbackFace(font, fallback, i);
+TextFont* FirstFaceWith(const TextFont& font, FallbackFaces& fallback, const char32_t* chars,
+                        std::size_t count, const bool* color) {
+    if (!fallback.prepared) {
+        fallback.prepared = true;
+        PrepareFallbacks(font, fallback);
+    }
+    if (!fallback.pattern) return nullptr;
+    if (fallback.emoji && color && *color && !fallback.sorted) {
+        // Colour faces are few: most clusters have one candidate or none,
+        // which settles the answer without sorting every face.
+        if (FcPattern* only = OnlyColourFaceWith(chars, count)) {
+            TextFont* face = FallbackFace(font, fallback, only);
+            return face && Covers(*face, chars, count) ? face : nullptr;
+        }
+    }
+    FcFontSet* sorted = SortedFonts(fallback);
+    if (!sorted) return nullptr;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(sorted->nfont); ++i) {
+        FcPattern* candidate = sorted->fonts[i];
+        if (!MayHave(candidate, chars, count, color)) continue;
+        if (fallback.trimmed && !fallback.trimmed->Lists(i)) continue;
+        TextFont* face = FallbackFace(font, fallback, candidate);
         if (face && Covers(*face, chars, count)) return face;
     }
     return nullptr;
 }
 
+// The list, its pattern made when a face is first looked for in it (a line
+// of emoji alone never needs the text list's).
 FallbackFaces& Sorted(TextFont& font, bool emoji) {
     std::unique_ptr<FallbackFaces>& list = emoji ? font.emoji : font.fallback;
     if (!list) {
         list = std::make_unique<FallbackFaces>();
-        SortFallbacks(font, *list, emoji);
+        list->emoji = emoji;
     }
     return *list;
 }
 
 void CloseFallbacks(std::unique_ptr<FallbackFaces>& list) {
     if (!list) return;
-    for (auto& face : list->faces) {
+    for (auto& [pattern, face] : list->opened) {
         if (face) CloseTextFont(*face);
     }
+    list->trimmed.reset();
     if (list->sorted) FcFontSetDestroy(list->sorted);
     if (list->pattern) FcPatternDestroy(list->pattern);
     list.reset();
 }
 
 }  // namespace
+
+TrimmedSort::~TrimmedSort() {
+    if (covered_) FcCharSetDestroy(covered_);
+}
+
+bool TrimmedSort::Lists(std::size_t i) {
+    if (i >= static_cast<std::size_t>(sorted_->nfont)) return false;
+    if (!covered_) {
+        covered_ = FcCharSetCreate();
+        if (!covered_) return true;  // out of memory: list every face
+        listed_.assign(static_cast<std::size_t>(sorted_->nfont), false);
+    }
+    for (; walked_ <= i; ++walked_) {
+        FcCharSet* set = nullptr;
+        // A face without a character set is never listed.
+        if (FcPatternGetCharSet(sorted_->fonts[walked_], FC_CHARSET, 0, &set) != FcResultMatch) {
+            continue;
+        }
+        FcBool adds = FcFalse;
+        if (!FcCharSetMerge(covered_, set, &adds)) return true;
+        listed_[walked_] = walked_ == 0 || adds;
+    }
+    return listed_[i];
+}
 
 TextFont::TextFont() = default;
 TextFont::~TextFont() { CloseTextFont(*this); }

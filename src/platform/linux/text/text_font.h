@@ -14,6 +14,8 @@
 #include "platform/platform.h"
 
 struct _FcPattern;
+struct _FcFontSet;
+struct _FcCharSet;
 struct FT_FaceRec_;
 
 namespace scriblane::linuxp {
@@ -54,6 +56,26 @@ FontSize ComputeFontSize(const FaceMetrics& face, std::int32_t height, std::int3
 // unstretched em: stretched and rounded up, so that stretched text keeps
 // the whole-pixel advances that the unstretched one has.
 std::int32_t StretchedAdvance(const FontSize& size, std::int64_t hinted);
+
+// fontconfig's trimmed sort read off its untrimmed one, lazily: the sorted
+// face `i` is listed when it adds a character to the faces before it (or is
+// the first). Finding the first face with a character merges only the
+// character sets up to that face, where the trimmed sort merges them all.
+class TrimmedSort {
+public:
+    explicit TrimmedSort(const _FcFontSet* untrimmed) : sorted_(untrimmed) {}
+    ~TrimmedSort();
+    TrimmedSort(const TrimmedSort&) = delete;
+    TrimmedSort& operator=(const TrimmedSort&) = delete;
+
+    bool Lists(std::size_t i);
+
+private:
+    const _FcFontSet* sorted_;
+    _FcCharSet* covered_ = nullptr;  // the faces' characters up to walked_
+    std::size_t walked_ = 0;
+    std::vector<bool> listed_;
+};
 
 struct FallbackFaces;
 

@@ -80,10 +80,16 @@ bool ManagerSupports(::Display* dpy, Atom feature) {
 std::optional<double> ServerXftDpi() {
     ::Display* dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) return std::nullopt;
-    std::optional<double> dpi;
-    if (const char* resources = XResourceManagerString(dpy)) dpi = ParseXftDpi(resources);
+    const std::optional<double> dpi = XftDpiOf(dpy);
     XCloseDisplay(dpy);
     return dpi;
+}
+
+std::optional<double> XftDpiOf(void* display) {
+    ::Display* dpy = static_cast<::Display*>(display);
+    if (dpy == nullptr) return std::nullopt;
+    const char* resources = XResourceManagerString(dpy);
+    return resources != nullptr ? ParseXftDpi(resources) : std::nullopt;
 }
 
 bool RequestFrameExtents(void* display, unsigned long window) {

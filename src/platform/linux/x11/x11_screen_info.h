@@ -26,6 +26,9 @@ struct FrameExtents {
 // Xft.dpi of the default display, read over a short-lived connection of its
 // own; nullopt when there is no display or no such resource.
 std::optional<double> ServerXftDpi();
+// The same of an open connection (an Xlib Display*), which has the
+// resources since it opened: no request.
+std::optional<double> XftDpiOf(void* display);
 
 // `display` is an Xlib Display*. The window manager's frame around `window`,
 // asked in two halves so the manager can work on the request while the

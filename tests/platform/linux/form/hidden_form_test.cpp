@@ -2,9 +2,11 @@
 // reads as an eager one, under the window's real start-up.
 #include "platform/linux/form/hidden_form.h"
 
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "platform/fake/fake_platform.h"
@@ -64,6 +66,43 @@ TEST(HiddenFormTest, ReadingTheScreenFontsFillsTheList) {
     EXPECT_EQ(l.form.ScreenFont(0), ListScreenFonts().front());
     EXPECT_FALSE(l.form.FontListPending());
     EXPECT_EQ(l.form.GetText(Ctl::fBox), ListScreenFonts().front());
+}
+
+// Every family fontconfig lists (by a face's first name) is listed once, the
+// best match for "sans-serif" first.
+TEST(ListScreenFontsTest, ListsEveryInstalledFamilyOncePreferredFirst) {
+    ASSERT_TRUE(FcInit());
+    std::set<std::string> installed;
+    FcPattern* all = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* listed = FcFontList(nullptr, all, objects);
+    ASSERT_NE(listed, nullptr);
+    for (int i = 0; i < listed->nfont; ++i) {
+        FcChar8* family = nullptr;
+        if (FcPatternGetString(listed->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch) {
+            installed.insert(reinterpret_cast<const char*>(family));
+        }
+    }
+    FcFontSetDestroy(listed);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(all);
+
+    const std::vector<std::string> fonts = ListScreenFonts();
+    EXPECT_EQ(std::set<std::string>(fonts.begin(), fonts.end()), installed);
+    EXPECT_EQ(fonts.size(), installed.size()) << "a family listed twice";
+
+    FcPattern* sans = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+    FcConfigSubstitute(nullptr, sans, FcMatchPattern);
+    FcDefaultSubstitute(sans);
+    FcResult result;
+    FcPattern* best = FcFontMatch(nullptr, sans, &result);
+    ASSERT_NE(best, nullptr);
+    FcChar8* family = nullptr;
+    ASSERT_EQ(FcPatternGetString(best, FC_FAMILY, 0, &family), FcResultMatch);
+    ASSERT_FALSE(fonts.empty());
+    EXPECT_EQ(fonts.front(), reinterpret_cast<const char*>(family));
+    FcPatternDestroy(best);
+    FcPatternDestroy(sans);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The line analysis of the shaping module (FriBidi, HarfBuzz's and ICU's Unicode data) and the simple-text test, without X.
+// The line analysis of the shaping module (FriBidi, HarfBuzz's Unicode data and the emoji table
+// generated from ICU's) and the simple-text test, without X.
 #include <gtest/gtest.h>
 #include <unicode/uchar.h>
 
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "platform/linux/text/complex_text.h"
+#include "platform/linux/text/emoji_properties.h"
 
 extern "C" scriblane::linuxp::ComplexText* scriblane_create_complex_text();
 
@@ -43,6 +45,40 @@ TEST(MayPresentAsEmoji, EveryDefaultEmojiOfICUsDataGoesToTheModule) {
     }
     EXPECT_FALSE(MayPresentAsEmoji(U'A'));
     EXPECT_FALSE(MayPresentAsEmoji(U'\u65E5'));
+}
+
+TEST(EmojiProperties, TheGeneratedTableAgreesWithICUOnEveryCodePoint) {
+    const struct {
+        EmojiProperty bit;
+        UProperty icu;
+    } properties[] = {
+        {kEmoji, UCHAR_EMOJI},
+        {kEmojiPresentation, UCHAR_EMOJI_PRESENTATION},
+        {kEmojiModifier, UCHAR_EMOJI_MODIFIER},
+        {kEmojiModifierBase, UCHAR_EMOJI_MODIFIER_BASE},
+        {kExtendedPictographic, UCHAR_EXTENDED_PICTOGRAPHIC},
+        {kRegionalIndicator, UCHAR_REGIONAL_INDICATOR},
+    };
+    int wrong = 0;
+    for (char32_t c = 0; c <= 0x10FFFF && wrong < 10; ++c) {
+        const std::uint8_t bits = EmojiProperties(c);
+        for (const auto& p : properties) {
+            const bool icu = u_hasBinaryProperty(static_cast<UChar32>(c), p.icu) != 0;
+            if (((bits & p.bit) != 0) != icu) {
+                ++wrong;
+                ADD_FAILURE() << std::hex << static_cast<unsigned>(c) << " property bit "
+                              << static_cast<unsigned>(p.bit) << ": ICU says " << icu;
+            }
+        }
+    }
+    // A few known answers, should ICU and the table ever be wrong together.
+    EXPECT_EQ(EmojiProperties(U'A'), 0);
+    EXPECT_EQ(EmojiProperties(U'\U0001F642'), kEmoji | kEmojiPresentation | kExtendedPictographic);
+    EXPECT_EQ(EmojiProperties(U'\u263A'), kEmoji | kExtendedPictographic);
+    EXPECT_EQ(EmojiProperties(U'#'), kEmoji);
+    EXPECT_EQ(EmojiProperties(U'\U0001F3FD'), kEmoji | kEmojiPresentation | kEmojiModifier);
+    EXPECT_EQ(EmojiProperties(U'\U0001F1EB'), kEmoji | kEmojiPresentation | kRegionalIndicator);
+    EXPECT_EQ(EmojiProperties(U'\U0010FFFF'), 0);
 }
 
 TEST(LineAnalysis, ClustersArePresentedByUnicodesEmojiRules) {

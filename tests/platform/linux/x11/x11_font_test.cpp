@@ -1,7 +1,11 @@
-// Win32 font sizing from a face's design metrics, without an X server.
+// Win32 font sizing from a face's design metrics and the fallback list as fontconfig trims it,
+// without an X server.
 #include <gtest/gtest.h>
 
+#include <fontconfig/fontconfig.h>
+
 #include <climits>
+#include <vector>
 
 #include "platform/linux/x11/x11_font.h"
 
@@ -84,6 +88,39 @@ TEST(ComputeFontSizeTest, BrokenFaceMetricsStillGiveASize) {
     EXPECT_LE(s.cell, 31);
     EXPECT_GT(s.emPixels, 0);
     EXPECT_GT(s.xScale, 0);
+}
+
+// The faces listed are those of fontconfig's own trimmed sort, in its order,
+// for requests whose fallbacks differ (the installed faces decide which).
+TEST(TrimmedSortTest, ListsWhatFontconfigsTrimmedSortLists) {
+    for (const char* request : {"Arial", "serif:weight=200", "monospace:slant=100", "Symbola",
+                                "Noto Color Emoji:color=true:lang=und-zsye", "no such face"}) {
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(request));
+        ASSERT_NE(pattern, nullptr);
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result;
+        FcFontSet* untrimmed = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+        FcFontSet* trimmed = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
+        ASSERT_NE(untrimmed, nullptr);
+        ASSERT_NE(trimmed, nullptr);
+        const std::vector<FcPattern*> expected(trimmed->fonts, trimmed->fonts + trimmed->nfont);
+        const auto n = static_cast<std::size_t>(untrimmed->nfont);
+        // Asked in order, and from the far end first (the walk is lazy).
+        for (const bool fromTheEnd : {false, true}) {
+            TrimmedSort walk(untrimmed);
+            if (fromTheEnd && n > 0) walk.Lists(n - 1);
+            std::vector<FcPattern*> listed;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (walk.Lists(i)) listed.push_back(untrimmed->fonts[i]);
+            }
+            EXPECT_EQ(listed, expected) << request;
+            EXPECT_FALSE(walk.Lists(n)) << request;
+        }
+        FcFontSetDestroy(trimmed);
+        FcFontSetDestroy(untrimmed);
+        FcPatternDestroy(pattern);
+    }
 }
 
 }  // namespace

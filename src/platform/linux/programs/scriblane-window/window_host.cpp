@@ -17,6 +17,7 @@
 #include "platform/linux/qt/qt_form.h"
 #include "platform/linux/settings/qsettings_store.h"
 #include "platform/linux/x11/x11_display.h"
+#include "platform/linux/x11/x11_screen_info.h"
 
 namespace scriblane::linuxp {
 namespace {
@@ -29,6 +30,7 @@ public:
           // What was drawn must reach the server before the process ends.
           form_(ProgramArguments(argc, argv), [dpy] { XSync(dpy, False); }),
           platform_{display_, store_, form_, dialogs_} {
+        form_.UseServerDpi(x11::XftDpiOf(dpy));
         // On XWayland each drawing is a layer surface or a window of ours
         // that goes when its time is up.
         if (IsXWayland(dpy)) layer_ = LayerOverlays::Connect();
