@@ -67,9 +67,10 @@ std::optional<Rect> DrawOverlayPixmap(_XDisplay* dpy, unsigned long pixmap, X11F
                                       const std::vector<TextLine>& lines, const Rect& rect,
                                       std::uint32_t format);
 
-// The same drawing as pixels for a compositor's own layer: the box around
-// the bands (root coordinates) and its pixels. Nothing when nothing was
-// drawn or the server has no alpha visual.
+// The same drawing as pixels for a compositor's own layer, painted with no
+// round trip through the server (PaintImage): the box around the bands
+// (root coordinates, within the root) and its pixels. Nothing when no band
+// is drawn.
 struct PlacedPicture {
     ArgbPicture picture;
     Rect box;

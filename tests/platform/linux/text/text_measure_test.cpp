@@ -114,11 +114,14 @@ protected:
 // covers its scaled box, each edge rounded from the logical one.
 TEST_F(UnderlinedTest, PiecesMeetAtFractionalScales) {
     const Rect area{0, 0, 301, 41};
-    const TextLayout layout = MeasureText(font_, Lines("Illuminated", 0), Rect{3, 1, 300, 40}, 0);
-    const LaidLine& line = layout.lines[0];
-    ASSERT_EQ(line.pieces.size(), line.glyphs.size());
-    for (double scale : {1.0, 1.25, 1.5, 2.0}) {
+    // Edges at every fraction of a device pixel.
+    for (std::int32_t left = 3; left < 7; ++left)
+    for (double scale : {1.0, 1.25, 1.5, 1.75, 2.0}) {
         SCOPED_TRACE(scale);
+        SCOPED_TRACE(left);
+        const TextLayout layout = MeasureText(font_, Lines("Illuminated", 0), Rect{left, 1, 300, 40}, 0);
+        const LaidLine& line = layout.lines[0];
+        ASSERT_EQ(line.pieces.size(), line.glyphs.size());
         const ArgbPicture p = PaintImage(layout, 0x0000FF, 0xFFFFFF, area, scale);
         const auto at = [&](std::int64_t x, std::int64_t y) {
             return p.pixels[static_cast<std::size_t>(y) * p.width + static_cast<std::size_t>(x)];
