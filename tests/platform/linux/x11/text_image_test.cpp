@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/overlay/x11_overlay.h"
+#include "platform/linux/overlay/layer_picture.h"
 #include "platform/linux/text/text_image.h"
 #include "platform/linux/x11/argb_visual.h"
 #include "platform/linux/x11/x11_connection.h"
