@@ -140,5 +140,30 @@ TEST_F(UnderlinedTest, PiecesMeetAtFractionalScales) {
     }
 }
 
+// The ink box is where the image painter puts ink, the underline included.
+TEST_F(UnderlinedTest, InkBoxIsWhereThePainterPutsInk) {
+    const Rect area{0, 0, 200, 60};
+    const TextLayout layout = MeasureText(font_, Lines("fly jig", 0), Rect{0, 10, 200, 60}, kDtNoClip);
+    const ArgbPicture p = PaintImage(layout, 0x0000FF, 0xFFFFFF, area, 1);
+    Box ink{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            const std::uint32_t v = p.pixels[static_cast<std::size_t>(y) * p.width + x];
+            if (v == 0 || v == 0xFFFFFFFFu) continue;
+            ink = Box{std::min<std::int64_t>(ink.left, x), std::min<std::int64_t>(ink.top, y),
+                      std::max<std::int64_t>(ink.right, x + 1), std::max<std::int64_t>(ink.bottom, y + 1)};
+        }
+    }
+    const auto box = InkBox(layout);
+    ASSERT_TRUE(box.has_value());
+    // The glyph images' boxes may hold blank rows and columns at their edges.
+    EXPECT_LE(box->left, ink.left);
+    EXPECT_LE(box->top, ink.top);
+    EXPECT_GE(box->right, ink.right);
+    EXPECT_GE(box->bottom, ink.bottom);
+    EXPECT_LE(ink.left - box->left + box->right - ink.right, 2);
+    EXPECT_LE(ink.top - box->top + box->bottom - ink.bottom, 2);
+}
+
 }  // namespace
 }  // namespace scriblane::linuxp
