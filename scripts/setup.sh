@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev libx11-dev libxft-dev libfontconfig-dev libxrandr-dev libxext-dev
   # Present, to know when a compositor shows a window (loaded at run time)
   libxpresent-dev
+  # the image painter composites glyphs as the X server does
+  libpixman-1-dev
   # shaping and bidi order of text beyond simple scripts, and emoji properties
   libharfbuzz-dev libfribidi-dev libicu-dev
   # the compositor's overlay layer on Wayland: the client library, wayland-scanner, protocol XML

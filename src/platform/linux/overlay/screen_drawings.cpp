@@ -95,8 +95,8 @@ bool ScreenDrawings::Draw(X11Font& font, ColorRef text, ColorRef back,
     // compositor's or on a window.
     if (holder_) return DrawForHolder(font, text, back, lines, rect, format);
     Overlay overlay;
-    if (layer_) {
-        if (const auto placed = DrawOverlayPicture(dpy_, font, text, back, lines, rect, format)) {
+    if (layer_ && paint_) {
+        if (const auto placed = paint_(dpy_, font, text, back, lines, rect, format)) {
             overlay.picture =
                 layer_->Show(placed->picture, placed->box.left, placed->box.top, primary);
         }

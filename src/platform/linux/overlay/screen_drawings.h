@@ -34,7 +34,15 @@ public:
     // this object keeps the drawing until Expire, calling `shown` once each
     // is on screen.
     void SetHolder(OverlayHolder* holder) { holder_ = holder; }
-    void SetLayer(PictureLayer* layer) { layer_ = layer; }
+    // `paint` makes the layer's pictures (DrawOverlayPicture); a program
+    // with no layer does not link the image painter.
+    using PaintPicture = std::optional<PlacedPicture> (*)(_XDisplay*, X11Font&, ColorRef, ColorRef,
+                                                          const std::vector<TextLine>&, const Rect&,
+                                                          std::uint32_t);
+    void SetLayer(PictureLayer* layer, PaintPicture paint) {
+        layer_ = layer;
+        paint_ = paint;
+    }
     void SetShown(std::function<void()> shown) { shown_ = std::move(shown); }
 
     // The screens may have changed: the next drawing looks again where it goes.
@@ -67,6 +75,7 @@ private:
     std::optional<bool> xwayland_;
     OverlayHolder* holder_ = nullptr;
     PictureLayer* layer_ = nullptr;
+    PaintPicture paint_ = nullptr;
     std::function<void()> shown_;
     std::vector<Overlay> overlays_;
     // On the root window, over every window as the desktop's DC paints;

@@ -1,6 +1,6 @@
 // Drawings shown where the root window is never seen (XWayland): shaped,
-// see-through override-redirect windows above every other, or the same
-// pixels for a compositor's own overlay layer.
+// see-through override-redirect windows above every other, or a pixmap
+// with alpha for the helper that shows it on a compositor's own layer.
 #include "platform/linux/overlay/x11_overlay.h"
 
 #include <X11/Xlib.h>
@@ -198,24 +198,6 @@ std::optional<Rect> DrawOverlayPixmap(::Display* dpy, unsigned long pixmap, X11F
     XFreeColormap(dpy, argb->colormap);
     if (bands.empty()) return std::nullopt;
     return BoundingBox(bands);
-}
-
-std::optional<PlacedPicture> DrawOverlayPicture(::Display* dpy, X11Font& font, ColorRef text,
-                                                ColorRef back, const std::vector<TextLine>& lines,
-                                                const Rect& rect, std::uint32_t format) {
-    const Window root = DefaultRootWindow(dpy);
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(dpy, root, &attributes)) return std::nullopt;
-    const Pixmap pixmap = XCreatePixmap(dpy, root, static_cast<unsigned>(attributes.width),
-                                        static_cast<unsigned>(attributes.height), 32);
-    std::optional<PlacedPicture> placed;
-    if (const auto box = DrawOverlayPixmap(dpy, pixmap, font, text, back, lines, rect, format)) {
-        if (auto picture = ReadArgbPicture(dpy, pixmap, *box)) {
-            placed = PlacedPicture{std::move(*picture), *box};
-        }
-    }
-    XFreePixmap(dpy, pixmap);
-    return placed;
 }
 
 }  // namespace scriblane::linuxp

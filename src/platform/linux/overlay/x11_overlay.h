@@ -67,15 +67,11 @@ std::optional<Rect> DrawOverlayPixmap(_XDisplay* dpy, unsigned long pixmap, X11F
                                       const std::vector<TextLine>& lines, const Rect& rect,
                                       std::uint32_t format);
 
-// The same drawing as pixels for a compositor's own layer: the box around
-// the bands (root coordinates) and its pixels. Nothing when nothing was
-// drawn or the server has no alpha visual.
+// A drawing as pixels for a compositor's own layer: the box around the
+// bands (root coordinates) and its pixels.
 struct PlacedPicture {
     ArgbPicture picture;
     Rect box;
 };
-std::optional<PlacedPicture> DrawOverlayPicture(_XDisplay* dpy, X11Font& font, ColorRef text,
-                                                ColorRef back, const std::vector<TextLine>& lines,
-                                                const Rect& rect, std::uint32_t format);
 
 }  // namespace scriblane::linuxp

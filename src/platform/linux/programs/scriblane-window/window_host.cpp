@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "platform/linux/overlay/layer_overlay.h"
+#include "platform/linux/overlay/layer_picture.h"
 #include "platform/linux/qt/qt_dialogs.h"
 #include "platform/linux/qt/qt_form.h"
 #include "platform/linux/settings/qsettings_store.h"
@@ -34,7 +35,7 @@ public:
         // On XWayland each drawing is a layer surface or a window of ours
         // that goes when its time is up.
         if (IsXWayland(dpy)) layer_ = LayerOverlays::Connect();
-        if (layer_) display_.drawings().SetLayer(layer_.get());
+        if (layer_) display_.drawings().SetLayer(layer_.get(), DrawOverlayPicture);
         display_.drawings().SetShown([this] { ArmOverlayTimer(); });
     }
 
