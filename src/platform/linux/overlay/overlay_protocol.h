@@ -7,6 +7,18 @@
 //            size, 32 bits with alpha) and then says
 //   client:  "show LEFT TOP RIGHT BOTTOM" - the box around the drawn bands;
 //   helper:  "shown" once the compositor shows it, else "failed".
+//        or  "surface WIDTH HEIGHT SCALE" - the compositor has a layer of its
+//            own and the helper talks to it directly (no X server in
+//            between): it holds a surface on the output of that logical
+//            size, whose buffers are painted at SCALE/120. Then
+//   client:  "picture LEFT TOP RIGHT BOTTOM WIDTH HEIGHT" - the surface's
+//            place on the output (logical) and the buffer's size, followed
+//            at once by WIDTH*HEIGHT premultiplied ARGB pixels (4 bytes
+//            each, this machine's byte order, row after row);
+//   helper:  "shown" once the compositor shows it, else "failed".
+// The pixels go down the same pipe: no file or descriptor to hand over or
+// clean up, and the helper takes no more than a buffer of the size it
+// places on its own output.
 // The drawing process then closes the helper's stdin: the drawing's
 // lifetime starts, and the helper keeps it that long.
 #pragma once
@@ -17,6 +29,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/overlay/wayland/native_placement.h"
 #include "platform/platform.h"
 
 namespace scriblane::linuxp::overlay_protocol {
@@ -86,6 +99,56 @@ inline std::optional<Rect> ParseShowLine(std::string_view line) {
         return std::nullopt;
     }
     return box;
+}
+
+inline std::string SurfaceLine(const native::Target& target) {
+    return "surface " + std::to_string(target.width) + " " + std::to_string(target.height) + " " +
+           std::to_string(target.scale120) + "\n";
+}
+
+// The output a "surface" line gives; nothing unless it is a whole line with
+// a size and a scale that are not empty.
+inline std::optional<native::Target> ParseSurfaceLine(std::string_view line) {
+    if (!line.starts_with("surface ")) return std::nullopt;
+    line.remove_prefix(8);
+    native::Target target;
+    if (!detail::Number(line, ' ', target.width) || !detail::Number(line, ' ', target.height) ||
+        !detail::Number(line, '\n', target.scale120) || !line.empty() || target.width <= 0 ||
+        target.height <= 0 || target.scale120 <= 0) {
+        return std::nullopt;
+    }
+    return target;
+}
+
+inline std::string PictureLine(const native::Placement& placement) {
+    const Rect& s = placement.surface;
+    return "picture " + std::to_string(s.left) + " " + std::to_string(s.top) + " " +
+           std::to_string(s.right) + " " + std::to_string(s.bottom) + " " +
+           std::to_string(placement.bufferWidth) + " " + std::to_string(placement.bufferHeight) +
+           "\n";
+}
+
+// The placement a "picture" line gives, only when it is the one the helper
+// makes itself for that place on its output `target`: the pixels that follow
+// are then bounded by the output's own size.
+inline std::optional<native::Placement> ParsePictureLine(std::string_view line,
+                                                         const native::Target& target) {
+    if (!line.starts_with("picture ")) return std::nullopt;
+    line.remove_prefix(8);
+    Rect s{};
+    std::int32_t width = 0, height = 0;
+    if (!detail::Number(line, ' ', s.left) || !detail::Number(line, ' ', s.top) ||
+        !detail::Number(line, ' ', s.right) || !detail::Number(line, ' ', s.bottom) ||
+        !detail::Number(line, ' ', width) || !detail::Number(line, '\n', height) ||
+        !line.empty()) {
+        return std::nullopt;
+    }
+    const auto placement = native::PlaceOnOutput(s, target);
+    if (!placement || placement->surface != s || placement->bufferWidth != width ||
+        placement->bufferHeight != height) {
+        return std::nullopt;
+    }
+    return placement;
 }
 
 }  // namespace scriblane::linuxp::overlay_protocol
