@@ -134,7 +134,7 @@ bool HelperHolder::ShowHeldPixmap(const Rect& box) {
 namespace scriblane::linuxp {
 
 std::optional<native::Target> HelperHolder::NextTarget() {
-    if (target_) return target_;
+    if (target_ || failed_) return target_;  // one helper a drawing, one message
     if (fromHelper_ < 0) Prepare();
     const std::string line = ReadLine();
     target_ = protocol::ParseSurfaceLine(line);

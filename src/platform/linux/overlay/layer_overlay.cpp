@@ -17,6 +17,7 @@
 
 #include "platform/linux/overlay/layer_placement.h"
 #include "platform/linux/overlay/overlay_timings.h"
+#include "platform/linux/overlay/wayland/native_placement.h"
 #include "platform/linux/posix/time_left.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 // The generated header names an argument `namespace`, a C++ keyword.
@@ -236,21 +237,9 @@ private:
     // by geometry (also at a whole multiple: XWayland in the output's own
     // pixels), else the only one. nullptr lets the compositor choose.
     const Output* Match(const OutputPlace& primary) const {
-        for (const auto& o : outputs_) {
-            if (!primary.name.empty() && o->name == primary.name) return o.get();
-        }
-        for (const auto& o : outputs_) {
-            if (o->logical == primary.geometry) return o.get();
-        }
-        for (const auto& o : outputs_) {
-            const Rect& l = o->logical;
-            const Rect& g = primary.geometry;
-            const std::int32_t w = l.right - l.left;
-            if (w > 0 && (g.right - g.left) % w == 0) {
-                const std::int32_t k = (g.right - g.left) / w;
-                if (Rect{l.left * k, l.top * k, l.right * k, l.bottom * k} == g) return o.get();
-            }
-        }
+        std::vector<native::OutputInfo> infos;
+        for (const auto& o : outputs_) infos.push_back({o->name, o->logical, 1});
+        if (const auto i = native::MatchPrimary(infos, primary)) return outputs_[*i].get();
         return outputs_.size() == 1 ? outputs_.front().get() : nullptr;
     }
 
