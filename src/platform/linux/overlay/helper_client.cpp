@@ -145,6 +145,12 @@ std::optional<native::Target> HelperHolder::NextTarget() {
     return target_;
 }
 
+void HelperHolder::NotShown(const char* why) {
+    StartLifetime();
+    failed_ = true;
+    std::fprintf(stderr, "scriblane: %s; nothing is shown\n", why);
+}
+
 bool HelperHolder::Show(const native::Placement& placement, const ArgbPicture& picture) {
     const std::string line = protocol::PictureLine(placement);
     if (toHelper_ < 0 || !WriteLine(toHelper_, line) ||

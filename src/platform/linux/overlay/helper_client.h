@@ -22,6 +22,7 @@ public:
     void StartLifetime() override;
     std::optional<native::Target> NextTarget() override;
     bool Show(const native::Placement& placement, const ArgbPicture& picture) override;
+    void NotShown(const char* why) override;
     const bool& failed() const { return failed_; }
 
 private:

@@ -12,9 +12,11 @@ import json
 import os
 import select
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -334,6 +336,84 @@ class DesktopTest(unittest.TestCase):
                     band = self.band_on(sway, presentation, STRIP)
                     self.assertIsNotNone(band)
                     self.assertEqual((band[1], band[3]), (184, 214))
+
+
+def hand_picture(sway, box, colours=((255, 0, 0), (0, 0, 255))):
+    """Plays the drawing process to scriblane-overlay: takes the surface it
+    holds, hands it a picture covering `box` (logical pixels on its output)
+    painted at its scale, a checkerboard of `colours` (one pixel each, so
+    doubled pixels show). Returns the surface line's (width, height, scale
+    in 120ths) once the helper says the picture is shown."""
+    helper = subprocess.Popen([os.path.join(os.path.dirname(PROGRAM), "scriblane-overlay")],
+                              env=sway.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    line = helper.stdout.readline().split()
+    assert line[0] == b"surface", line
+    width, height, scale = (int(v) for v in line[1:])
+    left, top, right, bottom = box
+    bw, bh = [-(-(v * scale) // 120) for v in (right - left, bottom - top)]
+    pixels = [0xFF000000 | (r << 16) | (g << 8) | b for r, g, b in colours]
+    row = [struct.pack("=I", pixels[x % 2]) for x in range(bw + 1)]
+    body = b"".join(b"".join(row[y % 2:y % 2 + bw]) for y in range(bh))
+    helper.stdin.write(b"picture %d %d %d %d %d %d\n" % (left, top, right, bottom, bw, bh) + body)
+    helper.stdin.flush()
+    answer = helper.stdout.readline()
+    helper.stdin.close()  # its lifetime starts
+    helper.stdout.close()
+    assert answer == b"shown\n", answer
+    threading.Thread(target=helper.wait, daemon=True).start()
+    return width, height, scale
+
+
+class NativeLayerTest(unittest.TestCase):
+    """No X server at all: the helper holds a surface on the output and
+    shows the pixels it is handed at that output's scale."""
+
+    def test_the_picture_lands_on_the_output_at_its_scale(self):
+        # (mode, scale, logical size): the box is in logical pixels, the
+        # screenshot in the output's own.
+        for mode, scale, logical in (((1024, 768), 1, (1024, 768)),
+                                     ((2048, 1536), 2, (1024, 768))):
+            with self.subTest(scale=scale), xtest.HeadlessSway(*mode, xwayland=False,
+                                                               scale=scale) as sway:
+                self.assertEqual(hand_picture(sway, (473, 184, 551, 214)),
+                                 logical + (120 * scale,))
+                shot = sway.screenshot()
+                self.assertEqual(shot.find(RED), tuple(v * scale for v in (473, 184, 551, 214)))
+                # Every buffer pixel its own screen pixel: red and blue
+                # alternate along each row, never two of one side by side.
+                y = 184 * scale + 1
+                self.assertEqual([shot.pixel(x, y) for x in range(473 * scale, 473 * scale + 4)],
+                                 [(0, 0, 255), RED, (0, 0, 255), RED])
+
+    def test_on_several_outputs_it_goes_where_the_compositor_puts_a_surface(self):
+        # Two outputs of one logical size at different scales, the first
+        # right of the other: the surface goes on the focused one, and the
+        # helper must find out which that is.
+        with xtest.HeadlessSway(2048, 1536, xwayland=False, scale=2) as sway:
+            sway.msg("create_output")
+            sway.msg("output HEADLESS-2 mode 1024x768 scale 1 position 0 0")
+            sway.msg("output HEADLESS-1 position 1024 0")
+            self.assertTrue(xtest.wait_for(
+                lambda: len(json.loads(sway.msg("-t", "get_outputs"))) == 2, 10))
+            # (focused, its scale, its left edge in the screenshot: grim
+            # renders the whole layout at the largest scale, 2)
+            for output, scale, left in (("HEADLESS-1", 2, 2048), ("HEADLESS-2", 1, 0)):
+                with self.subTest(output):
+                    sway.msg("focus output " + output)
+                    # grim scales the other output's pixels up, blending them:
+                    # one colour there.
+                    colours = (RED, (0, 0, 255)) if scale == 2 else (RED, RED)
+                    self.assertEqual(hand_picture(sway, (473, 184, 551, 214), colours),
+                                     (1024, 768, 120 * scale))
+                    shot = sway.screenshot()
+                    found = shot.find(RED, (left, 0, left + 2048, 1536))
+                    self.assertIsNotNone(found, "not on " + output)
+                    # Its edges blended there too: a pixel either way.
+                    expected = (left + 946, 368, left + 1102, 428)
+                    self.assertLessEqual(max(abs(a - b) for a, b in zip(found, expected)),
+                                         0 if scale == 2 else 1, found)
+                    if scale == 2:  # its own pixels, not doubled ones
+                        self.assertNotEqual(shot.pixel(left + 946, 369), shot.pixel(left + 947, 369))
 
 
 class WithoutXWaylandTest(unittest.TestCase):

@@ -189,7 +189,6 @@ public:
         } else {
             wp_viewport_set_destination(s.viewport, width, height);
         }
-        s.entered.clear();
         wl_surface_attach(s.surface, s.buffer, 0, 0);
         if (compositorVersion_ >= 4) {
             wl_surface_damage_buffer(s.surface, 0, 0, p.bufferWidth, p.bufferHeight);
@@ -198,7 +197,8 @@ public:
         }
         wl_surface_commit(s.surface);
         s.shown = true;
-        // Shown once the compositor has put it on an output and not closed it.
+        // Shown once the compositor has put it on an output (it may be there
+        // already, see-through) and not closed it.
         const auto deadline = Clock::now() + kCompositorAnswerWait;
         if (!WaitUntil([&] { return !s.entered.empty() || s.closed; }, deadline) || s.closed) {
             Remove(s.id);

@@ -19,6 +19,9 @@ public:
     // Shows `picture`, painted for NextTarget() as `placement` says; its
     // lifetime starts. False after one line on stderr.
     virtual bool Show(const native::Placement& placement, const ArgbPicture& picture) = 0;
+    // A drawing that cannot be shown for `why`: one line on stderr, and
+    // the program's status says it failed.
+    virtual void NotShown(const char* why) = 0;
 };
 
 }  // namespace scriblane::linuxp
