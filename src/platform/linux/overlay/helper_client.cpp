@@ -108,25 +108,15 @@ void HelperHolder::Fail(const char* why) {
     std::fprintf(stderr, "scriblane: the helper %s %s; nothing is shown\n", protocol::kHelper, why);
 }
 
-// What the helper holds, read with a bounded wait.
+// The window the helper holds, read with a bounded wait.
 HeldOverlay HelperHolder::Acquire() {
     if (fromHelper_ < 0) Prepare();
-    const auto held = protocol::ParseHeldLine(ReadLine());
-    if (!held) {
+    const auto window = protocol::ParseWindowLine(ReadLine());
+    if (!window) {
         Fail("is missing or did not answer");
         return {};
     }
-    if (held->kind == protocol::Held::kPixmap) return HeldOverlay{0, held->id};
-    return HeldOverlay{held->id, 0};
-}
-
-bool HelperHolder::ShowHeldPixmap(const Rect& box) {
-    if (toHelper_ < 0 || !WriteLine(toHelper_, protocol::ShowLine(box)) ||
-        ReadLine() != protocol::kShown) {
-        Fail("could not show the drawing");
-        return false;
-    }
-    return true;
+    return HeldOverlay{*window};
 }
 
 }  // namespace scriblane::linuxp

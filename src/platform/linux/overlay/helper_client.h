@@ -11,14 +11,13 @@
 namespace scriblane::linuxp {
 
 // What a scriblane-overlay helper keeps, after we end, for one drawing: an
-// XWayland window or pixmap, or a surface on the compositor's layer.
+// XWayland window, or a surface on the compositor's layer.
 class HelperHolder : public OverlayHolder, public NativeShower {
 public:
     ~HelperHolder() override { StartLifetime(); }
     // Starts the helper, which gets ready while we work.
     void Prepare();
     HeldOverlay Acquire() override;
-    bool ShowHeldPixmap(const Rect& box) override;
     void StartLifetime() override;
     std::optional<native::Target> NextTarget() override;
     bool Show(const native::Placement& placement, const ArgbPicture& picture) override;

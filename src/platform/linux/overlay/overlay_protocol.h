@@ -2,11 +2,6 @@
 // helper's stdin and stdout. Every message is one line.
 //   helper:  "window ID" - it made an override-redirect window; the drawing
 //            process paints it.
-//        or  "pixmap ID" - the compositor has a layer of its own for
-//            drawings: the drawing process draws into this pixmap (the root's
-//            size, 32 bits with alpha) and then says
-//   client:  "show LEFT TOP RIGHT BOTTOM" - the box around the drawn bands;
-//   helper:  "shown" once the compositor shows it, else "failed".
 //        or  "surface WIDTH HEIGHT SCALE" - the compositor has a layer of its
 //            own and the helper talks to it directly (no X server in
 //            between): it holds a surface on the output of that logical
@@ -39,14 +34,8 @@ inline constexpr const char* kHelper = "scriblane-overlay";
 inline constexpr std::string_view kShown = "shown\n";
 inline constexpr std::string_view kFailed = "failed\n";
 
-struct Held {
-    enum Kind { kWindow, kPixmap } kind;
-    unsigned long id;
-    friend bool operator==(const Held&, const Held&) = default;
-};
-
-inline std::string HeldLine(const Held& held) {
-    return (held.kind == Held::kWindow ? "window " : "pixmap ") + std::to_string(held.id) + "\n";
+inline std::string WindowLine(unsigned long window) {
+    return "window " + std::to_string(window) + "\n";
 }
 
 namespace detail {
@@ -66,39 +55,14 @@ bool Number(std::string_view& text, char end, T& value) {
 
 }  // namespace detail
 
-// What a helper's first line names; nothing for anything but a whole line
-// naming a window or a pixmap by a non-zero id.
-inline std::optional<Held> ParseHeldLine(std::string_view line) {
-    Held held{Held::kWindow, 0};
-    if (line.starts_with("window ")) {
-        held.kind = Held::kWindow;
-    } else if (line.starts_with("pixmap ")) {
-        held.kind = Held::kPixmap;
-    } else {
-        return std::nullopt;
-    }
+// The window a helper's first line names; nothing for anything but a whole
+// line naming a window by a non-zero id.
+inline std::optional<unsigned long> ParseWindowLine(std::string_view line) {
+    if (!line.starts_with("window ")) return std::nullopt;
     line.remove_prefix(7);
-    if (!detail::Number(line, '\n', held.id) || !line.empty() || held.id == 0) return std::nullopt;
-    return held;
-}
-
-inline std::string ShowLine(const Rect& box) {
-    return "show " + std::to_string(box.left) + " " + std::to_string(box.top) + " " +
-           std::to_string(box.right) + " " + std::to_string(box.bottom) + "\n";
-}
-
-// The box a "show" line gives; nothing unless it is a whole line with a box
-// that is not empty.
-inline std::optional<Rect> ParseShowLine(std::string_view line) {
-    if (!line.starts_with("show ")) return std::nullopt;
-    line.remove_prefix(5);
-    Rect box{};
-    if (!detail::Number(line, ' ', box.left) || !detail::Number(line, ' ', box.top) ||
-        !detail::Number(line, ' ', box.right) || !detail::Number(line, '\n', box.bottom) ||
-        !line.empty() || box.right <= box.left || box.bottom <= box.top) {
-        return std::nullopt;
-    }
-    return box;
+    unsigned long id = 0;
+    if (!detail::Number(line, '\n', id) || !line.empty() || id == 0) return std::nullopt;
+    return id;
 }
 
 inline std::string SurfaceLine(const native::Target& target) {

@@ -179,39 +179,4 @@ void DestroyOverlay(::Display* dpy, const OverlayWindow& overlay) {
     if (overlay.colormap) XFreeColormap(dpy, overlay.colormap);
 }
 
-std::optional<Rect> DrawOverlayPixmap(::Display* dpy, unsigned long pixmap, X11Font& font,
-                                      ColorRef text, ColorRef back,
-                                      const std::vector<TextLine>& lines, const Rect& rect,
-                                      std::uint32_t format) {
-    const auto argb = FindArgbVisual(dpy);
-    if (!argb) return std::nullopt;
-    if (!IsArgb8888(*argb)) {
-        XFreeColormap(dpy, argb->colormap);
-        return std::nullopt;
-    }
-    const std::vector<Rect> bands =
-        DrawBands(dpy, pixmap, argb->visual, argb->colormap, font, text, back, lines, rect, format);
-    XFreeColormap(dpy, argb->colormap);
-    if (bands.empty()) return std::nullopt;
-    return BoundingBox(bands);
-}
-
-std::optional<PlacedPicture> DrawOverlayPicture(::Display* dpy, X11Font& font, ColorRef text,
-                                                ColorRef back, const std::vector<TextLine>& lines,
-                                                const Rect& rect, std::uint32_t format) {
-    const Window root = DefaultRootWindow(dpy);
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(dpy, root, &attributes)) return std::nullopt;
-    const Pixmap pixmap = XCreatePixmap(dpy, root, static_cast<unsigned>(attributes.width),
-                                        static_cast<unsigned>(attributes.height), 32);
-    std::optional<PlacedPicture> placed;
-    if (const auto box = DrawOverlayPixmap(dpy, pixmap, font, text, back, lines, rect, format)) {
-        if (auto picture = ReadArgbPicture(dpy, pixmap, *box)) {
-            placed = PlacedPicture{std::move(*picture), *box};
-        }
-    }
-    XFreePixmap(dpy, pixmap);
-    return placed;
-}
-
 }  // namespace scriblane::linuxp

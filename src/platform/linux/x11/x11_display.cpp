@@ -202,7 +202,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
     // screen's size is centred on that output.
     const OutputPlace& primary = Primary();
     const Rect onRoot = Moved(*rect, primary.geometry.left, primary.geometry.top);
-    return drawings_.Draw(*font, ctx.text, ctx.back, lines, onRoot, format, primary) ? drawn : 0;
+    return drawings_.Draw(*font, ctx.text, ctx.back, lines, onRoot, format) ? drawn : 0;
 }
 
 std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32_t, Rect* rect,

@@ -10,12 +10,8 @@ namespace scriblane::linuxp::overlay_protocol {
 namespace {
 
 TEST(OverlayProtocolTest, WhatIsWrittenReadsBack) {
-    for (const Held held : {Held{Held::kWindow, 1}, Held{Held::kWindow, 0x600001},
-                            Held{Held::kPixmap, 4294967295UL}}) {
-        EXPECT_EQ(ParseHeldLine(HeldLine(held)), held);
-    }
-    for (const Rect box : {Rect{0, 0, 1, 1}, Rect{-20, -5, 1024, 768}, Rect{100, 184, 924, 244}}) {
-        EXPECT_EQ(ParseShowLine(ShowLine(box)), box);
+    for (const unsigned long window : {1UL, 0x600001UL, 4294967295UL}) {
+        EXPECT_EQ(ParseWindowLine(WindowLine(window)), window);
     }
     for (const native::Target target : {native::Target{1024, 768, 120}, native::Target{1, 1, 1},
                                         native::Target{1280, 720, 180}}) {
@@ -25,6 +21,28 @@ TEST(OverlayProtocolTest, WhatIsWrittenReadsBack) {
     const auto placement = native::PlaceOnOutput(Rect{473, 184, 551, 214}, output);
     ASSERT_TRUE(placement);
     EXPECT_EQ(ParsePictureLine(PictureLine(*placement), output), placement);
+}
+
+TEST(OverlayProtocolTest, OnlyAWholeLineNamingAWindowCounts) {
+    struct Case {
+        const char* line;
+        std::optional<unsigned long> window;
+    };
+    const Case cases[] = {
+        {"window 6291457\n", 6291457},
+        {"pixmap 6291457\n", std::nullopt},
+        {"window 6291457", std::nullopt},  // cut short: the helper went away mid-line
+        {"6291457\n", std::nullopt},
+        {"", std::nullopt},
+        {"window \n", std::nullopt},
+        {"window 0\n", std::nullopt},
+        {"window -1\n", std::nullopt},
+        {"window 12x\n", std::nullopt},
+        {"window  12\n", std::nullopt},
+        {"surface 12\n", std::nullopt},
+        {"window 99999999999999999999999\n", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ParseWindowLine(c.line), c.window) << c.line;
 }
 
 TEST(OverlayProtocolTest, OnlyAWholeSurfaceLineWithASizeAndScaleCounts) {
@@ -54,47 +72,6 @@ TEST(OverlayProtocolTest, APictureIsTakenOnlyAsTheHelperWouldPlaceItOnItsOutput)
     for (const Case& c : cases) {
         EXPECT_EQ(ParsePictureLine(c.line, output).has_value(), c.taken) << c.line;
     }
-}
-
-TEST(OverlayProtocolTest, OnlyAWholeLineNamingAWindowOrPixmapCounts) {
-    struct Case {
-        const char* line;
-        std::optional<Held> held;
-    };
-    const Case cases[] = {
-        {"window 6291457\n", Held{Held::kWindow, 6291457}},
-        {"pixmap 6291457\n", Held{Held::kPixmap, 6291457}},
-        {"window 6291457", std::nullopt},  // cut short: the helper went away mid-line
-        {"6291457\n", std::nullopt},
-        {"", std::nullopt},
-        {"window \n", std::nullopt},
-        {"window 0\n", std::nullopt},
-        {"window -1\n", std::nullopt},
-        {"window 12x\n", std::nullopt},
-        {"window  12\n", std::nullopt},
-        {"picture 12\n", std::nullopt},
-        {"window 99999999999999999999999\n", std::nullopt},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ParseHeldLine(c.line), c.held) << c.line;
-}
-
-TEST(OverlayProtocolTest, OnlyAWholeShowLineWithABoxCounts) {
-    struct Case {
-        const char* line;
-        std::optional<Rect> box;
-    };
-    const Case cases[] = {
-        {"show 1 2 3 4\n", Rect{1, 2, 3, 4}},
-        {"show -3 -4 3 4\n", Rect{-3, -4, 3, 4}},
-        {"show 1 2 3 4", std::nullopt},
-        {"show 1 2 3\n", std::nullopt},
-        {"show 1 2 3 4 5\n", std::nullopt},
-        {"show 3 2 1 4\n", std::nullopt},  // empty: right before left
-        {"show 1 4 3 4\n", std::nullopt},  // empty: no height
-        {"show 1 2 3 99999999999\n", std::nullopt},
-        {"shown\n", std::nullopt},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ParseShowLine(c.line), c.box) << c.line;
 }
 
 }  // namespace

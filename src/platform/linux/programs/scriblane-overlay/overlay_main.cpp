@@ -17,7 +17,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/overlay/layer_overlay.h"
 #include "platform/linux/overlay/wayland/native_layer.h"
 #include "platform/linux/overlay/overlay_protocol.h"
 #include "platform/linux/overlay/overlay_timings.h"
@@ -89,8 +88,7 @@ bool ReadAll(char* into, std::size_t size, Clock::time_point deadline) {
 
 // Keeps `shown` for its lifetime; ends early should the compositor close
 // it or drop us.
-template <typename Layer>
-int KeepForLifetime(Layer& layer, std::uint64_t shown) {
+int KeepForLifetime(linuxp::NativeLayer& layer, std::uint64_t shown) {
     AwaitHandBack();
     const auto deadline = Clock::now() + linuxp::kOverlayLifetime;
     while (MillisecondsLeft(deadline) > 0 && layer.StillShown(shown)) {
@@ -127,33 +125,6 @@ int KeepNative(linuxp::NativeLayer& layer, const std::optional<linuxp::OutputPla
     return KeepForLifetime(layer, shown);
 }
 
-// On the compositor's layer: the drawing process draws into our pixmap and
-// gives the box around its bands. Ends the process.
-int KeepOnLayer(Display* dpy, linuxp::LayerOverlays& layer) {
-    XWindowAttributes root;
-    if (!XGetWindowAttributes(dpy, DefaultRootWindow(dpy), &root)) return 1;
-    const Pixmap pixmap = XCreatePixmap(dpy, DefaultRootWindow(dpy),
-                                        static_cast<unsigned>(root.width),
-                                        static_cast<unsigned>(root.height), 32);
-    XSync(dpy, False);
-    if (!Say(protocol::HeldLine({protocol::Held::kPixmap, pixmap}))) return 1;
-    const auto primary = linuxp::PrimaryOutput(dpy).value_or(
-        linuxp::OutputPlace{{}, Rect{0, 0, root.width, root.height}});
-    layer.Prepare(primary);
-    std::uint64_t shown = 0;
-    if (const auto box = protocol::ParseShowLine(ReadLine(Clock::now() + linuxp::kHandBackWait))) {
-        if (const auto picture = linuxp::ReadArgbPicture(dpy, pixmap, *box)) {
-            shown = layer.Show(*picture, box->left, box->top, primary);
-        }
-    }
-    Say(shown != 0 ? protocol::kShown : protocol::kFailed);
-    close(STDOUT_FILENO);
-    // The pixels are the compositor's now.
-    XCloseDisplay(dpy);
-    if (shown == 0) return 1;
-    return KeepForLifetime(layer, shown);
-}
-
 // On XWayland: an override-redirect window the drawing process paints.
 // Ends the process.
 int KeepWindow(Display* dpy) {
@@ -174,7 +145,7 @@ int KeepWindow(Display* dpy) {
     const Window window = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, depth,
                                         InputOutput, visual, mask, &attributes);
     XSync(dpy, False);
-    if (!Say(protocol::HeldLine({protocol::Held::kWindow, window}))) return 1;
+    if (!Say(protocol::WindowLine(window))) return 1;
     close(STDOUT_FILENO);
     AwaitHandBack();
 
@@ -212,13 +183,5 @@ int main() {
     Display* dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) return 1;
     XSetErrorHandler(IgnoreError);
-    // The compositor's layer takes pixels with alpha, laid out its way.
-    if (const auto argb = linuxp::FindArgbVisual(dpy)) {
-        const bool fits = linuxp::IsArgb8888(*argb);
-        XFreeColormap(dpy, argb->colormap);
-        if (fits) {
-            if (const auto layer = linuxp::LayerOverlays::Connect()) return KeepOnLayer(dpy, *layer);
-        }
-    }
     return KeepWindow(dpy);
 }

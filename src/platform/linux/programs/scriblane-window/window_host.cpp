@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "platform/linux/overlay/layer_overlay.h"
 #include "platform/linux/overlay/wayland/layer_drawings.h"
 #include "platform/linux/overlay/wayland/wayland_display.h"
 #include "platform/linux/qt/qt_dialogs.h"
@@ -70,10 +69,8 @@ public:
           // What was drawn must reach the server before the process ends.
           form_(ProgramArguments(argc, argv), [dpy] { XSync(dpy, False); }),
           platform_{display_, store_, form_, dialogs_} {
-        // On XWayland each drawing is a layer surface or a window of ours
-        // that goes when its time is up.
-        if (IsXWayland(dpy)) layer_ = LayerOverlays::Connect();
-        if (layer_) display_.drawings().SetLayer(layer_.get());
+        // On XWayland each drawing is a window of ours that goes when its
+        // time is up.
         display_.drawings().SetShown([this] { ArmExpiry(display_.drawings()); });
     }
 
@@ -82,7 +79,6 @@ public:
 
 private:
     X11Connection connection_;  // first: closed last
-    std::unique_ptr<LayerOverlays> layer_;  // the compositor's, where it has one
     X11Display display_;
     QtSettingsStore store_;
     QtForm form_;
