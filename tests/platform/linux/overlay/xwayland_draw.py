@@ -512,10 +512,9 @@ class WithoutXWaylandTest(unittest.TestCase):
             self.assertIn("needs XWayland", lines[0])
 
     def test_the_windows_write_it_is_seen(self):
-        # The window on Qt's own Wayland platform, tiled without a border:
-        # its client area is the output's corner. The text box is empty, so
-        # the band holds the leading space alone.
-        with xtest.HeadlessSway(1024, 768, xwayland=False, config="default_border none\n") as sway:
+        # The window on Qt's own Wayland platform, where sway places it; keys
+        # typed through the compositor (wtype) reach its text box.
+        with xtest.HeadlessSway(1024, 768, xwayland=False) as sway:
             xtest.write_settings(sway, "colorT=10114821\ncolorB=15464446\ntw=15\nth=30\n"
                                        "font=DejaVu Sans")
             pointer = xtest.VirtualPointer(sway, POINTER)
@@ -524,11 +523,24 @@ class WithoutXWaylandTest(unittest.TestCase):
                                       stderr=subprocess.PIPE)
             self.addCleanup(window.wait, 5)
             self.addCleanup(window.kill)
-            self.assertTrue(xtest.wait_for(lambda: "Scriblane" in sway.msg("-t", "get_tree"), 15),
-                            "the window did not come up")
+            def find(node):
+                if node.get("app_id") == "scriblane":
+                    return node
+                for child in node.get("nodes", []) + node.get("floating_nodes", []):
+                    found = find(child)
+                    if found:
+                        return found
+                return None
+            node = xtest.wait_for(lambda: find(json.loads(sway.msg("-t", "get_tree"))), 15)
+            self.assertIsNotNone(node, "the window did not come up")
+            # Its client area's corner in the layout.
+            x, y = node["rect"]["x"] + node["window_rect"]["x"], node["rect"]["y"]
+            pointer.move(x + 100, y + 40)  # the text box
+            pointer.click()
+            sway.run(["wtype", "Hello screen"], check=True)
             shot = None
             for _ in range(3):  # clicked again should a busy compositor lose the click
-                pointer.move(160 + 35, 84 + 124 + 10)
+                pointer.move(x + 160 + 35, y + 84 + 124 + 10)
                 pointer.click()
                 shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK, STRIP) else None)(
                     sway.screenshot()), 5)
@@ -538,6 +550,7 @@ class WithoutXWaylandTest(unittest.TestCase):
             band = shot.find(BACK, STRIP)
             self.assertEqual((band[1], band[3]), (184, 214))
             self.assertLessEqual(abs((band[0] + band[2]) / 2 - 512), 1)
+            self.assertGreater(shot.count(TEXT, band), 50)
             self.assertIsNone(window.poll(), "the window stays after writing")
             self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK, STRIP),
                                            LIFETIME + 5), "the drawing stayed")
