@@ -11,15 +11,22 @@
 #include <vector>
 
 #include "platform/linux/form/system_colours.h"
+#include "platform/linux/text/text_font.h"
+#include "platform/linux/text/text_image.h"
 #include "platform/linux/text/text_layout.h"
-#include "platform/linux/text/text_paint.h"  // PIPELINE
+#include "platform/linux/text/text_measure.h"
 
 namespace scriblane::linuxp {
 
 namespace {
 
 constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
-constexpr std::int32_t kDefaultCellHeight = 16;  // PIPELINE: its own constant
+
+// The smallest rectangle holding both.
+Rect Union(const Rect& a, const Rect& b) {
+    return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
 
 // `picture` cut or padded (see-through) to `width` x `height`, its corner kept.
 ArgbPicture Fitted(ArgbPicture picture, std::int32_t width, std::int32_t height) {
@@ -38,10 +45,8 @@ ArgbPicture Fitted(ArgbPicture picture, std::int32_t width, std::int32_t height)
 }  // namespace
 
 struct WaylandDisplay::Font {
-    FontRequest request;
-    bool stock = false;
-    bool tried = false;
-    std::unique_ptr<TextFont> text;  // null when no face could be opened
+    TextFont text;
+    ~Font() { CloseTextFont(text); }
 };
 
 WaylandDisplay::WaylandDisplay(NativeShower& shower) : shower_(shower) {}
@@ -52,10 +57,10 @@ Handle WaylandDisplay::CreateDCA(const char* driver, const char*, const char*, c
     if (!driver || strcasecmp(driver, "DISPLAY") != 0) return 0;
     if (stockFont_ == 0) {
         auto font = std::make_unique<Font>();
-        font->stock = true;
-        font->request.height = kDefaultCellHeight;
-        font->request.weight = 700;  // the system font is bold
-        font->request.faceName = "sans-serif";
+        font->text.stock = true;
+        font->text.request.height = kDefaultCellHeight;
+        font->text.request.weight = 700;  // the system font is bold
+        font->text.request.faceName = "sans-serif";
         stockFont_ = NewHandle();
         fonts_[stockFont_] = std::move(font);
     }
@@ -130,7 +135,7 @@ ColorRef WaylandDisplay::SetBkColor(Handle hdc, ColorRef color) {
 
 Handle WaylandDisplay::CreateFontA(const FontRequest& request) {
     auto font = std::make_unique<Font>();
-    font->request = request;
+    font->text.request = request;
     const Handle h = NewHandle();
     fonts_[h] = std::move(font);
     if (!Realize(h)) {
@@ -143,12 +148,7 @@ Handle WaylandDisplay::CreateFontA(const FontRequest& request) {
 TextFont* WaylandDisplay::Realize(Handle handle) {
     auto it = fonts_.find(handle);
     if (it == fonts_.end()) return nullptr;
-    Font& font = *it->second;
-    if (!font.tried) {
-        font.tried = true;
-        font.text = OpenTextFont(font.request);  // PIPELINE
-    }
-    return font.text.get();
+    return RealizeTextFont(it->second->text) ? &it->second->text : nullptr;
 }
 
 Handle WaylandDisplay::SelectObject(Handle hdc, Handle object) {
@@ -160,7 +160,7 @@ Handle WaylandDisplay::SelectObject(Handle hdc, Handle object) {
 std::int32_t WaylandDisplay::DeleteObject(Handle object) {
     auto it = fonts_.find(object);
     if (it == fonts_.end()) return 0;
-    if (it->second->stock) return 1;  // stock objects outlive every delete
+    if (it->second->text.stock) return 1;  // stock objects outlive every delete
     for (const auto& [h, c] : contexts_) {
         if (c.font == object) return 0;  // still selected somewhere
     }
@@ -184,8 +184,14 @@ std::int32_t WaylandDisplay::DrawTextA(Handle hdc, const char* text, std::int32_
 
     // Laid out in logical pixels from the output's corner, the context's
     // origin; painted at the output's scale.
-    const TextLayout layout = MeasureText(*font, lines, *rect, format);  // PIPELINE
-    const auto placement = native::PlaceOnOutput(layout.box, *target);  // PIPELINE: box name
+    const TextLayout layout = MeasureText(*font, lines, *rect, format);
+    const std::int32_t drawn =
+        static_cast<std::int32_t>(std::min<std::int64_t>(layout.height, INT32_MAX));
+    // The bands and whatever ink stands out of them, as on the root.
+    auto box = BandsBox(layout);
+    if (const auto ink = InkBox(layout)) box = box ? Union(*box, *ink) : *ink;
+    if (!box) return drawn;  // nothing to show
+    const auto placement = native::PlaceOnOutput(*box, *target);
     if (!placement) {
         shower_.NotShown("the drawing lies off the output");
         return 0;
@@ -194,8 +200,7 @@ std::int32_t WaylandDisplay::DrawTextA(Handle hdc, const char* text, std::int32_
         Fitted(PaintImage(layout, ctx.text, ctx.back, placement->surface,
                           static_cast<double>(target->scale120) / native::kScaleUnit),
                placement->bufferWidth, placement->bufferHeight);
-    if (!shower_.Show(*placement, picture)) return 0;
-    return layout.height;  // PIPELINE
+    return shower_.Show(*placement, picture) ? drawn : 0;
 }
 
 std::int32_t WaylandDisplay::SystemParametersInfoA(std::uint32_t action, std::uint32_t,

@@ -14,7 +14,7 @@
 
 namespace scriblane::linuxp {
 
-class TextFont;
+struct TextFont;
 
 class WaylandDisplay : public Display {
 public:
