@@ -31,28 +31,6 @@ TEXT = (5, 87, 154)      # default text colour, 10114821
 RED = (255, 0, 0)        # colorB=255
 STRIP = (0, 150, 1024, 260)  # where the band of a 1024x768 screen lies
 PRESENTATIONS = ("layer", "window")
-# How far the layer's own painting may stray from the root drawing's (Xft)
-# in a band: each channel of a pixel by at most this much...
-CHANNEL_TOLERANCE = 48
-# ...and no more than this share of the band's pixels by more.
-STRAY_SHARE = 0.01
-
-
-def band_difference(shot, root, box):
-    """(largest channel difference, share of pixels beyond the tolerance)
-    between two screenshots of one size within `box`."""
-    left, top, right, bottom = box
-    largest, stray = 0, 0
-    for y in range(top, bottom):
-        a = shot.data[(y * shot.width + left) * 3:(y * shot.width + right) * 3]
-        b = root.data[(y * root.width + left) * 3:(y * root.width + right) * 3]
-        for i in range(0, len(a), 3):
-            d = max(abs(a[i] - b[i]), abs(a[i + 1] - b[i + 1]), abs(a[i + 2] - b[i + 2]))
-            largest = max(largest, d)
-            stray += d > CHANNEL_TOLERANCE
-    return largest, stray / ((right - left) * (bottom - top))
-
-
 def root_drawing(text, settings, size=(1024, 768)):
     """What `scriblane TEXT` draws on an Xvfb of `size`: its screenshot."""
     with xtest.XServer(*size) as server:
@@ -168,7 +146,8 @@ class XWaylandTest(unittest.TestCase):
                                 root.data[(y * 1024 + left) * 3:(y * 1024 + right) * 3],
                                 "row %d differs from the root drawing's" % y)
                     else:
-                        self.assertLessEqual(band_difference(shot, root, band)[1], STRAY_SHARE)
+                        self.assertLessEqual(xtest.band_difference(shot, root, band)[1],
+                                             xtest.STRAY_SHARE)
                 self.wait_gone(BACK, "the drawing")
 
     def test_a_click_on_the_xwayland_window_reaches_an_x_window_beneath(self):
@@ -471,7 +450,7 @@ class WithoutXWaylandTest(unittest.TestCase):
                 # Where the X drawing is, pixel for pixel but for the stated
                 # tolerance: the same faces, drawn by another rasteriser's caller.
                 self.assertEqual(shot.find(BACK, (0, band[1], 1024, band[3])), band)
-                self.assertLessEqual(band_difference(shot, root, band)[1], STRAY_SHARE)
+                self.assertLessEqual(xtest.band_difference(shot, root, band)[1], xtest.STRAY_SHARE)
             self.assertEqual(xtest.count_other(shot, shot.pixel(0, 0), (0, 0, 1024, 184)), 0)
             # Still there late in its lifetime; a lifetime cut short by half a
             # second shows here.
