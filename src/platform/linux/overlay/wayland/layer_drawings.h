@@ -28,6 +28,8 @@ public:
     void SetShown(std::function<void()> shown) { shown_ = std::move(shown); }
 
     std::optional<native::Target> NextTarget() override;
+    // The window stays open: the next drawing's output is chosen anew.
+    void OutputsMayHaveChanged() override { prepared_.reset(); }
     bool Show(const native::Placement& placement, const ArgbPicture& picture) override;
     void NotShown(const char* why) override;
 

@@ -16,6 +16,9 @@ public:
     // The output the next drawing goes on: its logical size and the scale
     // to paint at. Nothing after one line on stderr.
     virtual std::optional<native::Target> NextTarget() = 0;
+    // The outputs may have changed since NextTarget was asked: it looks
+    // again, where it can.
+    virtual void OutputsMayHaveChanged() {}
     // Shows `picture`, painted for NextTarget() as `placement` says; its
     // lifetime starts. False after one line on stderr.
     virtual bool Show(const native::Placement& placement, const ArgbPicture& picture) = 0;

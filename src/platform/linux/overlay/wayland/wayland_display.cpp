@@ -66,6 +66,7 @@ Handle WaylandDisplay::CreateDCA(const char* driver, const char*, const char*, c
     }
     // Outputs may have changed since the last drawing; a new context looks again.
     target_.reset();
+    shower_.OutputsMayHaveChanged();
     const Handle h = NewHandle();
     contexts_[h].font = stockFont_;
     return h;
