@@ -376,11 +376,13 @@ def write_settings(server, body, raw=None):
     return path
 
 
-# How far the layer's own painting may stray from the root drawing's (Xft)
-# in a band: each channel of a pixel by at most this much...
-CHANNEL_TOLERANCE = 48
-# ...and no more than this share of the band's pixels by more.
-STRAY_SHARE = 0.01
+# How far the layer's own painting (FreeType and pixman, no X) may stray
+# from the root drawing's (Xft) in a band: a pixel counts as stray when a
+# channel differs by more than this... (the painter means to match the X
+# server pixel for pixel at scale 1; this leaves room for a rounding apart)
+CHANNEL_TOLERANCE = 16
+# ...and no more than this share of the band's pixels may be stray.
+STRAY_SHARE = 0.005
 
 
 def band_difference(shot, root, box):
