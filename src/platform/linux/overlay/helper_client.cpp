@@ -119,10 +119,7 @@ HeldOverlay HelperHolder::Acquire() {
     return HeldOverlay{*window};
 }
 
-}  // namespace scriblane::linuxp
-
-namespace scriblane::linuxp {
-
+// The surface the helper holds on the compositor's layer, read once.
 std::optional<native::Target> HelperHolder::NextTarget() {
     if (target_ || failed_) return target_;  // one helper a drawing, one message
     if (fromHelper_ < 0) Prepare();
