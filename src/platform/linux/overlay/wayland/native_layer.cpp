@@ -89,6 +89,10 @@ public:
     static std::unique_ptr<Connection> Open() {
         const char* name = std::getenv("WAYLAND_DISPLAY");
         if (name == nullptr || *name == '\0') return nullptr;
+        // A name within XDG_RUNTIME_DIR with none set reaches no compositor;
+        // libwayland would say so on stderr, where only our line belongs.
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (*name != '/' && (runtime == nullptr || *runtime == '\0')) return nullptr;
         wl_display* display = wl_display_connect(nullptr);
         if (display == nullptr) return nullptr;
         auto connection = std::unique_ptr<Connection>(new Connection(display));
