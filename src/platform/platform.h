@@ -34,9 +34,14 @@ inline constexpr std::uint32_t kSpiGetWorkArea = 48;  // SPI_GETWORKAREA
 inline constexpr std::int32_t kColorBackground = 1;   // COLOR_BACKGROUND
 inline constexpr std::int32_t kColorWindowText = 8;   // COLOR_WINDOWTEXT
 inline constexpr std::int32_t kColorBtnText = 18;     // COLOR_BTNTEXT
+// DrawTextA's format bits (DT_*): the core passes some, the platforms read all.
 inline constexpr std::uint32_t kDtCenter = 1;
+inline constexpr std::uint32_t kDtRight = 2;
 inline constexpr std::uint32_t kDtVCenter = 4;
+inline constexpr std::uint32_t kDtBottom = 8;
+inline constexpr std::uint32_t kDtSingleLine = 32;
 inline constexpr std::uint32_t kDtNoClip = 256;
+inline constexpr std::uint32_t kDtNoPrefix = 2048;
 inline constexpr std::uint32_t kDefaultCharset = 1;
 
 // The fourteen arguments of CreateFontA, in their order.

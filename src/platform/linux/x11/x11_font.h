@@ -1,125 +1,25 @@
-// Fonts on X11: Win32 sizing from design metrics, fontconfig/Xft realisation, fallback faces, glyph indexes and advances.
+// Fonts on X11: the text fonts, matched with the X server's defaults, and
+// the Xft fonts the X painter opens from them.
 #pragma once
 
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <unordered_map>
-#include <vector>
-
-#include "platform/linux/text/complex_text.h"
-#include "platform/platform.h"
+#include "platform/linux/text/text_font.h"
 
 struct _XDisplay;
 struct _XftFont;
-struct FT_FaceRec_;
-struct FT_LibraryRec_;
 
 namespace scriblane::linuxp {
 
-// Font sizing in Win32 terms from the face's design metrics (font units).
-struct FaceMetrics {
-    double unitsPerEm = 2048;
-    double ascent = 1854;     // the cell above the baseline (usWinAscent)
-    double descent = 434;     // the cell below it (usWinDescent)
-    double avgCharWidth = 0;  // xAvgCharWidth; 0 when unknown
-};
+// On X a font is the text font, matched as Xft matches.
+using X11Font = TextFont;
 
-struct FontSize {
-    double emPixels = 0;     // what reaches the rasteriser: whole pixels per em
-    double xScale = 1;       // horizontal stretch: stretchWidth / averageWidth
-    std::int32_t cell = 0;   // ascent + descent in pixels
-    std::int32_t ascent = 0;
-    std::int32_t averageWidth = 1;  // average character width unstretched
-    std::int32_t stretchWidth = 0;  // average width asked for; 0: unstretched
-};
-
-// Largest em the rasteriser is asked for, either way; bigger requests are
-// drawn at this size so a stored absurd value cannot exhaust memory.
-inline constexpr double kMaxEmPixels = 2048;
-// Cell height of the "system font" and of a request for height 0.
-inline constexpr std::int32_t kDefaultCellHeight = 16;
-
-// height > 0: cell height; < 0: em (character) height; 0: the default.
-// width > 0 (or its magnitude when negative): average character width;
-// 0: natural width, as is any width with the default height.
-// The em is a whole number of pixels (the hinter works on whole sizes), the
-// one whose scaled cell is nearest the requested cell with halves going
-// down, and ascent and descent are each rounded: so the cell can come out a
-// pixel off the request, as the Windows font mapper's does.
-FontSize ComputeFontSize(const FaceMetrics& face, std::int32_t height, std::int32_t width);
-
-// A glyph's advance in a font of `size`, from its hinted advance at the
-// unstretched em: stretched and rounded up, so that stretched text keeps
-// the whole-pixel advances that the unstretched one has.
-std::int32_t StretchedAdvance(const FontSize& size, std::int64_t hinted);
-
-struct FallbackFaces;
-
-// A requested font and, once realised, the Xft face that draws it.
-struct X11Font {
-    X11Font();
-    ~X11Font();
-    X11Font(const X11Font&) = delete;
-    X11Font& operator=(const X11Font&) = delete;
-
-    FontRequest request;
-    bool stock = false;
-    bool realized = false;      // RealizeFont() tried
-    _XftFont* xft = nullptr;    // null when no face could be opened
-    FontSize size;
-    bool scalable = true;
-    bool color = false;  // a face of colour glyphs (fontconfig's color)
-    std::int32_t underlineOffset = 1;  // below the baseline
-    std::int32_t underlineThickness = 1;
-    std::int32_t strikeOffset = 0;  // above the baseline
-    // The face as the hinter sees it at the unstretched em, for advances,
-    // opened when first needed (shaped text takes the shaper's); null when
-    // it could not be opened (the rasteriser's own are used).
-    bool hintPending = false;
-    FT_LibraryRec_* hintLibrary = nullptr;
-    FT_FaceRec_* hintFace = nullptr;
-    std::unordered_map<char32_t, unsigned> glyphOf;
-    std::unordered_map<unsigned, std::int32_t> advances;  // per glyph index
-    // The face's file, for the shaper; empty when fontconfig named none.
-    std::string file;
-    int faceIndex = 0;
-    bool shaperTried = false;
-    std::unique_ptr<ShapingFont> shaper;
-    // Faces for the characters this one lacks, sorted once on first need;
-    // colour emoji faces, sorted once on the first cluster that asks for one.
-    std::unique_ptr<FallbackFaces> fallback;
-    std::unique_ptr<FallbackFaces> emoji;
-};
-
-// Opens the face for `font.request` on first call; true when it can draw.
+// Realises `font` with the display's defaults (X resources, the screen's
+// subpixel order) as Xft adds them; true when it can draw.
 bool RealizeFont(_XDisplay* dpy, X11Font& font);
-// Closes the face, if one was opened, and its fallback faces.
+// Closes the face, its fallback faces and their Xft fonts.
 void CloseFont(_XDisplay* dpy, X11Font& font);
 
-// The face that draws the cluster `chars` for `font` (realised): the font
-// itself when it has every one, else the first face of fontconfig's sort of
-// the font's pattern that has them all (the order a toolkit's fallback
-// takes), at the font's em and stretch; the font itself when none has.
-// A cluster of emoji presentation takes the first colour face that has it
-// all from a sort of the pattern asking for colour and the emoji language,
-// one of text presentation the first face without colour (the font itself
-// included); either falls back to the rule above when no such face has it.
-// Faces and answers are remembered in the font: one sort of each kind per font.
-X11Font& FaceFor(_XDisplay* dpy, X11Font& font, const char32_t* chars, std::size_t count,
-                 Presentation presentation = Presentation::kAny);
-
-// The shaper for a realised face, made on first use; null without the
-// shaping module or when the face's file cannot be shaped.
-ShapingFont* ShaperFor(X11Font& face, ComplexText* complex);
-
-// The face's glyph index for `c` (0: none), remembered per font; 0 for a
-// control drawn as the missing glyph (DrawnAsMissingGlyph).
-unsigned GlyphIndex(_XDisplay* dpy, X11Font& font, char32_t c);
-// Horizontal advance of `glyph` in whole pixels, remembered per font: the
-// hinted advance at the unstretched em, stretched (StretchedAdvance).
-// Without a hinting face the rasteriser's own extents are used. `face`,
-// the font's locked Xft face or null, is no longer read.
-std::int32_t GlyphAdvance(_XDisplay* dpy, X11Font& font, FT_FaceRec_* face, unsigned glyph);
+// The Xft font of a realised face (the chosen one or a fallback), opened
+// from its pattern on first use; null when it cannot be.
+_XftFont* XftFontFor(_XDisplay* dpy, TextFont& face);
 
 }  // namespace scriblane::linuxp

@@ -1,8 +1,5 @@
 // A line's glyphs from the chosen face and its fallbacks: clusters, runs, shaping and bidi order.
-#include "platform/linux/x11/x11_text_runs.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xft/Xft.h>
+#include "platform/linux/text/text_runs.h"
 
 #include <algorithm>
 
@@ -20,12 +17,12 @@ bool NeedsModule(char32_t c) { return !IsSimpleCharacter(c) || MayPresentAsEmoji
 // Each cluster's face: one that has every character of it that needs a
 // glyph, of the kind its presentation asks for first; failing that, the
 // face of its first character. A control is the chosen face's box.
-std::vector<X11Font*> ClusterFaces(::Display* dpy, X11Font& font, const std::u32string& text,
+std::vector<TextFont*> ClusterFaces(TextFont& font, const std::u32string& text,
                                    const LineAnalysis& a) {
     const std::size_t n = text.size();
-    std::vector<X11Font*> faces(n, &font);
+    std::vector<TextFont*> faces(n, &font);
     std::u32string needed;
-    X11Font* previous = &font;
+    TextFont* previous = &font;
     for (std::size_t i = 0; i < n;) {
         std::size_t end = i + 1;
         while (end < n && a.continues[end]) ++end;
@@ -33,14 +30,14 @@ std::vector<X11Font*> ClusterFaces(::Display* dpy, X11Font& font, const std::u32
         for (std::size_t k = i; k < end; ++k) {
             if (!a.ignorable[k]) needed += text[k];
         }
-        X11Font* face = previous;  // a lone joiner or selector goes with what precedes it
+        TextFont* face = previous;  // a lone joiner or selector goes with what precedes it
         if (DrawnAsMissingGlyph(text[i])) {
             face = &font;
         } else if (!needed.empty()) {
             const Presentation presentation = a.presentation[i];
-            face = &FaceFor(dpy, font, needed.data(), needed.size(), presentation);
+            face = &FaceFor(font, needed.data(), needed.size(), presentation);
             if (face == &font && needed.size() > 1) {
-                face = &FaceFor(dpy, font, needed.data(), 1, presentation);
+                face = &FaceFor(font, needed.data(), 1, presentation);
             }
         }
         std::fill(faces.begin() + static_cast<std::ptrdiff_t>(i),
@@ -53,23 +50,23 @@ std::vector<X11Font*> ClusterFaces(::Display* dpy, X11Font& font, const std::u32
 
 }  // namespace
 
-bool IsPlainLine(::Display* dpy, X11Font& font, const std::u32string& text) {
+bool IsPlainLine(TextFont& font, const std::u32string& text) {
     for (char32_t c : text) {
-        if (NeedsModule(c) || (GlyphIndex(dpy, font, c) == 0 && !DrawnAsMissingGlyph(c))) {
+        if (NeedsModule(c) || (GlyphIndex(font, c) == 0 && !DrawnAsMissingGlyph(c))) {
             return false;
         }
     }
     return true;
 }
 
-PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) {
+PlacedLine PlaceLine(TextFont& font, const std::u32string& text) {
     PlacedLine line;
     const std::size_t n = text.size();
     if (n == 0) return line;
     ComplexText* complex =
         std::any_of(text.begin(), text.end(), NeedsModule) ? LoadComplexText() : nullptr;
     const LineAnalysis a = complex ? complex->Analyse(text) : PlainAnalysis(n);
-    const std::vector<X11Font*> faces = ClusterFaces(dpy, font, text, a);
+    const std::vector<TextFont*> faces = ClusterFaces(font, text, a);
 
     // Runs in logical order: one face, one level, one script each; a
     // control is a run of its own, never shaped, so that no face's glyph
@@ -105,7 +102,7 @@ PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) 
     std::vector<ShapedGlyph> shaped;
     for (std::size_t r : order) {
         const Run run = runs[r];
-        X11Font& face = *faces[run.start];
+        TextFont& face = *faces[run.start];
         const bool rightToLeft = a.levels[run.start] & 1;
         // Colour faces draw what their own tables substitute (keycaps, flags).
         const bool needsShaping =
@@ -119,7 +116,7 @@ PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) 
             shaper->Shape(text, run.start, run.end - run.start, rightToLeft, a.scripts[run.start],
                           shaped);
             for (const ShapedGlyph& g : shaped) {
-                line.glyphs.push_back(PlacedGlyph{face.xft, g.glyph, pen, g.xOffset, g.yOffset,
+                line.glyphs.push_back(PlacedGlyph{&face, g.glyph, pen, g.xOffset, g.yOffset,
                                                   g.advance, g.cluster});
                 pen += g.advance;
             }
@@ -129,9 +126,9 @@ PlacedLine PlaceLine(::Display* dpy, X11Font& font, const std::u32string& text) 
         // could be had: unshaped, but in order).
         for (std::size_t k = 0; k < run.end - run.start; ++k) {
             const std::size_t i = rightToLeft ? run.end - 1 - k : run.start + k;
-            const unsigned glyph = GlyphIndex(dpy, face, text[i]);
-            const std::int32_t advance = GlyphAdvance(dpy, face, nullptr, glyph);
-            line.glyphs.push_back(PlacedGlyph{face.xft, glyph, pen, 0, 0, advance, i});
+            const unsigned glyph = GlyphIndex(face, text[i]);
+            const std::int32_t advance = GlyphAdvance(face, glyph);
+            line.glyphs.push_back(PlacedGlyph{&face, glyph, pen, 0, 0, advance, i});
             pen += advance;
         }
     }

@@ -6,15 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/x11/x11_font.h"
-
-struct _XDisplay;
-struct _XftFont;
+#include "platform/linux/text/text_font.h"
 
 namespace scriblane::linuxp {
 
 struct PlacedGlyph {
-    _XftFont* font = nullptr;
+    TextFont* face = nullptr;
     unsigned glyph = 0;
     std::int64_t x = 0;         // pen position from the line's left edge
     std::int32_t xOffset = 0;   // where the glyph sits from the pen
@@ -32,13 +29,13 @@ struct PlacedLine {
 // character simple (IsSimpleCharacter), of no block that may present as
 // emoji (MayPresentAsEmoji) and in the face, or a control drawn as its box.
 // Such a line never looks at another face, the shaper or the module.
-bool IsPlainLine(_XDisplay* dpy, X11Font& font, const std::u32string& text);
+bool IsPlainLine(TextFont& font, const std::u32string& text);
 
 // Any other line as drawn: each cluster from the face that has it, of the
 // kind its emoji presentation asks for (FaceFor), runs of one face, level
 // and script in bidi order, the paragraph left to right. Runs that need it are shaped; a simple left-to-right run is
 // placed glyph by glyph with the advances of the plain path, so its text
 // looks as it does alone.
-PlacedLine PlaceLine(_XDisplay* dpy, X11Font& font, const std::u32string& text);
+PlacedLine PlaceLine(TextFont& font, const std::u32string& text);
 
 }  // namespace scriblane::linuxp

@@ -1,0 +1,58 @@
+// A private Xvfb for a test program: started once, on a display number it
+// picks itself (-displayfd), so parallel runs never share a server.
+#pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace scriblane::testing {
+
+class XvfbServer {
+public:
+    // `screen` as Xvfb's -screen takes it, e.g. "1024x768x24".
+    explicit XvfbServer(const char* screen) {
+        int fds[2];
+        if (pipe(fds) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(fds[0]);
+            std::freopen("/dev/null", "w", stderr);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten",
+                   "tcp", "-noreset", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        if (number.empty()) {
+            if (pid_ > 0) waitpid(pid_, nullptr, 0);
+            pid_ = 0;
+            return;
+        }
+        name_ = ":" + number;
+    }
+    ~XvfbServer() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
+    // Empty when the server did not start.
+    const std::string& name() const { return name_; }
+
+private:
+    pid_t pid_ = 0;
+    std::string name_;
+};
+
+}  // namespace scriblane::testing
