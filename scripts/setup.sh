@@ -7,6 +7,8 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config libgtest-dev
   qt6-base-dev libx11-dev libxft-dev libfontconfig-dev libxrandr-dev libxext-dev
+  # the image painter composites glyphs as the X server does
+  libpixman-1-dev
   # shaping and bidi order of text beyond simple scripts, and emoji properties
   libharfbuzz-dev libfribidi-dev libicu-dev
   # the compositor's overlay layer on Wayland: the client library, wayland-scanner, protocol XML

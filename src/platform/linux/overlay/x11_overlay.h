@@ -1,6 +1,6 @@
-// Drawings shown where the root window is never seen (XWayland): shaped
-// override-redirect windows above every other, or the same pixels for a
-// compositor's own overlay layer.
+// Drawings shown where the root window is never seen (XWayland under a
+// compositor with no overlay layer of its own): shaped, see-through
+// override-redirect windows above every other.
 #pragma once
 
 #include <chrono>

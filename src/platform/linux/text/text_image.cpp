@@ -185,8 +185,12 @@ pixman_color_t ToPixman(ColorRef color) {
 // glyph cache, colour as images of their own.
 class GlyphCache {
 public:
-    explicit GlyphCache(double scale) : scale_(scale), cache_(pixman_glyph_cache_create()) {}
+    // Frozen for its life: glyphs go in, none is evicted while drawing.
+    explicit GlyphCache(double scale) : scale_(scale), cache_(pixman_glyph_cache_create()) {
+        if (cache_) pixman_glyph_cache_freeze(cache_);
+    }
     ~GlyphCache() {
+        if (cache_) pixman_glyph_cache_thaw(cache_);
         for (auto& [key, e] : known_) {
             if (e.colour) pixman_image_unref(e.colour);
         }
@@ -239,6 +243,22 @@ private:
 };
 
 }  // namespace
+
+std::optional<Rect> InkBox(const TextLayout& layout) {
+    Box total;
+    GlyphCache glyphs(1);
+    for (const LaidLine& line : layout.lines) {
+        for (const Box& piece : line.pieces) total = Union(total, Clipped(piece, layout.clip));
+        for (const LaidGlyph& g : line.glyphs) {
+            const GlyphCache::Entry* e = g.face ? glyphs.Get(*g.face, g.glyph) : nullptr;
+            if (!e) continue;
+            const Box ink{g.x + e->bits.left, g.y - e->bits.top, g.x + e->bits.left + e->bits.width,
+                          g.y - e->bits.top + e->bits.height};
+            total = Union(total, Clipped(ink, layout.clip));
+        }
+    }
+    return RectOf(total);
+}
 
 ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, const Rect& area,
                        double scale) {
@@ -301,7 +321,6 @@ ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, c
     const std::int64_t margin = static_cast<std::int64_t>(std::ceil(layout.margin * scale)) + 1;
     for (const LaidLine& line : layout.lines) {
         fill(line.band, backColour);
-        pixman_glyph_cache_freeze(glyphs.cache());
         for (const LaidGlyph& g : line.glyphs) {
             if (!g.face) continue;
             const std::int64_t x = dev(g.x, area.left), y = dev(g.y, area.top);
@@ -325,7 +344,6 @@ ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, c
                                      e->bits.height);
         }
         flush();
-        pixman_glyph_cache_thaw(glyphs.cache());
         for (const Box& piece : line.pieces) fill(piece, fore);
     }
     pixman_image_unref(solid);

@@ -6,7 +6,6 @@
 #include <climits>
 #include <cmath>
 
-#include "platform/linux/text/text_raster.h"
 #include "platform/linux/text/text_runs.h"
 
 namespace scriblane::linuxp {
@@ -17,7 +16,9 @@ Box Piece(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h) {
     return Box{x, y, x + w, y + h};
 }
 
-std::optional<Rect> ToRect(const Box& b) {
+}  // namespace
+
+std::optional<Rect> RectOf(const Box& b) {
     if (b.Empty()) return std::nullopt;
     const auto c = [](std::int64_t v) {
         return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
@@ -25,18 +26,12 @@ std::optional<Rect> ToRect(const Box& b) {
     return Rect{c(b.left), c(b.top), c(b.right), c(b.bottom)};
 }
 
-void Grow(Box& total, bool& any, const Box& b) {
-    if (b.Empty()) return;
-    if (!any) {
-        total = b;
-        any = true;
-        return;
-    }
-    total = Box{std::min(total.left, b.left), std::min(total.top, b.top),
-                std::max(total.right, b.right), std::max(total.bottom, b.bottom)};
+Box Union(const Box& a, const Box& b) {
+    if (a.Empty()) return b;
+    if (b.Empty()) return a;
+    return Box{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+               std::max(a.bottom, b.bottom)};
 }
-
-}  // namespace
 
 Box Clipped(const Box& box, const std::optional<Box>& clip) {
     if (!clip) return box;
@@ -154,32 +149,8 @@ TextLayout MeasureText(TextFont& font, const std::vector<TextLine>& lines, const
 
 std::optional<Rect> BandsBox(const TextLayout& layout) {
     Box total;
-    bool any = false;
-    for (const LaidLine& line : layout.lines) Grow(total, any, Clipped(line.band, layout.clip));
-    return any ? ToRect(total) : std::nullopt;
-}
-
-std::optional<Rect> InkBox(const TextLayout& layout) {
-    Box total;
-    bool any = false;
-    for (const LaidLine& line : layout.lines) {
-        for (const Box& piece : line.pieces) Grow(total, any, Clipped(piece, layout.clip));
-        for (const LaidGlyph& g : line.glyphs) {
-            RasterFace* r = g.face ? RasterFaceAt(*g.face, 1) : nullptr;
-            if (!r || FT_Load_Glyph(r->face, g.glyph, r->loadFlags & ~FT_LOAD_NO_BITMAP) != 0) {
-                continue;
-            }
-            // The outline's box on the pixel grid, as the rasteriser covers it.
-            const FT_Glyph_Metrics& m = r->face->glyph->metrics;
-            if (m.width == 0 || m.height == 0) continue;
-            const std::int64_t left = m.horiBearingX >> 6;
-            const std::int64_t right = (m.horiBearingX + m.width + 63) >> 6;
-            const std::int64_t top = (m.horiBearingY + 63) >> 6;
-            const std::int64_t bottom = (m.horiBearingY - m.height) >> 6;
-            Grow(total, any, Clipped(Box{g.x + left, g.y - top, g.x + right, g.y - bottom}, layout.clip));
-        }
-    }
-    return any ? ToRect(total) : std::nullopt;
+    for (const LaidLine& line : layout.lines) total = Union(total, Clipped(line.band, layout.clip));
+    return RectOf(total);
 }
 
 }  // namespace scriblane::linuxp

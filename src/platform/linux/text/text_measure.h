@@ -61,11 +61,16 @@ TextLayout MeasureText(TextFont& font, const std::vector<TextLine>& lines, const
 
 // The box around the drawn bands, clipped; nothing when no band is drawn.
 std::optional<Rect> BandsBox(const TextLayout& layout);
-// The box around the ink (glyphs as rasterised at scale 1, and the pieces),
-// clipped; nothing when there is none.
+// The box around the ink (the glyphs' images as the image painter
+// rasterises them at scale 1, and the pieces), clipped; nothing when there
+// is none.
 std::optional<Rect> InkBox(const TextLayout& layout);
 
 // `box` within `clip` when there is one.
 Box Clipped(const Box& box, const std::optional<Box>& clip);
+// The box around both (an empty one adds nothing).
+Box Union(const Box& a, const Box& b);
+// `b` within 32 bits; nothing when it is empty.
+std::optional<Rect> RectOf(const Box& b);
 
 }  // namespace scriblane::linuxp

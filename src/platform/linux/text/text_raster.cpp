@@ -43,9 +43,10 @@ void AddDisplayDefaults(FcPattern* pattern) {
     addBool(FC_MINSPACE, FcFalse);
 }
 
-bool SetRasterSize(FT_Face face, FT_F26Dot6 xsize, FT_F26Dot6 ysize) {
-    if (FT_IS_SCALABLE(face)) return FT_Set_Char_Size(face, xsize, ysize, 0, 0) == 0;
-    if (face->num_fixed_sizes <= 0) return false;
+namespace {
+
+// The strike of a face of bitmaps only nearest `ysize`, then `xsize`.
+int BestStrike(FT_Face face, FT_F26Dot6 xsize, FT_F26Dot6 ysize) {
     int best = 0;
     const auto distance = [](FT_Pos a, FT_Pos b) { return a > b ? a - b : b - a; };
     for (int i = 1; i < face->num_fixed_sizes; ++i) {
@@ -56,7 +57,15 @@ bool SetRasterSize(FT_Face face, FT_F26Dot6 xsize, FT_F26Dot6 ysize) {
             best = i;
         }
     }
-    const FT_Bitmap_Size& s = face->available_sizes[best];
+    return best;
+}
+
+}  // namespace
+
+bool SetRasterSize(FT_Face face, FT_F26Dot6 xsize, FT_F26Dot6 ysize) {
+    if (FT_IS_SCALABLE(face)) return FT_Set_Char_Size(face, xsize, ysize, 0, 0) == 0;
+    if (face->num_fixed_sizes <= 0) return false;
+    const FT_Bitmap_Size& s = face->available_sizes[BestStrike(face, xsize, ysize)];
     return FT_Set_Char_Size(face, s.x_ppem, s.y_ppem, 0, 0) == 0 ||
            FT_Set_Char_Size(face, s.width << 6, s.height << 6, 0, 0) == 0;
 }
@@ -105,6 +114,18 @@ RasterFace Open(const TextFont& font, double scale) {
         r.matrix.yy = static_cast<FT_Fixed>(0x10000L * m->yy);
         r.matrix.xy = static_cast<FT_Fixed>(0x10000L * m->xy);
         r.matrix.yx = static_cast<FT_Fixed>(0x10000L * m->yx);
+    }
+    if (!FT_IS_SCALABLE(r.face) && r.face->num_fixed_sizes > 0 && scale != 1) {
+        // Bitmaps are drawn from a strike, resized by the pattern's matrix
+        // (fontconfig's rule scales them to the pixel size): scaled, the
+        // matrix grows with the size, less what a larger strike gives.
+        const FT_Pos one = r.face->available_sizes[BestStrike(
+            r.face, static_cast<FT_F26Dot6>(xsize / scale), static_cast<FT_F26Dot6>(ysize / scale))].y_ppem;
+        const FT_Pos now = r.face->available_sizes[BestStrike(r.face, xsize, ysize)].y_ppem;
+        const double grow = now > 0 ? scale * static_cast<double>(one) / static_cast<double>(now) : scale;
+        for (FT_Fixed* v : {&r.matrix.xx, &r.matrix.xy, &r.matrix.yx, &r.matrix.yy}) {
+            *v = static_cast<FT_Fixed>(std::lround(static_cast<double>(*v) * grow));
+        }
     }
     r.transform = r.matrix.xx != 0x10000 || r.matrix.xy != 0 || r.matrix.yx != 0 ||
                   r.matrix.yy != 0x10000;
