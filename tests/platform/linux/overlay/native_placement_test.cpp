@@ -27,6 +27,10 @@ TEST(NativePlacementTest, XWaylandsPrimaryIsFoundByNameThenPlace) {
         {"nowhere", {"", Rect{5, 5, 100, 100}}, std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(MatchPrimary(kTwo, c.primary), c.expected) << c.what;
+    // A compositor that names no output: no name matches another's absence.
+    const std::vector<OutputInfo> unnamed = {{"", Rect{0, 0, 1024, 768}, 1},
+                                             {"", Rect{1024, 0, 2048, 768}, 1}};
+    EXPECT_EQ(MatchPrimary(unnamed, OutputPlace{"", Rect{1024, 0, 2048, 768}}), 1U);
 }
 
 TEST(NativePlacementTest, ASurfaceSpanningAnOutputIsOnOneOfItsSize) {
