@@ -45,7 +45,9 @@ XRenderColor ToRender(ColorRef color) {
 
 bool PaintText(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int64_t targetH,
                const TextLayout& layout, ColorRef text, ColorRef back, std::vector<Rect>* bands) {
-    if (!layout.font) return false;
+    // A face the server cannot draw draws nothing, not bands without text.
+    XftFont* chosen = layout.font ? XftFontFor(dpy, *layout.font) : nullptr;
+    if (!chosen) return false;
     Visual* visual = XftDrawVisual(draw);
     const Colormap cmap = XftDrawColormap(draw);
     XRenderColor fore = ToRender(text), backRender = ToRender(back);
@@ -63,7 +65,6 @@ bool PaintText(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int64_t
         XftDrawSetClipRectangles(draw, 0, 0, &clip, 1);
     }
     const std::int64_t margin = layout.margin;
-    XftFont* chosen = XftFontFor(dpy, *layout.font);
 
     std::vector<XftGlyphSpec> specs;
     std::vector<XftGlyphFontSpec> fontSpecs;
@@ -98,7 +99,7 @@ bool PaintText(::Display* dpy, XftDraw* draw, std::int64_t targetW, std::int64_t
             }
         }
         // Small batches: Xft loads every glyph of a call before drawing it.
-        for (std::size_t i = 0; chosen && i < specs.size(); i += 64) {
+        for (std::size_t i = 0; i < specs.size(); i += 64) {
             XftDrawGlyphSpec(draw, &foreColor, chosen, specs.data() + i,
                              static_cast<int>(std::min<std::size_t>(64, specs.size() - i)));
         }

@@ -18,7 +18,8 @@ namespace scriblane::linuxp {
 // `targetHeight` pixels: each line's band filled with `back`, its glyphs,
 // then its underline and strike-out pieces in `text`, all within the
 // layout's clip. Colours are allocated in the target's visual and
-// colormap. False (nothing drawn) when a colour cannot be allocated; the
+// colormap. False (nothing drawn) when the layout's face cannot be opened
+// by Xft or a colour cannot be allocated; the
 // connection is flushed after drawing. When `bands` is given, it receives
 // each drawn line's filled box as it lies on the target.
 bool PaintText(_XDisplay* dpy, _XftDraw* target, std::int64_t targetWidth,
