@@ -341,6 +341,47 @@ class DesktopTest(unittest.TestCase):
                     self.assertEqual((top, bottom), (184, 214))
                     self.assertLessEqual(abs((left + right) / 2 - (1024 + 512)), 1)
 
+    def test_the_window_draws_on_the_primary_output_of_the_moment(self):
+        # The window stays open while XWayland's primary output changes: each
+        # Write it! goes on the output that is primary then.
+        with xtest.HeadlessSway(1024, 768) as sway:
+            sway.msg("create_output")
+            sway.msg("output HEADLESS-2 mode 1024x768 position 0 0")
+            sway.msg("output HEADLESS-1 position 1024 0")
+            self.assertTrue(xtest.wait_for(lambda: b"current 2048 x 768" in sway.run(
+                ["xrandr"]).stdout, 10), "XWayland did not see two outputs")
+            xtest.write_settings(sway, "colorT=10114821\ncolorB=15464446\ntw=15\nth=30\n"
+                                       "font=DejaVu Sans")
+            window = subprocess.Popen([PROGRAM], env=sway.env, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+            self.addCleanup(window.wait, 5)
+            self.addCleanup(window.kill)
+            found = xtest.wait_for(lambda: sway.run(["xdotool", "search", "--onlyvisible", "--name",
+                                                     "^Scriblane$"]).stdout.split(), 15)
+            self.assertTrue(found, "the window did not come up")
+            wid = found[0]
+            self.assertTrue(xtest.wait_for(lambda: sway.run(
+                ["xdotool", "getwindowfocus"]).stdout.split() == [wid], 15), "no focus")
+            sway.run(["xdotool", "type", "--delay", "20", "Hello"], check=True)
+            # (the monitor XWayland calls primary, the centre of its output)
+            for monitor, centre in (("XWAYLAND0", 1024 + 512), ("XWAYLAND1", 512)):
+                with self.subTest(monitor):
+                    sway.run(["xrandr", "--output", monitor, "--primary"], check=True)
+                    shot = None
+                    for _ in range(3):  # clicked again should a busy compositor lose the click
+                        sway.run(["xdotool", "mousemove", "--window", wid, "195", "218",
+                                  "click", "1"], check=True)
+                        shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK, (
+                            centre - 512, 150, centre + 512, 260)) else None)(sway.screenshot()), 5)
+                        if shot:
+                            break
+                    self.assertIsNotNone(shot, "no band on the primary output")
+                    left, top, right, bottom = shot.find(BACK, (centre - 512, 150, centre + 512, 260))
+                    self.assertEqual((top, bottom), (184, 214))
+                    self.assertLessEqual(abs((left + right) / 2 - centre), 1)
+                    self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(
+                        BACK, (0, 150, 2048, 260)), LIFETIME + 5), "the drawing stayed")
+
     def test_a_panel_moves_nothing(self):
         # swaybar takes a strip at the top that windows keep clear of; the
         # band stays where the X drawing is.

@@ -18,9 +18,11 @@ namespace scriblane::linuxp {
 
 class LayerDrawings : public NativeShower {
 public:
-    // `primary`, XWayland's primary output where XWayland answers, says
-    // which output drawings go on; else the compositor chooses.
-    LayerDrawings(std::unique_ptr<NativeLayer> layer, std::optional<OutputPlace> primary)
+    // `primary`, asked for each drawing, gives XWayland's primary output
+    // where XWayland answers: drawings go on it; else (nothing, or no
+    // function) the compositor chooses.
+    using Primary = std::function<std::optional<OutputPlace>()>;
+    LayerDrawings(std::unique_ptr<NativeLayer> layer, Primary primary)
         : layer_(std::move(layer)), primary_(std::move(primary)) {}
     ~LayerDrawings() override;
 
@@ -43,7 +45,7 @@ private:
         std::chrono::steady_clock::time_point deadline;
     };
     std::unique_ptr<NativeLayer> layer_;
-    std::optional<OutputPlace> primary_;
+    Primary primary_;
     std::optional<native::Target> prepared_;
     std::function<void()> shown_;
     std::vector<Drawing> drawings_;

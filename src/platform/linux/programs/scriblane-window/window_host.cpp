@@ -40,9 +40,14 @@ void ArmExpiry(Drawings& drawings) {
 // each drawing there for its lifetime.
 class NativeWindowHost : public PlatformHost {
 public:
-    NativeWindowHost(std::unique_ptr<NativeLayer> layer, std::optional<OutputPlace> primary,
-                     int argc, char** argv)
-        : drawings_(std::move(layer), std::move(primary)),
+    // `x`: a connection to XWayland, which names the output, or nullptr.
+    NativeWindowHost(std::unique_ptr<NativeLayer> layer, ::Display* x, int argc, char** argv)
+        : x_(x),
+          drawings_(std::move(layer),
+                    [x]() -> std::optional<OutputPlace> {
+                        if (x == nullptr) return std::nullopt;
+                        return PrimaryOutput(x);
+                    }),
           display_(drawings_),
           form_(ProgramArguments(argc, argv), [] {}),
           platform_{display_, store_, form_, dialogs_} {
@@ -53,6 +58,12 @@ public:
     int RunEventLoop() override { return form_.Exec(); }
 
 private:
+    struct XConnection {
+        ::Display* dpy;
+        ~XConnection() {
+            if (dpy) XCloseDisplay(dpy);
+        }
+    } x_;  // first: closed last
     LayerDrawings drawings_;
     WaylandDisplay display_;
     QtSettingsStore store_;
@@ -93,17 +104,10 @@ std::unique_ptr<PlatformHost> CreateWindowHost(int argc, char** argv) {
         // XWayland, where it answers, names the output and keeps the
         // window's placement in X terms; without it the window is Qt's on
         // Wayland itself.
-        std::optional<OutputPlace> primary;
-        if (::Display* x = XOpenDisplay(nullptr)) {
-            primary = PrimaryOutput(x);
-            XCloseDisplay(x);
-            setenv("QT_QPA_PLATFORM", "xcb", 0);
-        } else {
-            setenv("QT_QPA_PLATFORM", "wayland", 0);
-        }
+        ::Display* x = XOpenDisplay(nullptr);
+        setenv("QT_QPA_PLATFORM", x ? "xcb" : "wayland", 0);
         StartEarlyWork();
-        return std::make_unique<NativeWindowHost>(std::move(layer), std::move(primary), argc,
-                                                  argv);
+        return std::make_unique<NativeWindowHost>(std::move(layer), x, argc, argv);
     }
     // The drawing and the window's placement speak X11, so Qt must too,
     // also in a Wayland session (there through XWayland); a user's own
