@@ -61,4 +61,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # a compositor (XWayland).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libxpresent1")
+# The window on a Wayland desktop without XWayland runs on Qt's Wayland
+# plugin; with XWayland (or on X) it needs none.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Scriblane for Linux and writes
-# "Hello from Scriblane" on the current X display. With no display (a fresh
+# "Hello from Scriblane" on the current display (X or Wayland). With no display (a fresh
 # server, CI) it draws on a virtual screen of its own instead and keeps a
 # screenshot of it in build/run-screenshot.png.
 set -euo pipefail

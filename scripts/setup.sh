@@ -31,6 +31,9 @@ packages=(
   libglib2.0-bin gsettings-desktop-schemas
   # a compositing X manager, and a headless Wayland desktop with XWayland and its screenshots
   picom sway xwayland grim
+  # the window program on a Wayland desktop without XWayland, and keys typed
+  # into it through the compositor
+  qt6-wayland wtype
   # a Wayland-native window that reports the clicks it gets
   wev
   # useradd, for the unprivileged user sway runs as

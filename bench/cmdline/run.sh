@@ -5,8 +5,9 @@
 # several scripts (Latin, CJK, an emoji) against the same minimal program
 # drawing that line (from its one face: boxes). Then `scriblane Hello` under
 # a headless sway (run as the test user setup creates), where a detached
-# helper holds the drawing on sway's overlay layer: its median against
-# plain X.
+# helper holds the drawing on sway's overlay layer, painted natively: its
+# median against plain X, with XWayland naming the output and with no
+# DISPLAY at all.
 #
 # Usage: bench/cmdline/run.sh [PATH_TO_SCRIBLANE] [RUNS]
 # Default program: build/scriblane under the repository.
@@ -87,9 +88,11 @@ if command -v hyperfine >/dev/null; then
     DISPLAY="$xwayland" WAYLAND_DISPLAY="$wayland" "$program" Hello
     hyperfine -N --warmup 3 --runs "$runs" --prepare "sleep 0.3" --export-json "$work/pair.json" \
       "env DISPLAY=$display $program Hello" \
-      "env DISPLAY=$xwayland WAYLAND_DISPLAY=$wayland $program Hello" >/dev/null
+      "env DISPLAY=$xwayland WAYLAND_DISPLAY=$wayland $program Hello" \
+      "env -u DISPLAY WAYLAND_DISPLAY=$wayland $program Hello" >/dev/null
     plain_pair_ms="$(median "$work/pair.json" 0)"
     xwayland_ms="$(median "$work/pair.json" 1)"
+    native_ms="$(median "$work/pair.json" 2)"
   fi
 else
   loop() {  # prints the median of $runs wall times in ms
@@ -112,6 +115,7 @@ PY
   if [ -n "$xwayland" ]; then
     plain_pair_ms="$scriblane_ms"
     xwayland_ms="$(DISPLAY="$xwayland" WAYLAND_DISPLAY="$wayland" loop "$program" Hello)"
+    native_ms="$(env -u DISPLAY WAYLAND_DISPLAY="$wayland" bash -c "$(declare -f loop); loop $program Hello")"
   fi
 fi
 
@@ -126,8 +130,10 @@ echo "ratio, that line:               ${mratio}"
 if [ -n "${xwayland_ms:-}" ]; then
   xratio="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$plain_pair_ms" "$xwayland_ms")"
   echo "paired, plain X:                median ${plain_pair_ms} ms over ${runs} runs"
-  echo "paired, headless sway (layer):  median ${xwayland_ms} ms over ${runs} runs"
-  echo "ratio sway/plain X:             ${xratio} (target <= 2)"
+  nratio="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$plain_pair_ms" "$native_ms")"
+  echo "paired, sway, XWayland too:     median ${xwayland_ms} ms over ${runs} runs"
+  echo "paired, sway, no DISPLAY:       median ${native_ms} ms over ${runs} runs"
+  echo "ratio sway/plain X:             ${xratio} and ${nratio} (target <= 2)"
 else
   echo "scriblane Hello on sway:        not measured (needs root, sway and the scriblane-test user)"
 fi

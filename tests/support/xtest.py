@@ -376,6 +376,30 @@ def write_settings(server, body, raw=None):
     return path
 
 
+# How far the layer's own painting (FreeType and pixman, no X) may stray
+# from the root drawing's (Xft) in a band: a pixel counts as stray when a
+# channel differs by more than this... (the painter means to match the X
+# server pixel for pixel at scale 1; this leaves room for a rounding apart)
+CHANNEL_TOLERANCE = 16
+# ...and no more than this share of the band's pixels may be stray.
+STRAY_SHARE = 0.005
+
+
+def band_difference(shot, root, box):
+    """(largest channel difference, share of pixels beyond the tolerance)
+    between two screenshots of one size within `box`."""
+    left, top, right, bottom = box
+    largest, stray = 0, 0
+    for y in range(top, bottom):
+        a = shot.data[(y * shot.width + left) * 3:(y * shot.width + right) * 3]
+        b = root.data[(y * root.width + left) * 3:(y * root.width + right) * 3]
+        for i in range(0, len(a), 3):
+            d = max(abs(a[i] - b[i]), abs(a[i + 1] - b[i + 1]), abs(a[i + 2] - b[i + 2]))
+            largest = max(largest, d)
+            stray += d > CHANNEL_TOLERANCE
+    return largest, stray / ((right - left) * (bottom - top))
+
+
 def count_other(image, color, box=None, skip=None):
     """Pixels inside `box` whose colour is not `color`, leaving out those
     inside `skip` (boxes are left, top, right, bottom; right/bottom exclusive)."""

@@ -25,29 +25,36 @@ namespace scriblane::linuxp {
 
 namespace {
 
-// Writes `line` whole; false when the reader has gone, without the SIGPIPE
-// that would end this process.
-bool WriteLine(int fd, const std::string& line) {
+// Writes `size` bytes whole; false when the reader has gone, without the
+// SIGPIPE that would end this process.
+bool WriteAll(int fd, const char* data, std::size_t size) {
     sigset_t pipe, old;
     sigemptyset(&pipe);
     sigaddset(&pipe, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipe, &old);
     ssize_t n = 0;
-    do {
-        n = write(fd, line.data(), line.size());
-    } while (n < 0 && errno == EINTR);
+    while (size > 0) {
+        n = write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
     if (n < 0 && errno == EPIPE) {
         const timespec now{0, 0};
         while (sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {
         }
     }
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
-    return n == static_cast<ssize_t>(line.size());
+    return size == 0;
 }
+
+bool WriteLine(int fd, const std::string& line) { return WriteAll(fd, line.data(), line.size()); }
 
 }  // namespace
 
 void HelperHolder::StartLifetime() {
+    target_.reset();
     if (toHelper_ >= 0) close(toHelper_);
     if (fromHelper_ >= 0) close(fromHelper_);
     toHelper_ = fromHelper_ = -1;
@@ -101,24 +108,46 @@ void HelperHolder::Fail(const char* why) {
     std::fprintf(stderr, "scriblane: the helper %s %s; nothing is shown\n", protocol::kHelper, why);
 }
 
-// What the helper holds, read with a bounded wait.
+// The window the helper holds, read with a bounded wait.
 HeldOverlay HelperHolder::Acquire() {
     if (fromHelper_ < 0) Prepare();
-    const auto held = protocol::ParseHeldLine(ReadLine());
-    if (!held) {
+    const auto window = protocol::ParseWindowLine(ReadLine());
+    if (!window) {
         Fail("is missing or did not answer");
         return {};
     }
-    if (held->kind == protocol::Held::kPixmap) return HeldOverlay{0, held->id};
-    return HeldOverlay{held->id, 0};
+    return HeldOverlay{*window};
 }
 
-bool HelperHolder::ShowHeldPixmap(const Rect& box) {
-    if (toHelper_ < 0 || !WriteLine(toHelper_, protocol::ShowLine(box)) ||
+// The surface the helper holds on the compositor's layer, read once.
+std::optional<native::Target> HelperHolder::NextTarget() {
+    if (target_ || failed_) return target_;  // one helper a drawing, one message
+    if (fromHelper_ < 0) Prepare();
+    const std::string line = ReadLine();
+    target_ = protocol::ParseSurfaceLine(line);
+    if (!target_) {
+        Fail(line == protocol::kFailed ? "got no output from the compositor"
+                                       : "is missing or did not answer");
+    }
+    return target_;
+}
+
+void HelperHolder::NotShown(const char* why) {
+    StartLifetime();
+    failed_ = true;
+    std::fprintf(stderr, "scriblane: %s; nothing is shown\n", why);
+}
+
+bool HelperHolder::Show(const native::Placement& placement, const ArgbPicture& picture) {
+    const std::string line = protocol::PictureLine(placement);
+    if (toHelper_ < 0 || !WriteLine(toHelper_, line) ||
+        !WriteAll(toHelper_, reinterpret_cast<const char*>(picture.pixels.data()),
+                  picture.pixels.size() * 4) ||
         ReadLine() != protocol::kShown) {
-        Fail("could not show the drawing");
+        Fail("could not get the drawing shown by the compositor");
         return false;
     }
+    StartLifetime();
     return true;
 }
 

@@ -1,6 +1,6 @@
-// A drawing as pixels, for a compositor that shows it on a layer of its own
-// instead of an X window; plain types only, shared by the X11 side that
-// draws it and the Wayland side that shows it.
+// A drawing as pixels, for a compositor that shows it on a layer of its own,
+// and an output as XWayland names it; plain types only, shared by the
+// painter, the X11 side and the Wayland side.
 #pragma once
 
 #include <cstdint>
@@ -17,19 +17,6 @@ namespace scriblane::linuxp {
 struct OutputPlace {
     std::string name;
     Rect geometry;
-};
-
-// The compositor's own overlay layer: pictures shown above every window,
-// taking neither clicks nor the focus.
-class PictureLayer {
-public:
-    virtual ~PictureLayer() = default;
-    // Shows `picture` with its top-left corner at (x, y) in root coordinates,
-    // on the compositor's output that is XWayland's `primary`. An id for
-    // Remove, or 0 when it could not be shown.
-    virtual std::uint64_t Show(const ArgbPicture& picture, std::int32_t x, std::int32_t y,
-                               const OutputPlace& primary) = 0;
-    virtual void Remove(std::uint64_t id) = 0;
 };
 
 }  // namespace scriblane::linuxp

@@ -2,11 +2,18 @@
 // helper's stdin and stdout. Every message is one line.
 //   helper:  "window ID" - it made an override-redirect window; the drawing
 //            process paints it.
-//        or  "pixmap ID" - the compositor has a layer of its own for
-//            drawings: the drawing process draws into this pixmap (the root's
-//            size, 32 bits with alpha) and then says
-//   client:  "show LEFT TOP RIGHT BOTTOM" - the box around the drawn bands;
+//        or  "surface WIDTH HEIGHT SCALE" - the compositor has a layer of its
+//            own and the helper talks to it directly (no X server in
+//            between): it holds a surface on the output of that logical
+//            size, whose buffers are painted at SCALE/120. Then
+//   client:  "picture LEFT TOP RIGHT BOTTOM WIDTH HEIGHT" - the surface's
+//            place on the output (logical) and the buffer's size, followed
+//            at once by WIDTH*HEIGHT premultiplied ARGB pixels (4 bytes
+//            each, this machine's byte order, row after row);
 //   helper:  "shown" once the compositor shows it, else "failed".
+// The pixels go down the same pipe: no file or descriptor to hand over or
+// clean up, and the helper takes no more than a buffer of the size it
+// places on its own output.
 // The drawing process then closes the helper's stdin: the drawing's
 // lifetime starts, and the helper keeps it that long.
 #pragma once
@@ -17,6 +24,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/overlay/wayland/native_placement.h"
 #include "platform/platform.h"
 
 namespace scriblane::linuxp::overlay_protocol {
@@ -26,14 +34,8 @@ inline constexpr const char* kHelper = "scriblane-overlay";
 inline constexpr std::string_view kShown = "shown\n";
 inline constexpr std::string_view kFailed = "failed\n";
 
-struct Held {
-    enum Kind { kWindow, kPixmap } kind;
-    unsigned long id;
-    friend bool operator==(const Held&, const Held&) = default;
-};
-
-inline std::string HeldLine(const Held& held) {
-    return (held.kind == Held::kWindow ? "window " : "pixmap ") + std::to_string(held.id) + "\n";
+inline std::string WindowLine(unsigned long window) {
+    return "window " + std::to_string(window) + "\n";
 }
 
 namespace detail {
@@ -53,39 +55,64 @@ bool Number(std::string_view& text, char end, T& value) {
 
 }  // namespace detail
 
-// What a helper's first line names; nothing for anything but a whole line
-// naming a window or a pixmap by a non-zero id.
-inline std::optional<Held> ParseHeldLine(std::string_view line) {
-    Held held{Held::kWindow, 0};
-    if (line.starts_with("window ")) {
-        held.kind = Held::kWindow;
-    } else if (line.starts_with("pixmap ")) {
-        held.kind = Held::kPixmap;
-    } else {
-        return std::nullopt;
-    }
+// The window a helper's first line names; nothing for anything but a whole
+// line naming a window by a non-zero id.
+inline std::optional<unsigned long> ParseWindowLine(std::string_view line) {
+    if (!line.starts_with("window ")) return std::nullopt;
     line.remove_prefix(7);
-    if (!detail::Number(line, '\n', held.id) || !line.empty() || held.id == 0) return std::nullopt;
-    return held;
+    unsigned long id = 0;
+    if (!detail::Number(line, '\n', id) || !line.empty() || id == 0) return std::nullopt;
+    return id;
 }
 
-inline std::string ShowLine(const Rect& box) {
-    return "show " + std::to_string(box.left) + " " + std::to_string(box.top) + " " +
-           std::to_string(box.right) + " " + std::to_string(box.bottom) + "\n";
+inline std::string SurfaceLine(const native::Target& target) {
+    return "surface " + std::to_string(target.width) + " " + std::to_string(target.height) + " " +
+           std::to_string(target.scale120) + "\n";
 }
 
-// The box a "show" line gives; nothing unless it is a whole line with a box
-// that is not empty.
-inline std::optional<Rect> ParseShowLine(std::string_view line) {
-    if (!line.starts_with("show ")) return std::nullopt;
-    line.remove_prefix(5);
-    Rect box{};
-    if (!detail::Number(line, ' ', box.left) || !detail::Number(line, ' ', box.top) ||
-        !detail::Number(line, ' ', box.right) || !detail::Number(line, '\n', box.bottom) ||
-        !line.empty() || box.right <= box.left || box.bottom <= box.top) {
+// The output a "surface" line gives; nothing unless it is a whole line with
+// a size and a scale that are not empty.
+inline std::optional<native::Target> ParseSurfaceLine(std::string_view line) {
+    if (!line.starts_with("surface ")) return std::nullopt;
+    line.remove_prefix(8);
+    native::Target target;
+    if (!detail::Number(line, ' ', target.width) || !detail::Number(line, ' ', target.height) ||
+        !detail::Number(line, '\n', target.scale120) || !line.empty() || target.width <= 0 ||
+        target.height <= 0 || target.scale120 <= 0) {
         return std::nullopt;
     }
-    return box;
+    return target;
+}
+
+inline std::string PictureLine(const native::Placement& placement) {
+    const Rect& s = placement.surface;
+    return "picture " + std::to_string(s.left) + " " + std::to_string(s.top) + " " +
+           std::to_string(s.right) + " " + std::to_string(s.bottom) + " " +
+           std::to_string(placement.bufferWidth) + " " + std::to_string(placement.bufferHeight) +
+           "\n";
+}
+
+// The placement a "picture" line gives, only when it is the one the helper
+// makes itself for that place on its output `target`: the pixels that follow
+// are then bounded by the output's own size.
+inline std::optional<native::Placement> ParsePictureLine(std::string_view line,
+                                                         const native::Target& target) {
+    if (!line.starts_with("picture ")) return std::nullopt;
+    line.remove_prefix(8);
+    Rect s{};
+    std::int32_t width = 0, height = 0;
+    if (!detail::Number(line, ' ', s.left) || !detail::Number(line, ' ', s.top) ||
+        !detail::Number(line, ' ', s.right) || !detail::Number(line, ' ', s.bottom) ||
+        !detail::Number(line, ' ', width) || !detail::Number(line, '\n', height) ||
+        !line.empty()) {
+        return std::nullopt;
+    }
+    const auto placement = native::PlaceOnOutput(s, target);
+    if (!placement || placement->surface != s || placement->bufferWidth != width ||
+        placement->bufferHeight != height) {
+        return std::nullopt;
+    }
+    return placement;
 }
 
 }  // namespace scriblane::linuxp::overlay_protocol

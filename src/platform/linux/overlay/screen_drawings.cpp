@@ -17,7 +17,6 @@ ScreenDrawings::~ScreenDrawings() {
 }
 
 void ScreenDrawings::Remove(const Overlay& overlay) {
-    if (overlay.picture != 0 && layer_) layer_->Remove(overlay.picture);
     DestroyOverlay(dpy_, overlay.window);
 }
 
@@ -71,12 +70,7 @@ bool ScreenDrawings::DrawForHolder(X11Font& font, ColorRef text, ColorRef back,
                                    const std::vector<TextLine>& lines, const Rect& rect,
                                    std::uint32_t format) {
     const HeldOverlay held = holder_->Acquire();
-    if (held.pixmap != 0) {
-        const auto box =
-            DrawOverlayPixmap(dpy_, held.pixmap, font, text, back, lines, rect, format);
-        XSync(dpy_, False);  // in the pixmap before the holder reads it
-        if (box && !holder_->ShowHeldPixmap(*box)) return false;
-    } else if (held.window != 0) {
+    if (held.window != 0) {
         ShowOverlay(dpy_, font, text, back, lines, rect, format, held.window);
     } else {
         return false;
@@ -87,25 +81,16 @@ bool ScreenDrawings::DrawForHolder(X11Font& font, ColorRef text, ColorRef back,
 
 bool ScreenDrawings::Draw(X11Font& font, ColorRef text, ColorRef back,
                           const std::vector<TextLine>& lines, const Rect& rect,
-                          std::uint32_t format, const OutputPlace& primary) {
+                          std::uint32_t format) {
     if (!xwayland_) xwayland_ = IsXWayland(dpy_);
     if (!*xwayland_) return DrawOnRoot(font, text, back, lines, rect, format);
 
-    // The root is never shown there: the same pixels go on a layer of the
-    // compositor's or on a window.
+    // The root is never shown there (a compositor without an overlay layer
+    // of its own): the same pixels go on a window.
     if (holder_) return DrawForHolder(font, text, back, lines, rect, format);
     Overlay overlay;
-    if (layer_ && paint_) {
-        if (const auto placed = paint_(dpy_, font, text, back, lines, rect, format)) {
-            overlay.picture =
-                layer_->Show(placed->picture, placed->box.left, placed->box.top, primary);
-        }
-    }
-    // Where the compositor's layer cannot show it, a window can.
-    if (overlay.picture == 0) {
-        overlay.window = ShowOverlay(dpy_, font, text, back, lines, rect, format);
-    }
-    if (overlay.window.window != 0 || overlay.picture != 0) {
+    overlay.window = ShowOverlay(dpy_, font, text, back, lines, rect, format);
+    if (overlay.window.window != 0) {
         overlay.deadline = std::chrono::steady_clock::now() + kOverlayLifetime;
         overlays_.push_back(overlay);
         if (shown_) shown_();

@@ -1,6 +1,7 @@
 // Where each drawing of the screen's context goes and how long it stays:
-// the root window on plain X; where the root is never seen (XWayland) the
-// compositor's overlay layer, an XWayland window, or what a helper keeps.
+// the root window on plain X; where the root is never seen (XWayland under
+// a compositor with no overlay layer of its own) an XWayland window, or
+// what a helper keeps.
 #pragma once
 
 #include <chrono>
@@ -28,31 +29,21 @@ public:
     ScreenDrawings(const ScreenDrawings&) = delete;
     ScreenDrawings& operator=(const ScreenDrawings&) = delete;
 
-    // Where the root is never seen a drawing goes on the compositor's own
-    // overlay layer when one is set, else on an overlay window. With a
-    // holder set, what the holder keeps is used and kept by it; otherwise
+    // Where the root is never seen a drawing goes on an overlay window. With
+    // a holder set, what the holder keeps is used and kept by it; otherwise
     // this object keeps the drawing until Expire, calling `shown` once each
     // is on screen.
     void SetHolder(OverlayHolder* holder) { holder_ = holder; }
-    // `paint` makes the layer's pictures (DrawOverlayPicture); a program
-    // with no layer does not link the image painter.
-    using PaintPicture = std::optional<PlacedPicture> (*)(_XDisplay*, X11Font&, ColorRef, ColorRef,
-                                                          const std::vector<TextLine>&, const Rect&,
-                                                          std::uint32_t);
-    void SetLayer(PictureLayer* layer, PaintPicture paint) {
-        layer_ = layer;
-        paint_ = paint;
-    }
     void SetShown(std::function<void()> shown) { shown_ = std::move(shown); }
 
     // The screens may have changed: the next drawing looks again where it goes.
     void ScreensMayHaveChanged() { xwayland_.reset(); }
 
-    // Draws `lines` as DrawTextA places them in `rect` (root coordinates),
-    // whose box is centred on `primary`. False when nothing could be drawn,
+    // Draws `lines` as DrawTextA places them in `rect` (root coordinates).
+    // False when nothing could be drawn,
     // or a drawing could not be shown where it must be.
     bool Draw(X11Font& font, ColorRef text, ColorRef back, const std::vector<TextLine>& lines,
-              const Rect& rect, std::uint32_t format, const OutputPlace& primary);
+              const Rect& rect, std::uint32_t format);
 
     // Removes the drawings whose time is up; returns how many are left.
     std::size_t Expire(std::chrono::steady_clock::time_point now);
@@ -60,8 +51,7 @@ public:
 
 private:
     struct Overlay {
-        OverlayWindow window;       // on an X window,
-        std::uint64_t picture = 0;  // or on the layer
+        OverlayWindow window;
         std::chrono::steady_clock::time_point deadline;
     };
     bool DrawOnRoot(X11Font& font, ColorRef text, ColorRef back,
@@ -74,8 +64,6 @@ private:
     _XDisplay* dpy_;
     std::optional<bool> xwayland_;
     OverlayHolder* holder_ = nullptr;
-    PictureLayer* layer_ = nullptr;
-    PaintPicture paint_ = nullptr;
     std::function<void()> shown_;
     std::vector<Overlay> overlays_;
     // On the root window, over every window as the desktop's DC paints;

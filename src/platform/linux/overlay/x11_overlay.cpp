@@ -1,6 +1,6 @@
-// Drawings shown where the root window is never seen (XWayland): shaped,
-// see-through override-redirect windows above every other, or a pixmap
-// with alpha for the helper that shows it on a compositor's own layer.
+// Drawings shown where the root window is never seen (XWayland under a
+// compositor with no overlay layer of its own): shaped, see-through
+// override-redirect windows above every other.
 #include "platform/linux/overlay/x11_overlay.h"
 
 #include <X11/Xlib.h>
@@ -181,23 +181,6 @@ OverlayWindow ShowOverlay(::Display* dpy, X11Font& font, ColorRef text, ColorRef
 void DestroyOverlay(::Display* dpy, const OverlayWindow& overlay) {
     if (overlay.window) XDestroyWindow(dpy, overlay.window);
     if (overlay.colormap) XFreeColormap(dpy, overlay.colormap);
-}
-
-std::optional<Rect> DrawOverlayPixmap(::Display* dpy, unsigned long pixmap, X11Font& font,
-                                      ColorRef text, ColorRef back,
-                                      const std::vector<TextLine>& lines, const Rect& rect,
-                                      std::uint32_t format) {
-    const auto argb = FindArgbVisual(dpy);
-    if (!argb) return std::nullopt;
-    if (!IsArgb8888(*argb)) {
-        XFreeColormap(dpy, argb->colormap);
-        return std::nullopt;
-    }
-    const std::vector<Rect> bands =
-        DrawBands(dpy, pixmap, argb->visual, argb->colormap, font, text, back, lines, rect, format);
-    XFreeColormap(dpy, argb->colormap);
-    if (bands.empty()) return std::nullopt;
-    return BoundingBox(bands);
 }
 
 }  // namespace scriblane::linuxp

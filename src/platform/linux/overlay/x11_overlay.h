@@ -1,6 +1,6 @@
-// Drawings shown where the root window is never seen (XWayland): shaped
-// override-redirect windows above every other, or the same pixels for a
-// compositor's own overlay layer.
+// Drawings shown where the root window is never seen (XWayland under a
+// compositor with no overlay layer of its own): shaped, see-through
+// override-redirect windows above every other.
 #pragma once
 
 #include <chrono>
@@ -21,12 +21,9 @@ namespace scriblane::linuxp {
 bool IsXWayland(_XDisplay* dpy);
 
 // What a helper process keeps for a drawing, so the process that draws may
-// end at once (command-line mode): a window to paint, or, where the drawing
-// goes on the compositor's own layer, a pixmap of the root's size (32 bits
-// with alpha) to draw into, which the holder then shows.
+// end at once (command-line mode): a window to paint.
 struct HeldOverlay {
     unsigned long window = 0;
-    unsigned long pixmap = 0;
 };
 
 class OverlayHolder {
@@ -36,9 +33,6 @@ public:
     // unmapped, with the alpha visual where there is one); both 0 after one
     // line on stderr. A holder may have got it ready before it is asked.
     virtual HeldOverlay Acquire() = 0;
-    // The drawing is in the held pixmap, within `box`: the holder shows it.
-    // False after one line on stderr.
-    virtual bool ShowHeldPixmap(const Rect& box) = 0;
     // The drawing is shown (or nothing was drawn): its lifetime starts, and
     // the holder keeps it that long.
     virtual void StartLifetime() = 0;
@@ -58,20 +52,5 @@ OverlayWindow ShowOverlay(_XDisplay* dpy, X11Font& font, ColorRef text, ColorRef
                           const std::vector<TextLine>& lines, const Rect& rect,
                           std::uint32_t format, unsigned long held = 0);
 void DestroyOverlay(_XDisplay* dpy, const OverlayWindow& overlay);
-
-// Draws `lines` as DrawTextLines would on the root into `pixmap` (the root's
-// size, 32 bits with alpha), see-through around the bands. The box around
-// the bands; nothing when nothing was drawn.
-std::optional<Rect> DrawOverlayPixmap(_XDisplay* dpy, unsigned long pixmap, X11Font& font,
-                                      ColorRef text, ColorRef back,
-                                      const std::vector<TextLine>& lines, const Rect& rect,
-                                      std::uint32_t format);
-
-// A drawing as pixels for a compositor's own layer: the box around the
-// bands (root coordinates) and its pixels.
-struct PlacedPicture {
-    ArgbPicture picture;
-    Rect box;
-};
 
 }  // namespace scriblane::linuxp

@@ -1,4 +1,6 @@
-// The two Linux programs' hosts; each program links the one it runs.
+// The two Linux programs' hosts; each program links the one it runs. Both
+// draw natively on the compositor's overlay layer wherever
+// NativeLayer::Connect() reaches one, else through X.
 #pragma once
 
 #include <memory>
@@ -12,7 +14,7 @@ namespace scriblane::linuxp {
 std::unique_ptr<PlatformHost> CreateCommandLineHost(int argc, char** argv);
 
 // `scriblane-window`: the Qt window. nullptr (after one line on stderr) when
-// the X display cannot be opened.
+// neither the compositor's overlay layer nor the X display can be reached.
 std::unique_ptr<PlatformHost> CreateWindowHost(int argc, char** argv);
 
 }  // namespace scriblane::linuxp

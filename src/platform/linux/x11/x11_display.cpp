@@ -10,6 +10,7 @@
 #include <strings.h>
 #include <vector>
 
+#include "platform/linux/form/system_colours.h"
 #include "platform/linux/text/text_layout.h"
 #include "platform/linux/x11/x11_desktop_colour.h"
 #include "platform/linux/x11/x11_outputs.h"
@@ -19,11 +20,6 @@
 namespace scriblane::linuxp {
 
 namespace {
-
-constexpr ColorRef Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16); }
-
-// Desktop colour when no source of the real one answers.
-constexpr ColorRef kDesktopFallback = 0x00A56E3A;
 
 constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
 
@@ -206,7 +202,7 @@ std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t co
     // screen's size is centred on that output.
     const OutputPlace& primary = Primary();
     const Rect onRoot = Moved(*rect, primary.geometry.left, primary.geometry.top);
-    return drawings_.Draw(*font, ctx.text, ctx.back, lines, onRoot, format, primary) ? drawn : 0;
+    return drawings_.Draw(*font, ctx.text, ctx.back, lines, onRoot, format) ? drawn : 0;
 }
 
 std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32_t, Rect* rect,
@@ -232,19 +228,7 @@ std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32
 }
 
 ColorRef X11Display::GetSysColor(std::int32_t index) {
-    // Windows' default scheme, so the window looks as it was designed.
-    static constexpr ColorRef kScheme[31] = {
-        Rgb(200, 200, 200), kDesktopFallback,   Rgb(153, 180, 209), Rgb(191, 205, 219),
-        Rgb(240, 240, 240), Rgb(255, 255, 255), Rgb(100, 100, 100), 0,
-        0,                  0,                  Rgb(180, 180, 180), Rgb(244, 247, 252),
-        Rgb(171, 171, 171), Rgb(0, 120, 215),   Rgb(255, 255, 255), Rgb(240, 240, 240),
-        Rgb(160, 160, 160), Rgb(109, 109, 109), 0,                  0,
-        Rgb(255, 255, 255), Rgb(105, 105, 105), Rgb(227, 227, 227), 0,
-        Rgb(255, 255, 225), 0,                  Rgb(0, 102, 204),   Rgb(185, 209, 234),
-        Rgb(215, 228, 242), Rgb(51, 153, 255),  Rgb(240, 240, 240),
-    };
-    if (index < 0 || index > 30) return 0;
-    if (index != kColorBackground) return kScheme[index];
+    if (index != kColorBackground) return SchemeColour(index);
 
     // The last resort when the desktop says its colour nowhere readable.
     return ReadDesktopColour(dpy_, PrimaryScreen()).value_or(kDesktopFallback);

@@ -10,23 +10,27 @@ namespace scriblane::linuxp::overlay_protocol {
 namespace {
 
 TEST(OverlayProtocolTest, WhatIsWrittenReadsBack) {
-    for (const Held held : {Held{Held::kWindow, 1}, Held{Held::kWindow, 0x600001},
-                            Held{Held::kPixmap, 4294967295UL}}) {
-        EXPECT_EQ(ParseHeldLine(HeldLine(held)), held);
+    for (const unsigned long window : {1UL, 0x600001UL, 4294967295UL}) {
+        EXPECT_EQ(ParseWindowLine(WindowLine(window)), window);
     }
-    for (const Rect box : {Rect{0, 0, 1, 1}, Rect{-20, -5, 1024, 768}, Rect{100, 184, 924, 244}}) {
-        EXPECT_EQ(ParseShowLine(ShowLine(box)), box);
+    for (const native::Target target : {native::Target{1024, 768, 120}, native::Target{1, 1, 1},
+                                        native::Target{1280, 720, 180}}) {
+        EXPECT_EQ(ParseSurfaceLine(SurfaceLine(target)), target);
     }
+    const native::Target output{1024, 768, 240};
+    const auto placement = native::PlaceOnOutput(Rect{473, 184, 551, 214}, output);
+    ASSERT_TRUE(placement);
+    EXPECT_EQ(ParsePictureLine(PictureLine(*placement), output), placement);
 }
 
-TEST(OverlayProtocolTest, OnlyAWholeLineNamingAWindowOrPixmapCounts) {
+TEST(OverlayProtocolTest, OnlyAWholeLineNamingAWindowCounts) {
     struct Case {
         const char* line;
-        std::optional<Held> held;
+        std::optional<unsigned long> window;
     };
     const Case cases[] = {
-        {"window 6291457\n", Held{Held::kWindow, 6291457}},
-        {"pixmap 6291457\n", Held{Held::kPixmap, 6291457}},
+        {"window 6291457\n", 6291457},
+        {"pixmap 6291457\n", std::nullopt},
         {"window 6291457", std::nullopt},  // cut short: the helper went away mid-line
         {"6291457\n", std::nullopt},
         {"", std::nullopt},
@@ -35,29 +39,39 @@ TEST(OverlayProtocolTest, OnlyAWholeLineNamingAWindowOrPixmapCounts) {
         {"window -1\n", std::nullopt},
         {"window 12x\n", std::nullopt},
         {"window  12\n", std::nullopt},
-        {"picture 12\n", std::nullopt},
+        {"surface 12\n", std::nullopt},
         {"window 99999999999999999999999\n", std::nullopt},
     };
-    for (const Case& c : cases) EXPECT_EQ(ParseHeldLine(c.line), c.held) << c.line;
+    for (const Case& c : cases) EXPECT_EQ(ParseWindowLine(c.line), c.window) << c.line;
 }
 
-TEST(OverlayProtocolTest, OnlyAWholeShowLineWithABoxCounts) {
+TEST(OverlayProtocolTest, OnlyAWholeSurfaceLineWithASizeAndScaleCounts) {
+    const char* refused[] = {"surface 1024 768 120", "surface 1024 768\n", "surface 0 768 120\n",
+                             "surface 1024 768 0\n", "surface 1024 768 120 1\n",
+                             "surface -1024 768 120\n", "window 1024 768 120\n", "failed\n"};
+    for (const char* line : refused) EXPECT_EQ(ParseSurfaceLine(line), std::nullopt) << line;
+    EXPECT_EQ(ParseSurfaceLine("surface 1024 768 180\n"), (native::Target{1024, 768, 180}));
+}
+
+TEST(OverlayProtocolTest, APictureIsTakenOnlyAsTheHelperWouldPlaceItOnItsOutput) {
+    const native::Target output{1024, 768, 240};
     struct Case {
         const char* line;
-        std::optional<Rect> box;
+        bool taken;
     };
     const Case cases[] = {
-        {"show 1 2 3 4\n", Rect{1, 2, 3, 4}},
-        {"show -3 -4 3 4\n", Rect{-3, -4, 3, 4}},
-        {"show 1 2 3 4", std::nullopt},
-        {"show 1 2 3\n", std::nullopt},
-        {"show 1 2 3 4 5\n", std::nullopt},
-        {"show 3 2 1 4\n", std::nullopt},  // empty: right before left
-        {"show 1 4 3 4\n", std::nullopt},  // empty: no height
-        {"show 1 2 3 99999999999\n", std::nullopt},
-        {"shown\n", std::nullopt},
+        {"picture 473 184 551 214 156 60\n", true},
+        {"picture 473 184 551 214 156 60", false},   // cut short
+        {"picture 473 184 551 214 78 30\n", false},  // not at the output's scale
+        // Pixels beyond the surface's: more than the helper would ever take.
+        {"picture 473 184 551 214 100000 100000\n", false},
+        {"picture 0 0 2000 214 4000 428\n", false},  // wider than the output
+        {"picture 0 800 10 810 20 20\n", false},     // off it
+        {"picture 473 184 551 214 156\n", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(ParseShowLine(c.line), c.box) << c.line;
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParsePictureLine(c.line, output).has_value(), c.taken) << c.line;
+    }
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
-"""On a Wayland desktop (headless sway with XWayland, screenshots by grim):
-the drawing is seen where it would be on X, with the root drawing's pixels,
-for a fixed time, in command-line mode and from the window, and clicks pass
-through it. sway offers the layer shell, so the drawing goes on its overlay
-layer; without WAYLAND_DISPLAY the program cannot reach the compositor and
-shows it on an XWayland window, as where no layer shell is offered (GNOME):
-the tables run both.
+"""On a Wayland desktop (headless sway, screenshots by grim): the drawing is
+seen where it would be on X, with the root drawing's pixels (painted without
+X: within a stated tolerance), for a fixed time, in command-line mode and
+from the window, and clicks pass through it. sway offers the layer shell, so
+the drawing is painted for its overlay layer, with XWayland running or not;
+without WAYLAND_DISPLAY the program cannot reach the compositor and shows it
+on an XWayland window, as where no layer shell is offered (GNOME): the
+tables run both.
 
 Usage: xwayland_draw.py PATH_TO_SCRIBLANE PATH_TO_VIRTUAL_POINTER
 """
@@ -12,9 +13,11 @@ import json
 import os
 import select
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -28,6 +31,13 @@ TEXT = (5, 87, 154)      # default text colour, 10114821
 RED = (255, 0, 0)        # colorB=255
 STRIP = (0, 150, 1024, 260)  # where the band of a 1024x768 screen lies
 PRESENTATIONS = ("layer", "window")
+def root_drawing(text, settings, size=(1024, 768)):
+    """What `scriblane TEXT` draws on an Xvfb of `size`: its screenshot."""
+    with xtest.XServer(*size) as server:
+        xtest.write_settings(server, settings)
+        result = server.run([PROGRAM, text])
+        assert result.returncode == 0, result
+        return server.screenshot()
 
 
 def env_for(sway, presentation):
@@ -126,12 +136,18 @@ class XWaylandTest(unittest.TestCase):
             with self.subTest(presentation):
                 draw(self.sway, text, settings=settings, presentation=presentation)
                 shot = self.shot_with(BACK)
-                for left, top, right, bottom in bands:
-                    for y in range(top, bottom):
-                        self.assertEqual(
-                            shot.data[(y * 1024 + left) * 3:(y * 1024 + right) * 3],
-                            root.data[(y * 1024 + left) * 3:(y * 1024 + right) * 3],
-                            "row %d differs from the root drawing's" % y)
+                for band in bands:
+                    self.assertEqual(shot.find(BACK, (0, band[1], 1024, band[3])), band)
+                    if presentation == "window":  # the root drawing's own code
+                        left, top, right, bottom = band
+                        for y in range(top, bottom):
+                            self.assertEqual(
+                                shot.data[(y * 1024 + left) * 3:(y * 1024 + right) * 3],
+                                root.data[(y * 1024 + left) * 3:(y * 1024 + right) * 3],
+                                "row %d differs from the root drawing's" % y)
+                    else:
+                        self.assertLessEqual(xtest.band_difference(shot, root, band)[1],
+                                             xtest.STRAY_SHARE)
                 self.wait_gone(BACK, "the drawing")
 
     def test_a_click_on_the_xwayland_window_reaches_an_x_window_beneath(self):
@@ -275,25 +291,27 @@ class XWaylandTest(unittest.TestCase):
 
 
 class ScaledOutputTest(unittest.TestCase):
-    def test_at_scale_2_the_layer_shows_what_the_xwayland_window_shows(self):
-        # sway scales XWayland, whose screen is then the output's logical
-        # size: the layer drawing lands in the same place and is as sharp.
-        with xtest.HeadlessSway(1024, 768, scale=2) as sway:
-            seen = {}
-            for presentation in PRESENTATIONS:
-                draw(sway, "Twice the pixels", presentation=presentation)
-                shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
-                    sway.screenshot()), 5)
-                self.assertIsNotNone(shot, presentation)
-                box = shot.find(BACK)
-                seen[presentation] = (box, [shot.data[(y * shot.width + box[0]) * 3:
-                                                      (y * shot.width + box[2]) * 3]
-                                            for y in range(box[1], box[3])])
-                self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK),
-                                               LIFETIME + 5), presentation + " stayed")
-            self.assertEqual(seen["layer"][0], seen["window"][0])
-            self.assertEqual(seen["layer"][0][3] - seen["layer"][0][1], 60, "not twice a band's height")
-            self.assertTrue(seen["layer"][1] == seen["window"][1], "the pixels differ")
+    def test_at_scale_2_the_layer_is_painted_in_the_outputs_own_pixels(self):
+        # An output of 2048 x 1536 pixels at scale 2 is 1024 x 768 logical:
+        # the band lies where scale 1 puts it, over twice the pixels each
+        # way, painted at that scale, not scaled up. (XWayland windows are
+        # sway's to scale: blurred, they are not compared.)
+        text, settings = "Twice the pixels", "font=DejaVu Sans\nth=30"
+        scale1 = root_drawing(text, settings).find(BACK, STRIP)
+        with xtest.HeadlessSway(2048, 1536, scale=2) as sway:
+            draw(sway, text, settings=settings)
+            shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
+                sway.screenshot()), 5)
+            self.assertIsNotNone(shot, "no band")
+            left, top, right, bottom = shot.find(BACK)
+            self.assertEqual((left, top, right, bottom), tuple(2 * v for v in scale1),
+                             "not twice the scale-1 band")
+            # Scaled up, every aligned 2 x 2 block would be one colour.
+            mixed = sum(len({shot.pixel(x + dx, y + dy) for dx in (0, 1) for dy in (0, 1)}) > 1
+                        for y in range(top, bottom, 2) for x in range(left - left % 2, right, 2))
+            self.assertGreater(mixed, 20, "doubled pixels")
+            self.assertGreater(shot.count(TEXT, (left, top, right, bottom)), 40)
+
 
 class DesktopTest(unittest.TestCase):
     """Desktops laid out otherwise than one output alone."""
@@ -323,6 +341,47 @@ class DesktopTest(unittest.TestCase):
                     self.assertEqual((top, bottom), (184, 214))
                     self.assertLessEqual(abs((left + right) / 2 - (1024 + 512)), 1)
 
+    def test_the_window_draws_on_the_primary_output_of_the_moment(self):
+        # The window stays open while XWayland's primary output changes: each
+        # Write it! goes on the output that is primary then.
+        with xtest.HeadlessSway(1024, 768) as sway:
+            sway.msg("create_output")
+            sway.msg("output HEADLESS-2 mode 1024x768 position 0 0")
+            sway.msg("output HEADLESS-1 position 1024 0")
+            self.assertTrue(xtest.wait_for(lambda: b"current 2048 x 768" in sway.run(
+                ["xrandr"]).stdout, 10), "XWayland did not see two outputs")
+            xtest.write_settings(sway, "colorT=10114821\ncolorB=15464446\ntw=15\nth=30\n"
+                                       "font=DejaVu Sans")
+            window = subprocess.Popen([PROGRAM], env=sway.env, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+            self.addCleanup(window.wait, 5)
+            self.addCleanup(window.kill)
+            found = xtest.wait_for(lambda: sway.run(["xdotool", "search", "--onlyvisible", "--name",
+                                                     "^Scriblane$"]).stdout.split(), 15)
+            self.assertTrue(found, "the window did not come up")
+            wid = found[0]
+            self.assertTrue(xtest.wait_for(lambda: sway.run(
+                ["xdotool", "getwindowfocus"]).stdout.split() == [wid], 15), "no focus")
+            sway.run(["xdotool", "type", "--delay", "20", "Hello"], check=True)
+            # (the monitor XWayland calls primary, the centre of its output)
+            for monitor, centre in (("XWAYLAND0", 1024 + 512), ("XWAYLAND1", 512)):
+                with self.subTest(monitor):
+                    sway.run(["xrandr", "--output", monitor, "--primary"], check=True)
+                    shot = None
+                    for _ in range(3):  # clicked again should a busy compositor lose the click
+                        sway.run(["xdotool", "mousemove", "--window", wid, "195", "218",
+                                  "click", "1"], check=True)
+                        shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK, (
+                            centre - 512, 150, centre + 512, 260)) else None)(sway.screenshot()), 5)
+                        if shot:
+                            break
+                    self.assertIsNotNone(shot, "no band on the primary output")
+                    left, top, right, bottom = shot.find(BACK, (centre - 512, 150, centre + 512, 260))
+                    self.assertEqual((top, bottom), (184, 214))
+                    self.assertLessEqual(abs((left + right) / 2 - centre), 1)
+                    self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(
+                        BACK, (0, 150, 2048, 260)), LIFETIME + 5), "the drawing stayed")
+
     def test_a_panel_moves_nothing(self):
         # swaybar takes a strip at the top that windows keep clear of; the
         # band stays where the X drawing is.
@@ -336,16 +395,175 @@ class DesktopTest(unittest.TestCase):
                     self.assertEqual((band[1], band[3]), (184, 214))
 
 
+def hand_picture(sway, box, colours=((255, 0, 0), (0, 0, 255))):
+    """Plays the drawing process to scriblane-overlay: takes the surface it
+    holds, hands it a picture covering `box` (logical pixels on its output)
+    painted at its scale, a checkerboard of `colours` (one pixel each, so
+    doubled pixels show). Returns the surface line's (width, height, scale
+    in 120ths) once the helper says the picture is shown."""
+    helper = subprocess.Popen([os.path.join(os.path.dirname(PROGRAM), "scriblane-overlay")],
+                              env=sway.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    line = helper.stdout.readline().split()
+    assert line[0] == b"surface", line
+    width, height, scale = (int(v) for v in line[1:])
+    left, top, right, bottom = box
+    bw, bh = [-(-(v * scale) // 120) for v in (right - left, bottom - top)]
+    pixels = [0xFF000000 | (r << 16) | (g << 8) | b for r, g, b in colours]
+    row = [struct.pack("=I", pixels[x % 2]) for x in range(bw + 1)]
+    body = b"".join(b"".join(row[y % 2:y % 2 + bw]) for y in range(bh))
+    helper.stdin.write(b"picture %d %d %d %d %d %d\n" % (left, top, right, bottom, bw, bh) + body)
+    helper.stdin.flush()
+    answer = helper.stdout.readline()
+    helper.stdin.close()  # its lifetime starts
+    helper.stdout.close()
+    assert answer == b"shown\n", answer
+    threading.Thread(target=helper.wait, daemon=True).start()
+    return width, height, scale
+
+
+class NativeLayerTest(unittest.TestCase):
+    """No X server at all: the helper holds a surface on the output and
+    shows the pixels it is handed at that output's scale."""
+
+    def test_the_picture_lands_on_the_output_at_its_scale(self):
+        # (mode, scale, logical size): the box is in logical pixels, the
+        # screenshot in the output's own.
+        for mode, scale, logical in (((1024, 768), 1, (1024, 768)),
+                                     ((2048, 1536), 2, (1024, 768))):
+            with self.subTest(scale=scale), xtest.HeadlessSway(*mode, xwayland=False,
+                                                               scale=scale) as sway:
+                self.assertEqual(hand_picture(sway, (473, 184, 551, 214)),
+                                 logical + (120 * scale,))
+                shot = sway.screenshot()
+                self.assertEqual(shot.find(RED), tuple(v * scale for v in (473, 184, 551, 214)))
+                # Every buffer pixel its own screen pixel: red and blue
+                # alternate along each row, never two of one side by side.
+                y = 184 * scale + 1
+                self.assertEqual([shot.pixel(x, y) for x in range(473 * scale, 473 * scale + 4)],
+                                 [(0, 0, 255), RED, (0, 0, 255), RED])
+
+    def test_on_several_outputs_it_goes_where_the_compositor_puts_a_surface(self):
+        # Two outputs of one logical size at different scales, the first
+        # right of the other: the surface goes on the focused one, and the
+        # helper must find out which that is.
+        with xtest.HeadlessSway(2048, 1536, xwayland=False, scale=2) as sway:
+            sway.msg("create_output")
+            sway.msg("output HEADLESS-2 mode 1024x768 scale 1 position 0 0")
+            sway.msg("output HEADLESS-1 position 1024 0")
+            self.assertTrue(xtest.wait_for(
+                lambda: len(json.loads(sway.msg("-t", "get_outputs"))) == 2, 10))
+            # (focused, its scale, its left edge in the screenshot: grim
+            # renders the whole layout at the largest scale, 2)
+            for output, scale, left in (("HEADLESS-1", 2, 2048), ("HEADLESS-2", 1, 0)):
+                with self.subTest(output):
+                    sway.msg("focus output " + output)
+                    # grim scales the other output's pixels up, blending them:
+                    # one colour there.
+                    colours = (RED, (0, 0, 255)) if scale == 2 else (RED, RED)
+                    self.assertEqual(hand_picture(sway, (473, 184, 551, 214), colours),
+                                     (1024, 768, 120 * scale))
+                    shot = sway.screenshot()
+                    found = shot.find(RED, (left, 0, left + 2048, 1536))
+                    self.assertIsNotNone(found, "not on " + output)
+                    # Its edges blended there too: a pixel either way.
+                    expected = (left + 946, 368, left + 1102, 428)
+                    self.assertLessEqual(max(abs(a - b) for a, b in zip(found, expected)),
+                                         0 if scale == 2 else 1, found)
+                    if scale == 2:  # its own pixels, not doubled ones
+                        self.assertNotEqual(shot.pixel(left + 946, 369), shot.pixel(left + 947, 369))
+
+
 class WithoutXWaylandTest(unittest.TestCase):
-    def test_a_wayland_desktop_without_xwayland_is_named_and_fails(self):
+    """sway with `xwayland disable`: no X server anywhere."""
+
+    def test_the_drawing_needs_no_x_server(self):
+        text, settings = "Pixel for pixel\nas on X: gjpqy ÄÉÖ &amp", "font=DejaVu Sans\nth=30"
+        root = root_drawing(text, settings)
+        bands = [root.find(BACK, (0, top, 1024, top + 30)) for top in (184, 214)]
+        self.assertNotIn(None, bands, "no bands on X")
         with xtest.HeadlessSway(1024, 768, xwayland=False) as sway:
-            self.assertIsNone(sway.display)
-            for args in ([PROGRAM, "Hello"], [PROGRAM]):
-                result = sway.run(args)
-                self.assertEqual(result.returncode, 1, args)
-                lines = result.stderr.decode().splitlines()
-                self.assertEqual(len(lines), 1, lines)
-                self.assertIn("needs XWayland", lines[0])
+            self.assertNotIn("DISPLAY", sway.env)
+            returned = draw(sway, text, settings=settings)
+            shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
+                sway.screenshot()), 5)
+            self.assertIsNotNone(shot, "no band")
+            for band in bands:
+                # Where the X drawing is, pixel for pixel but for the stated
+                # tolerance: the same faces, drawn by another rasteriser's caller.
+                self.assertEqual(shot.find(BACK, (0, band[1], 1024, band[3])), band)
+                self.assertLessEqual(xtest.band_difference(shot, root, band)[1], xtest.STRAY_SHARE)
+            self.assertEqual(xtest.count_other(shot, shot.pixel(0, 0), (0, 0, 1024, 184)), 0)
+            # Still there late in its lifetime; a lifetime cut short by half a
+            # second shows here.
+            time.sleep(max(0.0, returned + LIFETIME - 0.5 - time.time()))
+            self.assertIsNotNone(sway.screenshot().find(BACK), "gone before its lifetime")
+            self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK), LIFETIME + 5),
+                            "the drawing stayed")
+
+    def test_with_several_outputs_the_band_is_centred_on_the_focused_one(self):
+        with xtest.HeadlessSway(1024, 768, xwayland=False) as sway:
+            sway.msg("create_output")
+            sway.msg("output HEADLESS-2 mode 1024x768 position 0 0")
+            sway.msg("output HEADLESS-1 position 1024 0")
+            self.assertTrue(xtest.wait_for(
+                lambda: len(json.loads(sway.msg("-t", "get_outputs"))) == 2, 10))
+            for output, centre in (("HEADLESS-1", 1024 + 512), ("HEADLESS-2", 512)):
+                with self.subTest(output):
+                    sway.msg("focus output " + output)
+                    draw(sway, "Hello", settings="")
+                    shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
+                        sway.screenshot()), 5)
+                    self.assertIsNotNone(shot, "no band")
+                    left, top, right, bottom = shot.find(BACK)
+                    self.assertEqual((top, bottom), (184, 214))
+                    self.assertLessEqual(abs((left + right) / 2 - centre), 1)
+                    self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK),
+                                                   LIFETIME + 5), "the drawing stayed")
+
+    def test_the_windows_write_it_is_seen(self):
+        # The window on Qt's own Wayland platform, where sway places it; keys
+        # typed through the compositor (wtype) reach its text box.
+        with xtest.HeadlessSway(1024, 768, xwayland=False) as sway:
+            xtest.write_settings(sway, "colorT=10114821\ncolorB=15464446\ntw=15\nth=30\n"
+                                       "font=DejaVu Sans")
+            pointer = xtest.VirtualPointer(sway, POINTER)
+            self.addCleanup(pointer.close)
+            window = subprocess.Popen([PROGRAM], env=sway.env, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.PIPE)
+            self.addCleanup(window.wait, 5)
+            self.addCleanup(window.kill)
+            def find(node):
+                if node.get("app_id") == "scriblane":
+                    return node
+                for child in node.get("nodes", []) + node.get("floating_nodes", []):
+                    found = find(child)
+                    if found:
+                        return found
+                return None
+            node = xtest.wait_for(lambda: find(json.loads(sway.msg("-t", "get_tree"))), 15)
+            self.assertIsNotNone(node, "the window did not come up")
+            # Its client area's corner in the layout.
+            x, y = node["rect"]["x"] + node["window_rect"]["x"], node["rect"]["y"]
+            pointer.move(x + 100, y + 40)  # the text box
+            pointer.click()
+            sway.run(["wtype", "Hello screen"], check=True)
+            shot = None
+            for _ in range(3):  # clicked again should a busy compositor lose the click
+                pointer.move(x + 160 + 35, y + 84 + 124 + 10)
+                pointer.click()
+                shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK, STRIP) else None)(
+                    sway.screenshot()), 5)
+                if shot:
+                    break
+            self.assertIsNotNone(shot, "no band")
+            band = shot.find(BACK, STRIP)
+            self.assertEqual((band[1], band[3]), (184, 214))
+            self.assertLessEqual(abs((band[0] + band[2]) / 2 - 512), 1)
+            self.assertGreater(shot.count(TEXT, band), 50)
+            self.assertIsNone(window.poll(), "the window stays after writing")
+            self.assertTrue(xtest.wait_for(lambda: not sway.screenshot().find(BACK, STRIP),
+                                           LIFETIME + 5), "the drawing stayed")
+
 
 if __name__ == "__main__":
     PROGRAM = os.path.abspath(sys.argv.pop(1))

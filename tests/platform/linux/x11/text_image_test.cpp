@@ -14,9 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/overlay/layer_picture.h"
 #include "platform/linux/text/text_image.h"
-#include "platform/linux/x11/argb_visual.h"
 #include "platform/linux/x11/x11_connection.h"
 #include "platform/linux/x11/x11_text_draw.h"
 #include "xvfb_server.h"
@@ -219,27 +217,6 @@ TEST_P(TextImageTest, ScaleTwoDrawsTheGlyphsAnew) {
     EXPECT_NEAR(inkTwo.top, 2 * inkOne.top, 3);
     EXPECT_NEAR(inkTwo.right, 2 * inkOne.right, 3);
     EXPECT_NEAR(inkTwo.bottom, 2 * inkOne.bottom, 3);
-}
-
-// The layer's picture, painted with no server, is the one the server draws
-// into a pixmap with alpha: the same box, the same premultiplied pixels.
-TEST_P(TextImageTest, LayerPictureIsTheServersPixmap) {
-    const Case& c = GetParam();
-    const Pixmap pixmap = XCreatePixmap(dpy_, root_, kWidth, kHeight, 32);
-    const auto box = DrawOverlayPixmap(dpy_, pixmap, font_, kText, kBack, lines_, c.box, c.format);
-    ASSERT_TRUE(box.has_value());
-    const auto served = ReadArgbPicture(dpy_, pixmap, *box);
-    XFreePixmap(dpy_, pixmap);
-    ASSERT_TRUE(served.has_value());
-    const auto painted = DrawOverlayPicture(dpy_, font_, kText, kBack, lines_, c.box, c.format);
-    ASSERT_TRUE(painted.has_value());
-    EXPECT_EQ(painted->box, *box);
-    ASSERT_EQ(painted->picture.pixels.size(), served->pixels.size());
-    int differ = 0;
-    for (std::size_t i = 0; i < served->pixels.size(); ++i) {
-        differ += painted->picture.pixels[i] != served->pixels[i];
-    }
-    EXPECT_EQ(differ, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextImageTest, ::testing::ValuesIn(kCases),

@@ -1,8 +1,9 @@
 // scriblane-overlay: keeps a command-line drawing on screen for its
 // lifetime, so `scriblane TEXT` can return at once (the exchange is in
-// overlay/overlay_protocol.h). Where the compositor has an overlay layer of its own
-// the drawing goes there, from a pixmap the drawing process draws into;
-// elsewhere on XWayland on an override-redirect window that process paints.
+// overlay/overlay_protocol.h). Where the compositor has an overlay layer of
+// its own the drawing goes there, painted by the drawing process for the
+// output this helper's surface is on; elsewhere on XWayland on an
+// override-redirect window that process paints.
 // What is shown goes with this process's connections.
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -12,10 +13,11 @@
 #include <cerrno>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/linux/overlay/layer_overlay.h"
+#include "platform/linux/overlay/wayland/native_layer.h"
 #include "platform/linux/overlay/overlay_protocol.h"
 #include "platform/linux/overlay/overlay_timings.h"
 #include "platform/linux/posix/time_left.h"
@@ -67,39 +69,60 @@ void AwaitHandBack() {
     }
 }
 
-// On the compositor's layer: the drawing process draws into our pixmap and
-// gives the box around its bands. Ends the process.
-int KeepOnLayer(Display* dpy, linuxp::LayerOverlays& layer) {
-    XWindowAttributes root;
-    if (!XGetWindowAttributes(dpy, DefaultRootWindow(dpy), &root)) return 1;
-    const Pixmap pixmap = XCreatePixmap(dpy, DefaultRootWindow(dpy),
-                                        static_cast<unsigned>(root.width),
-                                        static_cast<unsigned>(root.height), 32);
-    XSync(dpy, False);
-    if (!Say(protocol::HeldLine({protocol::Held::kPixmap, pixmap}))) return 1;
-    const auto primary = linuxp::PrimaryOutput(dpy).value_or(
-        linuxp::OutputPlace{{}, Rect{0, 0, root.width, root.height}});
-    layer.Prepare(primary);
-    std::uint64_t shown = 0;
-    if (const auto box = protocol::ParseShowLine(ReadLine(Clock::now() + linuxp::kHandBackWait))) {
-        if (const auto picture = linuxp::ReadArgbPicture(dpy, pixmap, *box)) {
-            shown = layer.Show(*picture, box->left, box->top, primary);
-        }
+// Reads `size` bytes of stdin into `into` by `deadline`; false when they
+// did not all come.
+bool ReadAll(char* into, std::size_t size, Clock::time_point deadline) {
+    while (size > 0) {
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&in, 1, MillisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return false;
+        const ssize_t n = read(STDIN_FILENO, into, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        into += n;
+        size -= static_cast<std::size_t>(n);
     }
-    Say(shown != 0 ? protocol::kShown : protocol::kFailed);
-    close(STDOUT_FILENO);
-    // The pixels are the compositor's now.
-    XCloseDisplay(dpy);
-    if (shown == 0) return 1;
-    AwaitHandBack();
+    return true;
+}
 
-    // Also ends early should the compositor close the drawing or drop us.
+// Keeps `shown` for its lifetime; ends early should the compositor close
+// it or drop us.
+int KeepForLifetime(linuxp::NativeLayer& layer, std::uint64_t shown) {
+    AwaitHandBack();
     const auto deadline = Clock::now() + linuxp::kOverlayLifetime;
     while (MillisecondsLeft(deadline) > 0 && layer.StillShown(shown)) {
         pollfd wayland{layer.Fd(), POLLIN, 0};
         poll(&wayland, 1, MillisecondsLeft(deadline));
     }
     return 0;
+}
+
+// On the compositor's layer with no X server in between: our surface is on
+// an output first, the drawing process paints for it and hands us the
+// pixels. Ends the process.
+int KeepNative(linuxp::NativeLayer& layer, const std::optional<linuxp::OutputPlace>& primary) {
+    const auto target = layer.Prepare(primary);
+    if (!target) {
+        Say(protocol::kFailed);
+        return 1;
+    }
+    if (!Say(protocol::SurfaceLine(*target))) return 1;
+    std::uint64_t shown = 0;
+    const auto deadline = Clock::now() + linuxp::kHandBackWait;
+    if (const auto placement = protocol::ParsePictureLine(ReadLine(deadline), *target)) {
+        linuxp::ArgbPicture picture{placement->bufferWidth, placement->bufferHeight, {}};
+        picture.pixels.resize(static_cast<std::size_t>(picture.width) *
+                              static_cast<std::size_t>(picture.height));
+        if (ReadAll(reinterpret_cast<char*>(picture.pixels.data()), picture.pixels.size() * 4,
+                    deadline)) {
+            shown = layer.Show(*placement, picture);
+        }
+    }
+    Say(shown != 0 ? protocol::kShown : protocol::kFailed);
+    close(STDOUT_FILENO);
+    if (shown == 0) return 1;
+    return KeepForLifetime(layer, shown);
 }
 
 // On XWayland: an override-redirect window the drawing process paints.
@@ -122,7 +145,7 @@ int KeepWindow(Display* dpy) {
     const Window window = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, depth,
                                         InputOutput, visual, mask, &attributes);
     XSync(dpy, False);
-    if (!Say(protocol::HeldLine({protocol::Held::kWindow, window}))) return 1;
+    if (!Say(protocol::WindowLine(window))) return 1;
     close(STDOUT_FILENO);
     AwaitHandBack();
 
@@ -147,16 +170,18 @@ int KeepWindow(Display* dpy) {
 int main() {
     // A drawing process that has gone reads no answer; that is no reason to die.
     signal(SIGPIPE, SIG_IGN);
+    // Where the compositor has an overlay layer, drawings go there directly;
+    // XWayland, where it runs, only names the output.
+    if (const auto layer = linuxp::NativeLayer::Connect()) {
+        std::optional<linuxp::OutputPlace> primary;
+        if (Display* x = XOpenDisplay(nullptr)) {
+            primary = linuxp::PrimaryOutput(x);
+            XCloseDisplay(x);
+        }
+        return KeepNative(*layer, primary);
+    }
     Display* dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) return 1;
     XSetErrorHandler(IgnoreError);
-    // The compositor's layer takes pixels with alpha, laid out its way.
-    if (const auto argb = linuxp::FindArgbVisual(dpy)) {
-        const bool fits = linuxp::IsArgb8888(*argb);
-        XFreeColormap(dpy, argb->colormap);
-        if (fits) {
-            if (const auto layer = linuxp::LayerOverlays::Connect()) return KeepOnLayer(dpy, *layer);
-        }
-    }
     return KeepWindow(dpy);
 }

@@ -1,5 +1,5 @@
-// scriblane-window put together: the X display for drawing (and, on a
-// Wayland desktop that has one, the compositor's overlay layer), QSettings
+// scriblane-window put together: drawings painted for the compositor's
+// overlay layer where it has one, else the X display for drawing; QSettings
 // for the store, the Qt window and dialogs (which make their QApplication
 // only when a window is needed).
 #include "platform/linux/programs/hosts.h"
@@ -12,16 +12,66 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "platform/linux/overlay/layer_overlay.h"
-#include "platform/linux/overlay/layer_picture.h"
+#include "platform/linux/overlay/wayland/layer_drawings.h"
+#include "platform/linux/overlay/wayland/wayland_display.h"
 #include "platform/linux/qt/qt_dialogs.h"
 #include "platform/linux/qt/qt_form.h"
 #include "platform/linux/settings/qsettings_store.h"
 #include "platform/linux/x11/x11_display.h"
 #include "platform/linux/x11/x11_screen_info.h"
+#include "platform/linux/x11/x11_outputs.h"
 
 namespace scriblane::linuxp {
 namespace {
+
+// Removes `drawings` as their time comes up, on Qt's timers.
+template <typename Drawings>
+void ArmExpiry(Drawings& drawings) {
+    const auto next = drawings.NextDeadline();
+    if (!next) return;
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(*next - std::chrono::steady_clock::now());
+    // A timer may fire a little early: whatever is still due re-arms it.
+    QTimer::singleShot(std::max(wait, std::chrono::milliseconds{0}), Qt::PreciseTimer, [&drawings] {
+        if (drawings.Expire(std::chrono::steady_clock::now()) > 0) ArmExpiry(drawings);
+    });
+}
+
+// Where the compositor has an overlay layer: our own connection keeps
+// each drawing there for its lifetime.
+class NativeWindowHost : public PlatformHost {
+public:
+    // `x`: a connection to XWayland, which names the output, or nullptr.
+    NativeWindowHost(std::unique_ptr<NativeLayer> layer, ::Display* x, int argc, char** argv)
+        : x_(x),
+          drawings_(std::move(layer),
+                    [x]() -> std::optional<OutputPlace> {
+                        if (x == nullptr) return std::nullopt;
+                        return PrimaryOutput(x);
+                    }),
+          display_(drawings_),
+          form_(ProgramArguments(argc, argv), [] {}),
+          platform_{display_, store_, form_, dialogs_} {
+        drawings_.SetShown([this] { ArmExpiry(drawings_); });
+    }
+
+    Platform& platform() override { return platform_; }
+    int RunEventLoop() override { return form_.Exec(); }
+
+private:
+    struct XConnection {
+        ::Display* dpy;
+        ~XConnection() {
+            if (dpy) XCloseDisplay(dpy);
+        }
+    } x_;  // first: closed last
+    LayerDrawings drawings_;
+    WaylandDisplay display_;
+    QtSettingsStore store_;
+    QtForm form_;
+    QtDialogs dialogs_;
+    Platform platform_;
+};
 
 class WindowHost : public PlatformHost {
 public:
@@ -32,30 +82,16 @@ public:
           form_(ProgramArguments(argc, argv), [dpy] { XSync(dpy, False); }),
           platform_{display_, store_, form_, dialogs_} {
         form_.UseServerDpi(x11::XftDpiOf(dpy));
-        // On XWayland each drawing is a layer surface or a window of ours
-        // that goes when its time is up.
-        if (IsXWayland(dpy)) layer_ = LayerOverlays::Connect();
-        if (layer_) display_.drawings().SetLayer(layer_.get(), DrawOverlayPicture);
-        display_.drawings().SetShown([this] { ArmOverlayTimer(); });
+        // On XWayland each drawing is a window of ours that goes when its
+        // time is up.
+        display_.drawings().SetShown([this] { ArmExpiry(display_.drawings()); });
     }
 
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return form_.Exec(); }
 
 private:
-    void ArmOverlayTimer() {
-        const auto next = display_.drawings().NextDeadline();
-        if (!next) return;
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
-            *next - std::chrono::steady_clock::now());
-        // A timer may fire a little early: whatever is still due re-arms it.
-        QTimer::singleShot(std::max(wait, std::chrono::milliseconds{0}), Qt::PreciseTimer, [this] {
-            if (display_.drawings().Expire(std::chrono::steady_clock::now()) > 0) ArmOverlayTimer();
-        });
-    }
-
     X11Connection connection_;  // first: closed last
-    std::unique_ptr<LayerOverlays> layer_;  // the compositor's, where it has one
     X11Display display_;
     QtSettingsStore store_;
     QtForm form_;
@@ -66,6 +102,15 @@ private:
 }  // namespace
 
 std::unique_ptr<PlatformHost> CreateWindowHost(int argc, char** argv) {
+    if (auto layer = NativeLayer::Connect()) {
+        // XWayland, where it answers, names the output and keeps the
+        // window's placement in X terms; without it the window is Qt's on
+        // Wayland itself.
+        ::Display* x = XOpenDisplay(nullptr);
+        setenv("QT_QPA_PLATFORM", x ? "xcb" : "wayland", 0);
+        StartEarlyWork();
+        return std::make_unique<NativeWindowHost>(std::move(layer), x, argc, argv);
+    }
     // The drawing and the window's placement speak X11, so Qt must too,
     // also in a Wayland session (there through XWayland); a user's own
     // choice stands.

@@ -16,6 +16,8 @@
 
 #include "platform/linux/form/hidden_form.h"
 #include "platform/linux/overlay/helper_client.h"
+#include "platform/linux/overlay/wayland/native_layer.h"
+#include "platform/linux/overlay/wayland/wayland_display.h"
 #include "platform/linux/overlay/x11_overlay.h"
 #include "platform/linux/posix/companion.h"
 #include "platform/linux/programs/hosts.h"
@@ -25,6 +27,37 @@
 
 namespace scriblane::linuxp {
 namespace {
+
+// Command-line mode never opens a dialog; asking for one is refused.
+class NoDialogs : public CommonDialogs {
+public:
+    std::int32_t ChooseColorA(ChooseColorRecord&) override { return 0; }
+    std::int32_t GetOpenFileNameA(OpenFileNameRecord&) override { return 0; }
+    std::int32_t GetSaveFileNameA(OpenFileNameRecord&) override { return 0; }
+};
+
+// Where the compositor has an overlay layer: no X server; the helper holds
+// a surface on the output and keeps the drawing we paint for it.
+class NativeCommandLineHost : public PlatformHost {
+public:
+    NativeCommandLineHost(std::string command, std::unique_ptr<SettingsStore> store,
+                          std::unique_ptr<HelperHolder> holder)
+        : holder_(std::move(holder)),
+          display_(*holder_),
+          store_(std::move(store)),
+          form_(std::move(command), [] {}, holder_->failed()),
+          platform_{display_, *store_, form_, dialogs_} {}
+    Platform& platform() override { return platform_; }
+    int RunEventLoop() override { return 0; }
+
+private:
+    std::unique_ptr<HelperHolder> holder_;
+    WaylandDisplay display_;
+    std::unique_ptr<SettingsStore> store_;
+    HiddenForm form_;
+    NoDialogs dialogs_;
+    Platform platform_;
+};
 
 class CommandLineHost : public PlatformHost {
 public:
@@ -43,14 +76,6 @@ public:
     int RunEventLoop() override { return 0; }
 
 private:
-    // Command-line mode never opens a dialog; asking for one is refused.
-    class NoDialogs : public CommonDialogs {
-    public:
-        std::int32_t ChooseColorA(ChooseColorRecord&) override { return 0; }
-        std::int32_t GetOpenFileNameA(OpenFileNameRecord&) override { return 0; }
-        std::int32_t GetSaveFileNameA(OpenFileNameRecord&) override { return 0; }
-    };
-
     X11Connection connection_;  // first: closed last
     std::unique_ptr<HelperHolder> holder_;
     X11Display display_;
@@ -76,6 +101,16 @@ std::unique_ptr<PlatformHost> CreateCommandLineHost(int argc, char** argv) {
         std::fprintf(stderr, "scriblane: cannot start %s: %s\n", program.c_str(),
                      std::strerror(errno));
         return nullptr;
+    }
+    if (NativeLayer::Connect()) {
+        // The helper starts now and gets its surface on the output while
+        // the settings and the font are loaded.
+        auto holder = std::make_unique<HelperHolder>();
+        holder->Prepare();
+        std::unique_ptr<SettingsStore> store = OpenCommandLineSettings();
+        if (!store) return nullptr;
+        return std::make_unique<NativeCommandLineHost>(std::move(command), std::move(store),
+                                                       std::move(holder));
     }
     ::Display* dpy = OpenX11Display();
     if (!dpy) return nullptr;

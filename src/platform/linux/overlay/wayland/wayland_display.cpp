@@ -1,0 +1,221 @@
+// gdi32/user32 painted for the compositor's overlay layer.
+#include "platform/linux/overlay/wayland/wayland_display.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/form/system_colours.h"
+#include "platform/linux/text/text_font.h"
+#include "platform/linux/text/text_image.h"
+#include "platform/linux/text/text_layout.h"
+#include "platform/linux/text/text_measure.h"
+
+namespace scriblane::linuxp {
+
+namespace {
+
+constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
+
+// The smallest rectangle holding both.
+Rect Union(const Rect& a, const Rect& b) {
+    return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                std::max(a.bottom, b.bottom)};
+}
+
+// `picture` cut or padded (see-through) to `width` x `height`, its corner kept.
+ArgbPicture Fitted(ArgbPicture picture, std::int32_t width, std::int32_t height) {
+    if (picture.width == width && picture.height == height) return picture;
+    ArgbPicture fitted{width, height,
+                       std::vector<std::uint32_t>(static_cast<std::size_t>(width) *
+                                                  static_cast<std::size_t>(height))};
+    const std::int32_t w = std::min(width, picture.width);
+    for (std::int32_t y = 0; y < std::min(height, picture.height); ++y) {
+        std::copy_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.width, w,
+                    fitted.pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
+    }
+    return fitted;
+}
+
+}  // namespace
+
+struct WaylandDisplay::Font {
+    TextFont text;
+    ~Font() { CloseTextFont(text); }
+};
+
+WaylandDisplay::WaylandDisplay(NativeShower& shower) : shower_(shower) {}
+
+WaylandDisplay::~WaylandDisplay() = default;
+
+Handle WaylandDisplay::CreateDCA(const char* driver, const char*, const char*, const void*) {
+    if (!driver || strcasecmp(driver, "DISPLAY") != 0) return 0;
+    if (stockFont_ == 0) {
+        auto font = std::make_unique<Font>();
+        font->text.stock = true;
+        font->text.request.height = kDefaultCellHeight;
+        font->text.request.weight = 700;  // the system font is bold
+        font->text.request.faceName = "sans-serif";
+        stockFont_ = NewHandle();
+        fonts_[stockFont_] = std::move(font);
+    }
+    // Outputs may have changed since the last drawing; a new context looks again.
+    target_.reset();
+    shower_.OutputsMayHaveChanged();
+    const Handle h = NewHandle();
+    contexts_[h].font = stockFont_;
+    return h;
+}
+
+Handle WaylandDisplay::GetWindowDC(Handle hwnd) {
+    if (hwnd != 0) return 0;  // only the screen's context is offered here
+    const Handle h = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    contexts_[h].windowDc = true;
+    return h;
+}
+
+const std::optional<native::Target>& WaylandDisplay::Target() {
+    if (!target_) target_ = shower_.NextTarget();
+    return *target_;
+}
+
+std::int32_t WaylandDisplay::GetDeviceCaps(Handle hdc, std::int32_t index) {
+    if (!contexts_.count(hdc)) return 0;
+    switch (index) {
+        case kHorzRes:
+        case 118:  // DESKTOPHORZRES
+            return Target() ? Target()->width : 0;
+        case kVertRes:
+        case 117:  // DESKTOPVERTRES
+            return Target() ? Target()->height : 0;
+        case 12:  // BITSPIXEL
+            return 32;
+        case 14:  // PLANES
+            return 1;
+        case 88:  // LOGPIXELSX
+        case 90:  // LOGPIXELSY
+            return 96;
+        default:
+            return 0;
+    }
+}
+
+std::int32_t WaylandDisplay::ReleaseDC(Handle, Handle hdc) {
+    auto it = contexts_.find(hdc);
+    if (it == contexts_.end() || !it->second.windowDc) return 0;
+    contexts_.erase(it);
+    return 1;
+}
+
+ColorRef WaylandDisplay::GetTextColor(Handle hdc) {
+    auto it = contexts_.find(hdc);
+    return it == contexts_.end() ? kClrInvalid : it->second.text;
+}
+
+ColorRef WaylandDisplay::SetTextColor(Handle hdc, ColorRef color) {
+    auto it = contexts_.find(hdc);
+    if (it == contexts_.end()) return kClrInvalid;
+    return std::exchange(it->second.text, color);
+}
+
+ColorRef WaylandDisplay::GetBkColor(Handle hdc) {
+    auto it = contexts_.find(hdc);
+    return it == contexts_.end() ? kClrInvalid : it->second.back;
+}
+
+ColorRef WaylandDisplay::SetBkColor(Handle hdc, ColorRef color) {
+    auto it = contexts_.find(hdc);
+    if (it == contexts_.end()) return kClrInvalid;
+    return std::exchange(it->second.back, color);
+}
+
+Handle WaylandDisplay::CreateFontA(const FontRequest& request) {
+    auto font = std::make_unique<Font>();
+    font->text.request = request;
+    const Handle h = NewHandle();
+    fonts_[h] = std::move(font);
+    if (!Realize(h)) {
+        fonts_.erase(h);
+        return 0;
+    }
+    return h;
+}
+
+TextFont* WaylandDisplay::Realize(Handle handle) {
+    auto it = fonts_.find(handle);
+    if (it == fonts_.end()) return nullptr;
+    return RealizeTextFont(it->second->text) ? &it->second->text : nullptr;
+}
+
+Handle WaylandDisplay::SelectObject(Handle hdc, Handle object) {
+    auto it = contexts_.find(hdc);
+    if (it == contexts_.end() || !fonts_.count(object)) return 0;
+    return std::exchange(it->second.font, object);
+}
+
+std::int32_t WaylandDisplay::DeleteObject(Handle object) {
+    auto it = fonts_.find(object);
+    if (it == fonts_.end()) return 0;
+    if (it->second->text.stock) return 1;  // stock objects outlive every delete
+    for (const auto& [h, c] : contexts_) {
+        if (c.font == object) return 0;  // still selected somewhere
+    }
+    fonts_.erase(it);
+    return 1;
+}
+
+std::int32_t WaylandDisplay::DeleteDC(Handle hdc) { return contexts_.erase(hdc) ? 1 : 0; }
+
+std::int32_t WaylandDisplay::DrawTextA(Handle hdc, const char* text, std::int32_t count,
+                                       Rect* rect, std::uint32_t format) {
+    auto ctxIt = contexts_.find(hdc);
+    if (ctxIt == contexts_.end() || !rect || (!text && count != 0)) return 0;
+    const Context ctx = ctxIt->second;
+    TextFont* font = Realize(ctx.font);
+    const auto& target = Target();
+    if (!font || !target) return 0;
+    const std::size_t length = count < 0 ? std::strlen(text) : static_cast<std::size_t>(count);
+    const std::vector<TextLine> lines =
+        LayoutLines(DecodeText(text, length), format & kDtSingleLine, format & kDtNoPrefix);
+
+    // Laid out in logical pixels from the output's corner, the context's
+    // origin; painted at the output's scale.
+    const TextLayout layout = MeasureText(*font, lines, *rect, format);
+    const std::int32_t drawn =
+        static_cast<std::int32_t>(std::min<std::int64_t>(layout.height, INT32_MAX));
+    // The bands and whatever ink stands out of them, as on the root.
+    auto box = BandsBox(layout);
+    if (const auto ink = InkBox(layout)) box = box ? Union(*box, *ink) : *ink;
+    if (!box) return drawn;  // nothing to show
+    const auto placement = native::PlaceOnOutput(*box, *target);
+    if (!placement) {
+        shower_.NotShown("the drawing lies off the output");
+        return 0;
+    }
+    const ArgbPicture picture =
+        Fitted(PaintImage(layout, ctx.text, ctx.back, placement->surface,
+                          static_cast<double>(target->scale120) / native::kScaleUnit),
+               placement->bufferWidth, placement->bufferHeight);
+    return shower_.Show(*placement, picture) ? drawn : 0;
+}
+
+std::int32_t WaylandDisplay::SystemParametersInfoA(std::uint32_t action, std::uint32_t,
+                                                   Rect* rect, std::uint32_t) {
+    if (action != kSpiGetWorkArea || !rect) return 0;
+    // The layer shell tells a client no panels' zones: the whole output.
+    const auto& target = Target();
+    *rect = target ? Rect{0, 0, target->width, target->height} : Rect{};
+    return target ? 1 : 0;
+}
+
+ColorRef WaylandDisplay::GetSysColor(std::int32_t index) {
+    // No compositor tells its background's colour.
+    return SchemeColour(index);
+}
+
+}  // namespace scriblane::linuxp
