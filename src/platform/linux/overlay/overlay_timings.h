@@ -19,6 +19,11 @@ inline constexpr std::chrono::seconds kCompositorAnswerWait{3};
 // one that sends none costs no more than this.
 inline constexpr std::chrono::milliseconds kFrameShownWait{1000};
 
+// How long a layer surface on a scaled output waits for the fractional
+// scale the compositor prefers there; past it the output's whole scale is
+// painted (as sharp, a little more work for the compositor).
+inline constexpr std::chrono::milliseconds kPreferredScaleWait{300};
+
 // How long the drawing process waits for each of the helper's lines.
 inline constexpr std::chrono::seconds kHelperAnswerWait{3};
 

@@ -30,8 +30,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 class KWinSession:
     """A KWin of its own with XWayland; `env` reaches both."""
 
-    def __init__(self, width=1024, height=768):
-        self.width, self.height, self.scale = width, height, 1
+    def __init__(self, width=1024, height=768, scale=1):
+        self.width, self.height, self.scale = width, height, scale
 
     def __enter__(self):
         self.dir = tempfile.mkdtemp(prefix="scriblane-kwin-")
@@ -44,8 +44,8 @@ class KWinSession:
                "KWIN_WAYLAND_NO_PERMISSION_CHECKS": "1"}
         self.log = open(os.path.join(self.dir, "kwin.log"), "wb")
         self.proc = subprocess.Popen(
-            ["dbus-run-session", "--", kwin, "--virtual", "--xwayland", "--width",
-             str(self.width), "--height", str(self.height), "--socket", "wayland-check",
+            ["dbus-run-session", "--", kwin, "--virtual", "--xwayland", "--scale", str(self.scale),
+             "--width", str(self.width), "--height", str(self.height), "--socket", "wayland-check",
              "--exit-with-session",
              "sh -c 'env > %s.new && mv %s.new %s && exec sleep 3600'" % (ready, ready, ready)],
             env=env, stdout=self.log, stderr=subprocess.STDOUT, start_new_session=True)
@@ -67,7 +67,9 @@ class KWinSession:
     def screenshot(self):
         read, write = os.pipe()
         shots = self.bus.get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2")
-        info = shots.CaptureArea(0, 0, self.width, self.height, {}, dbus.types.UnixFd(write),
+        # In the output's own pixels, so a scaled output shows what it really has.
+        options = {"native-resolution": dbus.Boolean(True)}
+        info = shots.CaptureArea(0, 0, self.width, self.height, options, dbus.types.UnixFd(write),
                                  dbus_interface="org.kde.KWin.ScreenShot2")
         os.close(write)
         data = b""
@@ -189,6 +191,36 @@ def main():
                 beneath.terminate()
                 beneath.wait(5)
                 pointer.close()
+
+        # A fractional scale: the layer's drawing painted at 1.5, as sharp as
+        # the output allows, where XWayland's window is an enlarged picture.
+        with KWinSession(scale=1.5) as kwin:
+            partial = {}
+            for presentation in ("layer", "window"):
+                env = dict(kwin.env)
+                if presentation == "window":
+                    del env["WAYLAND_DISPLAY"]
+                result = kwin.run([program, text], env=env)
+                check("1.5: %s: scriblane returns 0" % presentation, result.returncode == 0,
+                      result.stderr.decode().strip())
+                shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
+                    kwin.screenshot()), 5)
+                box = shot.find(BACK) if shot else None
+                expected = tuple(v * 1.5 for v in (min(b[0] for b in bands), bands[0][1],
+                                                    max(b[2] for b in bands), bands[-1][3]))
+                check("1.5: %s: the bands where the scale puts them" % presentation,
+                      box is not None and all(abs(a - b) <= 1 for a, b in zip(box, expected)),
+                      "%r, expected %r" % (box, expected))
+                if box:
+                    # Glyph pixels neither background nor ink: an enlarged
+                    # picture has many more.
+                    partial[presentation] = sum(
+                        1 for y in range(box[1], box[3]) for x in range(box[0], box[2])
+                        if 8 <= max(abs(a - b) for a, b in zip(shot.pixel(x, y), BACK)) < 150)
+                xtest.wait_for(lambda: not kwin.screenshot().find(BACK), 10)
+            check("1.5: the layer's text is sharper than XWayland's enlarged window",
+                  len(partial) == 2 and partial["layer"] < 0.7 * partial["window"],
+                  "partial pixels %r" % partial)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
     print("%d passed, %d failed" % (results.count(True), results.count(False)))

@@ -49,8 +49,12 @@ struct Surface {
     bool closed = false;
     bool shown = false;
     std::uint32_t serial = 0;
+    std::optional<std::uint32_t> acked;  // a serial is acknowledged once only
     std::int32_t width = 0, height = 0;  // the last configure's
     std::optional<std::int32_t> preferred120;
+    // Told once the surface was on an output: before that a compositor may
+    // tell what it prefers for a surface on no output (KWin: 1).
+    bool preferredOnOutput = false;
     std::vector<wl_output*> entered;
     native::Target target;
 };
@@ -155,6 +159,12 @@ public:
                 return std::nullopt;
             }
         }
+        // A scaled output (a fractional scale shows as the next whole one)
+        // may prefer a fraction, told only once the surface is on it.
+        if (fractional_ && viewporter_ && scale > 1 && !s->preferredOnOutput) {
+            AwaitPreferredScale(*s, std::min(deadline, Clock::now() + kPreferredScaleWait));
+            if (!s->preferredOnOutput) s->preferred120.reset();
+        }
         s->target = native::Target{s->width, s->height,
                                    native::ChooseScale120(s->preferred120, viewporter_ != nullptr,
                                                           scale)};
@@ -185,7 +195,7 @@ public:
         zwlr_layer_surface_v1_set_size(s.layer, static_cast<std::uint32_t>(width),
                                        static_cast<std::uint32_t>(height));
         zwlr_layer_surface_v1_set_margin(s.layer, p.surface.top, 0, 0, p.surface.left);
-        zwlr_layer_surface_v1_ack_configure(s.layer, s.serial);
+        Acknowledge(s);
         if (p.bufferScale > 0) {
             wl_surface_set_buffer_scale(s.surface, p.bufferScale);
             // A see-through look at the output may have set one.
@@ -201,10 +211,12 @@ public:
         }
         wl_surface_commit(s.surface);
         s.shown = true;
-        // Shown once the compositor has put it on an output (it may be there
-        // already, see-through) and not closed it.
+        // Shown once the compositor has taken the commit (one it refuses
+        // ends the connection), put the surface on an output (it may be
+        // there already, see-through) and not closed it.
         const auto deadline = Clock::now() + kCompositorAnswerWait;
-        if (!WaitUntil([&] { return !s.entered.empty() || s.closed; }, deadline) || s.closed) {
+        if (!Sync(deadline) ||
+            !WaitUntil([&] { return !s.entered.empty() || s.closed; }, deadline) || s.closed) {
             Remove(s.id);
             return 0;
         }
@@ -276,15 +288,22 @@ private:
 
     // Maps `s` with a see-through buffer until the compositor says which
     // output it is on; that output, or nullptr.
-    const Output* ShowSeeThrough(Surface& s, Clock::time_point deadline) {
+    // Shows the configured surface with nothing to see, so the compositor
+    // puts it on its output; false when no buffer could be made.
+    bool PutSeeThrough(Surface& s) {
         const std::int32_t width = s.viewport ? 1 : s.width;
         const std::int32_t height = s.viewport ? 1 : s.height;
         s.buffer = MakeBuffer(shm_, width, height, nullptr);
-        if (s.buffer == nullptr) return nullptr;
-        zwlr_layer_surface_v1_ack_configure(s.layer, s.serial);
+        if (s.buffer == nullptr) return false;
+        Acknowledge(s);
         if (s.viewport) wp_viewport_set_destination(s.viewport, s.width, s.height);
         wl_surface_attach(s.surface, s.buffer, 0, 0);
         wl_surface_commit(s.surface);
+        return true;
+    }
+
+    const Output* ShowSeeThrough(Surface& s, Clock::time_point deadline) {
+        if (!PutSeeThrough(s)) return nullptr;
         if (!WaitUntil([&] { return !s.entered.empty() || s.closed; }, deadline) || s.closed) {
             return nullptr;
         }
@@ -292,6 +311,13 @@ private:
             if (o->output == s.entered.front()) return o.get();
         }
         return nullptr;
+    }
+
+    // Puts the surface, see-through, on its output (unless it is there)
+    // and waits until `deadline` for the scale the compositor prefers there.
+    void AwaitPreferredScale(Surface& s, Clock::time_point deadline) {
+        if (s.buffer == nullptr && !PutSeeThrough(s)) return;
+        WaitUntil([&] { return s.preferredOnOutput || s.closed; }, deadline);
     }
 
     // Sends what is queued and handles what arrives within `wait`; false
@@ -439,9 +465,19 @@ private:
     static constexpr wl_surface_listener kSurfaceListener{Enter, Leave};
 
     static void PreferredScale(void* data, wp_fractional_scale_v1*, std::uint32_t scale) {
-        static_cast<Surface*>(data)->preferred120 = static_cast<std::int32_t>(scale);
+        auto* s = static_cast<Surface*>(data);
+        s->preferred120 = static_cast<std::int32_t>(scale);
+        s->preferredOnOutput = !s->entered.empty();
     }
     static constexpr wp_fractional_scale_v1_listener kFractionalListener{PreferredScale};
+
+    // Acknowledges the surface's last configure unless that was done:
+    // a compositor may end the connection over a serial acknowledged twice.
+    static void Acknowledge(Surface& s) {
+        if (s.acked == s.serial) return;
+        zwlr_layer_surface_v1_ack_configure(s.layer, s.serial);
+        s.acked = s.serial;
+    }
 
     static void Configure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
                           std::uint32_t width, std::uint32_t height) {
@@ -451,7 +487,7 @@ private:
         // The first tells the output's size; once shown, the size is ours
         // and later ones (a changed layout) are taken as they come.
         if (s->shown) {
-            zwlr_layer_surface_v1_ack_configure(layer, serial);
+            Acknowledge(*s);
         } else {
             s->width = static_cast<std::int32_t>(width);
             s->height = static_cast<std::int32_t>(height);
