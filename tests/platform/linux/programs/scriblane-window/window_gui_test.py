@@ -338,8 +338,15 @@ class WindowTest(unittest.TestCase):
 
     def test_alt_f4_ends_the_program(self):
         s = self.start()
-        s.key("alt+F4")
-        self.assertEqual(s.wait_exit(5), 0, "closing the window ends the process promptly")
+        # openbox takes alt+F4 itself, and can lose it while still busy with
+        # the new frame on a loaded machine: pressed again until the window
+        # goes, within a bound.
+        status = None
+        deadline = time.time() + 15
+        while status is None and time.time() < deadline:
+            s.key("alt+F4")
+            status = s.wait_exit(3)
+        self.assertEqual(status, 0, "closing the window ends the process promptly")
 
     def test_close_button_ends_the_program(self):
         s = self.start()
