@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 #include "platform/linux/form/system_colours.h"
@@ -20,8 +19,6 @@
 namespace scriblane::linuxp {
 
 namespace {
-
-constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
 
 // `rect` moved by (dx, dy), each edge held within 32 bits.
 Rect Moved(const Rect& rect, std::int32_t dx, std::int32_t dy) {
@@ -38,35 +35,16 @@ Rect Moved(const Rect& rect, std::int32_t dx, std::int32_t dy) {
 X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
 
 X11Display::~X11Display() {
-    for (auto& [handle, font] : fonts_) CloseFont(dpy_, *font);
+    // Their Xft faces go while the connection is there.
+    CloseFonts();
 }
 
-Handle X11Display::CreateDCA(const char* driver, const char*, const char*, const void*) {
-    if (!driver || strcasecmp(driver, "DISPLAY") != 0) return 0;
-    if (stockFont_ == 0) {
-        auto font = std::make_unique<X11Font>();
-        font->stock = true;
-        font->request.height = kDefaultCellHeight;
-        font->request.weight = 700;  // the system font is bold
-        font->request.faceName = "sans-serif";
-        stockFont_ = NewHandle();
-        fonts_[stockFont_] = std::move(font);
-    }
-    // Screens may have changed since the last drawing; a new context looks again.
+void X11Display::ScreensMayHaveChanged() {
     primary_.reset();
     drawings_.ScreensMayHaveChanged();
-    const Handle h = NewHandle();
-    Context& c = contexts_[h];
-    c.font = stockFont_;
-    return h;
 }
 
-Handle X11Display::GetWindowDC(Handle hwnd) {
-    if (hwnd != 0) return 0;  // only the screen's context is offered here
-    const Handle h = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    contexts_[h].windowDc = true;
-    return h;
-}
+bool X11Display::RealizeFor(TextFont& font) { return RealizeFont(dpy_, font); }
 
 std::pair<std::int32_t, std::int32_t> X11Display::RootSize() {
     // Asked of the server: Xlib's own figures go stale when the screen is
@@ -91,7 +69,7 @@ const OutputPlace& X11Display::Primary() {
 }
 
 std::int32_t X11Display::GetDeviceCaps(Handle hdc, std::int32_t index) {
-    if (!contexts_.count(hdc)) return 0;
+    if (!FindContext(hdc)) return 0;
     const Rect p = PrimaryScreen();
     switch (index) {
         case kHorzRes:
@@ -112,81 +90,11 @@ std::int32_t X11Display::GetDeviceCaps(Handle hdc, std::int32_t index) {
     }
 }
 
-std::int32_t X11Display::ReleaseDC(Handle, Handle hdc) {
-    auto it = contexts_.find(hdc);
-    if (it == contexts_.end() || !it->second.windowDc) return 0;
-    contexts_.erase(it);
-    return 1;
-}
-
-ColorRef X11Display::GetTextColor(Handle hdc) {
-    auto it = contexts_.find(hdc);
-    return it == contexts_.end() ? kClrInvalid : it->second.text;
-}
-
-ColorRef X11Display::SetTextColor(Handle hdc, ColorRef color) {
-    auto it = contexts_.find(hdc);
-    if (it == contexts_.end()) return kClrInvalid;
-    return std::exchange(it->second.text, color);
-}
-
-ColorRef X11Display::GetBkColor(Handle hdc) {
-    auto it = contexts_.find(hdc);
-    return it == contexts_.end() ? kClrInvalid : it->second.back;
-}
-
-ColorRef X11Display::SetBkColor(Handle hdc, ColorRef color) {
-    auto it = contexts_.find(hdc);
-    if (it == contexts_.end()) return kClrInvalid;
-    return std::exchange(it->second.back, color);
-}
-
-// Face, height, width, weight, italic, underline and strike-out are honoured;
-// escapement, orientation, character set and the precision/quality hints
-// have no counterpart in Xft and are ignored.
-Handle X11Display::CreateFontA(const FontRequest& request) {
-    auto font = std::make_unique<X11Font>();
-    font->request = request;
-    const Handle h = NewHandle();
-    fonts_[h] = std::move(font);
-    if (!Realize(h)) {
-        fonts_.erase(h);
-        return 0;
-    }
-    return h;
-}
-
-X11Font* X11Display::Realize(Handle handle) {
-    auto it = fonts_.find(handle);
-    if (it == fonts_.end()) return nullptr;
-    return RealizeFont(dpy_, *it->second) ? it->second.get() : nullptr;
-}
-
-Handle X11Display::SelectObject(Handle hdc, Handle object) {
-    auto it = contexts_.find(hdc);
-    if (it == contexts_.end() || !fonts_.count(object)) return 0;
-    return std::exchange(it->second.font, object);
-}
-
-std::int32_t X11Display::DeleteObject(Handle object) {
-    auto it = fonts_.find(object);
-    if (it == fonts_.end()) return 0;
-    if (it->second->stock) return 1;  // stock objects outlive every delete
-    for (const auto& [h, c] : contexts_) {
-        if (c.font == object) return 0;  // still selected somewhere
-    }
-    CloseFont(dpy_, *it->second);
-    fonts_.erase(it);
-    return 1;
-}
-
-std::int32_t X11Display::DeleteDC(Handle hdc) { return contexts_.erase(hdc) ? 1 : 0; }
-
 std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t count, Rect* rect,
                                    std::uint32_t format) {
-    auto ctxIt = contexts_.find(hdc);
-    if (ctxIt == contexts_.end() || !rect || (!text && count != 0)) return 0;
-    const Context ctx = ctxIt->second;
+    const Context* found = FindContext(hdc);
+    if (!found || !rect || (!text && count != 0)) return 0;
+    const Context ctx = *found;
     X11Font* font = Realize(ctx.font);
     if (!font) return 0;
     const std::size_t length = count < 0 ? std::strlen(text) : static_cast<std::size_t>(count);

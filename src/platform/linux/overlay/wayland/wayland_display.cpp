@@ -1,7 +1,6 @@
 // gdi32/user32 painted for the compositor's overlay layer.
 #include "platform/linux/overlay/wayland/wayland_display.h"
 
-#include <strings.h>
 
 #include <algorithm>
 #include <climits>
@@ -19,8 +18,6 @@
 namespace scriblane::linuxp {
 
 namespace {
-
-constexpr ColorRef kClrInvalid = -1;  // CLR_INVALID
 
 // The smallest rectangle holding both.
 Rect Union(const Rect& a, const Rect& b) {
@@ -44,40 +41,17 @@ ArgbPicture Fitted(ArgbPicture picture, std::int32_t width, std::int32_t height)
 
 }  // namespace
 
-struct WaylandDisplay::Font {
-    TextFont text;
-    ~Font() { CloseTextFont(text); }
-};
-
 WaylandDisplay::WaylandDisplay(NativeShower& shower) : shower_(shower) {}
 
 WaylandDisplay::~WaylandDisplay() = default;
 
-Handle WaylandDisplay::CreateDCA(const char* driver, const char*, const char*, const void*) {
-    if (!driver || strcasecmp(driver, "DISPLAY") != 0) return 0;
-    if (stockFont_ == 0) {
-        auto font = std::make_unique<Font>();
-        font->text.stock = true;
-        font->text.request.height = kDefaultCellHeight;
-        font->text.request.weight = 700;  // the system font is bold
-        font->text.request.faceName = "sans-serif";
-        stockFont_ = NewHandle();
-        fonts_[stockFont_] = std::move(font);
-    }
-    // Outputs may have changed since the last drawing; a new context looks again.
+void WaylandDisplay::ScreensMayHaveChanged() {
+    // Outputs may have changed since the last drawing.
     target_.reset();
     shower_.OutputsMayHaveChanged();
-    const Handle h = NewHandle();
-    contexts_[h].font = stockFont_;
-    return h;
 }
 
-Handle WaylandDisplay::GetWindowDC(Handle hwnd) {
-    if (hwnd != 0) return 0;  // only the screen's context is offered here
-    const Handle h = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    contexts_[h].windowDc = true;
-    return h;
-}
+bool WaylandDisplay::RealizeFor(TextFont& font) { return RealizeTextFont(font); }
 
 const std::optional<native::Target>& WaylandDisplay::Target() {
     if (!target_) target_ = shower_.NextTarget();
@@ -85,7 +59,7 @@ const std::optional<native::Target>& WaylandDisplay::Target() {
 }
 
 std::int32_t WaylandDisplay::GetDeviceCaps(Handle hdc, std::int32_t index) {
-    if (!contexts_.count(hdc)) return 0;
+    if (!FindContext(hdc)) return 0;
     switch (index) {
         case kHorzRes:
         case 118:  // DESKTOPHORZRES
@@ -105,77 +79,11 @@ std::int32_t WaylandDisplay::GetDeviceCaps(Handle hdc, std::int32_t index) {
     }
 }
 
-std::int32_t WaylandDisplay::ReleaseDC(Handle, Handle hdc) {
-    auto it = contexts_.find(hdc);
-    if (it == contexts_.end() || !it->second.windowDc) return 0;
-    contexts_.erase(it);
-    return 1;
-}
-
-ColorRef WaylandDisplay::GetTextColor(Handle hdc) {
-    auto it = contexts_.find(hdc);
-    return it == contexts_.end() ? kClrInvalid : it->second.text;
-}
-
-ColorRef WaylandDisplay::SetTextColor(Handle hdc, ColorRef color) {
-    auto it = contexts_.find(hdc);
-    if (it == contexts_.end()) return kClrInvalid;
-    return std::exchange(it->second.text, color);
-}
-
-ColorRef WaylandDisplay::GetBkColor(Handle hdc) {
-    auto it = contexts_.find(hdc);
-    return it == contexts_.end() ? kClrInvalid : it->second.back;
-}
-
-ColorRef WaylandDisplay::SetBkColor(Handle hdc, ColorRef color) {
-    auto it = contexts_.find(hdc);
-    if (it == contexts_.end()) return kClrInvalid;
-    return std::exchange(it->second.back, color);
-}
-
-Handle WaylandDisplay::CreateFontA(const FontRequest& request) {
-    auto font = std::make_unique<Font>();
-    font->text.request = request;
-    const Handle h = NewHandle();
-    fonts_[h] = std::move(font);
-    if (!Realize(h)) {
-        fonts_.erase(h);
-        return 0;
-    }
-    return h;
-}
-
-TextFont* WaylandDisplay::Realize(Handle handle) {
-    auto it = fonts_.find(handle);
-    if (it == fonts_.end()) return nullptr;
-    return RealizeTextFont(it->second->text) ? &it->second->text : nullptr;
-}
-
-Handle WaylandDisplay::SelectObject(Handle hdc, Handle object) {
-    auto it = contexts_.find(hdc);
-    if (it == contexts_.end() || !fonts_.count(object)) return 0;
-    return std::exchange(it->second.font, object);
-}
-
-std::int32_t WaylandDisplay::DeleteObject(Handle object) {
-    auto it = fonts_.find(object);
-    if (it == fonts_.end()) return 0;
-    if (it->second->text.stock) return 1;  // stock objects outlive every delete
-    for (const auto& [h, c] : contexts_) {
-        if (c.font == object) return 0;  // still selected somewhere
-    }
-    fonts_.erase(it);
-    return 1;
-}
-
-std::int32_t WaylandDisplay::DeleteDC(Handle hdc) { return contexts_.erase(hdc) ? 1 : 0; }
-
 std::int32_t WaylandDisplay::DrawTextA(Handle hdc, const char* text, std::int32_t count,
                                        Rect* rect, std::uint32_t format) {
-    auto ctxIt = contexts_.find(hdc);
-    if (ctxIt == contexts_.end() || !rect || (!text && count != 0)) return 0;
-    const Context ctx = ctxIt->second;
+    const Context* found = FindContext(hdc);
+    if (!found || !rect || (!text && count != 0)) return 0;
+    const Context ctx = *found;
     TextFont* font = Realize(ctx.font);
     const auto& target = Target();
     if (!font || !target) return 0;
