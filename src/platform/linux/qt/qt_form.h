@@ -6,6 +6,8 @@
 #include <functional>
 #include <future>
 #include <map>
+#include <QString>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,9 +72,17 @@ public:
     // Makes the QApplication when there is none yet (dialogs need one too).
     static void EnsureApplication();
 
+protected:
+    void FontListFilled() override;
+
 private:
     void EnsureWindow();
     void BuildControls();
+    // The face to use for a table face (see MakeFont), asked once per face.
+    QString InstalledFace(const char* face);
+    // After the first paint: the faces are listed on a thread of their own,
+    // and the list fills itself when they are in.
+    void ListFontsAfterFirstPaint();
     bool CloseRequested();
     x11::FrameExtents Extents();
     int Px(int twips) const;
@@ -89,6 +99,11 @@ private:
     bool extentsRequested_ = false;
     bool shown_ = false;
     bool closing_ = false;
+    bool listing_ = false;
+    std::map<std::string, QString> installedFaces_;
+    // Read on the main thread only: false once the form is gone, for a fill
+    // posted by the listing thread.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace scriblane::linuxp
