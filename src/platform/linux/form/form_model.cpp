@@ -65,8 +65,6 @@ FcPattern* PreferredPattern() {
 
 }  // namespace
 
-bool LoadFontconfig() { return FcInit() != FcFalse; }
-
 bool IsScreenFont(const std::string& face) {
     if (face.empty() || !FcInit()) return false;
     FcPattern* named = FcPatternCreate();

@@ -42,8 +42,6 @@ std::vector<std::string> ListScreenFonts();
 // that comes first (empty when fontconfig cannot tell). A font list and a
 // match cost a fraction of the sort.
 bool IsScreenFont(const std::string& face);
-// fontconfig's configuration and font caches, loaded once; false on failure.
-bool LoadFontconfig();
 std::string FirstScreenFont();
 
 }  // namespace scriblane::linuxp

@@ -18,7 +18,6 @@
 #include <QSettings>
 #include <QTimer>
 #include <QWindow>
-#include <future>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -138,15 +137,6 @@ QMessageBox::Icon ToQtIcon(MsgIcon icon) {
 
 }  // namespace
 
-namespace {
-
-// fontconfig's start-up (its configuration and font caches) is needed for
-// the first paint, by Qt and by the table faces' check, so it runs beside the
-// rest of start-up; listing every face waits until after the first paint.
-std::future<void> gFontconfigReady;
-
-}  // namespace
-
 // setenv is unsafe while another thread reads the environment (fontconfig
 // and Xlib do), so the environment is settled before any thread starts.
 void PrepareQtEnvironment() {
@@ -156,16 +146,9 @@ void PrepareQtEnvironment() {
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
 }
 
-void StartEarlyWork() {
-    PrepareQtEnvironment();
-    if (!gFontconfigReady.valid()) {
-        gFontconfigReady = std::async(std::launch::async, [] { (void)LoadFontconfig(); });
-    }
-}
-
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
     : FormCore(JoinArguments(args), std::move(beforeEnd)) {
-    if (!gFontconfigReady.valid()) StartEarlyWork();
+    PrepareQtEnvironment();
 }
 
 QtForm::~QtForm() {
@@ -177,7 +160,6 @@ QtForm::~QtForm() {
 QString QtForm::InstalledFace(const char* face) {
     auto it = installedFaces_.find(face);
     if (it != installedFaces_.end()) return it->second;
-    if (gFontconfigReady.valid()) gFontconfigReady.wait();
     // Itself when installed, else a metric-compatible face, else one that
     // comes with fontconfig nearly everywhere. Deciding here spares Qt a
     // fallback search per font.

@@ -3,11 +3,10 @@
 // first needed on screen (placing or showing it), never in command-line mode.
 #pragma once
 
-#include <functional>
-#include <future>
-#include <map>
 #include <QString>
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,9 +25,6 @@ class FormWindow;
 
 // Sets the environment the toolkit needs; runs before any thread starts.
 void PrepareQtEnvironment();
-// Starts listing the faces beside the rest of start-up; call it first
-// thing, after any change to the environment.
-void StartEarlyWork();
 
 class QtForm : public FormCore {
 public:
