@@ -42,9 +42,10 @@ public:
     // the window is built, command-line mode never. So while the window
     // loads the screen fonts count none, and what the load then asks of the
     // list is kept; only when something reads the list or the screen fonts
-    // (or the window is built) is the list filled with every screen font in
-    // order and those requests carried out, their failures dropped as the
-    // load drops them. What is read is what an eager list gives.
+    // (or the window has painted, or the user reaches for the list) is it
+    // filled with every screen font in order and those requests carried out,
+    // their failures dropped as the load drops them. What is read is what an
+    // eager list gives.
     std::int32_t ScreenFontCount() override;
     std::string ScreenFont(std::int32_t index) override;
     // True while the font list waits for its first reader.
@@ -59,7 +60,7 @@ public:
     void End(std::int32_t exitStatus) override;
 
 protected:
-    // Lists the faces beside the rest of start-up instead of when first asked.
+    // Lists the faces on a thread of its own instead of when first asked.
     void ListFontsFrom(std::future<std::vector<std::string>> fonts);
     const std::vector<std::string>& Fonts();
     // Fills a waiting font list (through the form's own AddItem, SetText and
