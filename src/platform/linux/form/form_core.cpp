@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/linux/posix/end_process.h"
@@ -49,21 +50,21 @@ std::string FormCore::GetText(Ctl c) {
 }
 
 void FormCore::SetText(Ctl c, const std::string& text) {
-    if (WaitsForFontList(c, [this, text] { SetText(Ctl::fBox, text); })) return;
+    if (WaitsForFontList(c, {ListStep::kText, text})) return;
     model_.SetText(c, text);
 }
 
 void FormCore::AddItem(Ctl c, const std::string& item) {
-    if (WaitsForFontList(c, [this, item] { AddItem(Ctl::fBox, item); })) return;
+    if (WaitsForFontList(c, {ListStep::kAdd, item})) return;
     model_.AddItem(c, item);
 }
 
 void FormCore::SetListIndex(Ctl c, std::int32_t index) {
-    if (WaitsForFontList(c, [this, index] { SetListIndex(Ctl::fBox, index); })) return;
+    if (WaitsForFontList(c, {ListStep::kIndex, {}, index})) return;
     model_.SetListIndex(c, index);
 }
 
-bool FormCore::WaitsForFontList(Ctl c, std::function<void()> step) {
+bool FormCore::WaitsForFontList(Ctl c, ListStep step) {
     if (c != Ctl::fBox || !listPending_) return false;
     if (loading_) {
         pendingSteps_.push_back(std::move(step));
@@ -76,15 +77,59 @@ bool FormCore::WaitsForFontList(Ctl c, std::function<void()> step) {
 void FormCore::FillFontList() {
     if (!listPending_) return;
     listPending_ = false;
+    filling_ = true;
     for (const std::string& face : Fonts()) AddItem(Ctl::fBox, face);
-    std::vector<std::function<void()>> steps;
+    std::vector<ListStep> steps;
     steps.swap(pendingSteps_);
-    for (const auto& step : steps) {
+    for (const ListStep& step : steps) {
         try {
-            step();
+            switch (step.kind) {
+                case ListStep::kAdd: AddItem(Ctl::fBox, step.text); break;
+                case ListStep::kText: SetText(Ctl::fBox, step.text); break;
+                case ListStep::kIndex: SetListIndex(Ctl::fBox, step.index); break;
+            }
         } catch (const FormError&) {
         }
     }
+    filling_ = false;
+    FontListFilled();
+}
+
+std::optional<std::string> FormCore::PendingListText() const {
+    // The kept requests carried out on what is known of the list: which
+    // faces it holds and its first, and the entries added after them.
+    std::string shown;
+    std::vector<std::string> added;
+    std::optional<std::string> first;
+    for (const ListStep& step : pendingSteps_) {
+        switch (step.kind) {
+            case ListStep::kAdd:
+                added.push_back(step.text);
+                break;
+            case ListStep::kText:
+                // A face missing from the list fails, and the failure is dropped.
+                if (std::find(added.begin(), added.end(), step.text) != added.end() ||
+                    IsScreenFont(step.text)) {
+                    shown = step.text;
+                }
+                break;
+            case ListStep::kIndex:
+                if (step.index == -1) {
+                    shown.clear();
+                } else if (step.index == 0) {
+                    if (!first) first = FirstScreenFont();
+                    if (!first->empty()) {
+                        shown = *first;
+                    } else {
+                        return std::nullopt;
+                    }
+                } else {
+                    return std::nullopt;
+                }
+                break;
+        }
+    }
+    return shown;
 }
 
 void FormCore::ListFontsFrom(std::future<std::vector<std::string>> fonts) {

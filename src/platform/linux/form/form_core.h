@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,28 +42,43 @@ public:
     // the window is built, command-line mode never. So while the window
     // loads the screen fonts count none, and what the load then asks of the
     // list is kept; only when something reads the list or the screen fonts
-    // (or the window is built) is the list filled with every screen font in
-    // order and those requests carried out, their failures dropped as the
-    // load drops them. What is read is what an eager list gives.
+    // (or the window has painted, or the user reaches for the list) is it
+    // filled with every screen font in order and those requests carried out,
+    // their failures dropped as the load drops them. What is read is what an
+    // eager list gives.
     std::int32_t ScreenFontCount() override;
     std::string ScreenFont(std::int32_t index) override;
     // True while the font list waits for its first reader.
     bool FontListPending() const { return listPending_; }
+    // What the waiting list will show once filled and its requests carried
+    // out ("" for no entry), told without listing every face; nullopt where
+    // only the whole list can tell (an entry other than the first chosen).
+    std::optional<std::string> PendingListText() const;
     Handle hInstance() override;
     std::string Command() override { return command_; }
     // Ends the process at once with `exitStatus`, once `beforeEnd` has run.
     void End(std::int32_t exitStatus) override;
 
 protected:
-    // Lists the faces beside the rest of start-up instead of when first asked.
+    // Lists the faces on a thread of its own instead of when first asked.
     void ListFontsFrom(std::future<std::vector<std::string>> fonts);
     const std::vector<std::string>& Fonts();
     // Fills a waiting font list (through the form's own AddItem, SetText and
     // SetListIndex) and carries out the requests kept for it.
     void FillFontList();
+    // A request on the waiting list, carried out once it is filled.
+    struct ListStep {
+        enum Kind { kAdd, kText, kIndex } kind;
+        std::string text;
+        std::int32_t index = 0;
+    };
     // For an operation on `c`: true when it waits with the list (`step`,
-    // kept, carries it out later); otherwise a waiting list is filled first.
-    bool WaitsForFontList(Ctl c, std::function<void()> step);
+    // kept, is carried out later); otherwise a waiting list is filled first.
+    bool WaitsForFontList(Ctl c, ListStep step);
+    // True while FillFontList puts the faces and the kept requests in.
+    bool FillingFontList() const { return filling_; }
+    // Runs once a waiting list has been filled.
+    virtual void FontListFilled() {}
 
     const FormSpec* spec_ = nullptr;
     FormEvents* events_ = nullptr;
@@ -76,7 +92,8 @@ private:
     bool fontsListed_ = false;
     bool loading_ = false;
     bool listPending_ = false;
-    std::vector<std::function<void()>> pendingSteps_;
+    bool filling_ = false;
+    std::vector<ListStep> pendingSteps_;
 };
 
 }  // namespace scriblane::linuxp

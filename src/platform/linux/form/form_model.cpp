@@ -53,6 +53,55 @@ void AddFamilies(FcFontSet* set, FaceList& faces) {
 
 }  // namespace
 
+namespace {
+
+FcPattern* PreferredPattern() {
+    FcPattern* preferred = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+    if (preferred == nullptr) return nullptr;
+    FcConfigSubstitute(nullptr, preferred, FcMatchPattern);
+    FcDefaultSubstitute(preferred);
+    return preferred;
+}
+
+}  // namespace
+
+bool IsScreenFont(const std::string& face) {
+    if (face.empty() || !FcInit()) return false;
+    FcPattern* named = FcPatternCreate();
+    FcPatternAddString(named, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    // fontconfig matches any of a face's families, ignoring case and blanks;
+    // the list holds a face's first family exactly.
+    FcFontSet* listed = FcFontList(nullptr, named, objects);
+    bool found = false;
+    for (int i = 0; listed != nullptr && i < listed->nfont && !found; ++i) {
+        FcChar8* family = nullptr;
+        found = FcPatternGetString(listed->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch &&
+                face == reinterpret_cast<const char*>(family);
+    }
+    if (listed != nullptr) FcFontSetDestroy(listed);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(named);
+    return found;
+}
+
+std::string FirstScreenFont() {
+    if (!FcInit()) return {};
+    FcPattern* preferred = PreferredPattern();
+    if (preferred == nullptr) return {};
+    // The sort's first face is the best match.
+    FcResult result;
+    FcPattern* best = FcFontMatch(nullptr, preferred, &result);
+    std::string first;
+    FcChar8* family = nullptr;
+    if (best != nullptr && FcPatternGetString(best, FC_FAMILY, 0, &family) == FcResultMatch) {
+        first = reinterpret_cast<const char*>(family);
+    }
+    if (best != nullptr) FcPatternDestroy(best);
+    FcPatternDestroy(preferred);
+    return first;
+}
+
 std::vector<std::string> ListScreenFonts() {
     FaceList faces;
     if (!FcInit()) return {};
@@ -62,9 +111,7 @@ std::vector<std::string> ListScreenFonts() {
     // installed family follows in that order too, as the untrimmed sort
     // holds every installed face.
     FcFontSet* sorted = nullptr;
-    if (FcPattern* preferred = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"))) {
-        FcConfigSubstitute(nullptr, preferred, FcMatchPattern);
-        FcDefaultSubstitute(preferred);
+    if (FcPattern* preferred = PreferredPattern()) {
         FcResult result;
         sorted = FcFontSort(nullptr, preferred, FcFalse, nullptr, &result);
         AddFamilies(sorted, faces);

@@ -37,4 +37,11 @@ private:
 // then every other family in fontconfig's list order.
 std::vector<std::string> ListScreenFonts();
 
+// One entry of that list without making it: whether `face` is listed (some
+// installed face has it as its first family; case matters), and the entry
+// that comes first (empty when fontconfig cannot tell). A font list and a
+// match cost a fraction of the sort.
+bool IsScreenFont(const std::string& face);
+std::string FirstScreenFont();
+
 }  // namespace scriblane::linuxp

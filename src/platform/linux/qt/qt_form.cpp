@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QPixmap>
@@ -15,8 +16,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QWindow>
-#include <future>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -24,6 +25,7 @@
 #include <cstdlib>
 
 #include "platform/linux/posix/end_process.h"
+#include "platform/linux/form/form_model.h"
 #include "platform/linux/form/form_conventions.h"
 #include "platform/linux/qt/qt_icon.h"
 #include "platform/linux/qt/qt_widgets.h"
@@ -39,25 +41,59 @@ char* gArgv[] = {gName, nullptr};
 // How long to wait for the window manager to tell the frame it will draw.
 constexpr std::chrono::milliseconds kFrameExtentsWait{300};
 
-// The face to use for a table face: itself when installed, else a
-// metric-compatible face, else one that comes with fontconfig nearly
-// everywhere. Deciding here spares Qt a fallback search per font.
-QString InstalledFace(const char* face, const std::vector<std::string>& installed) {
-    for (const char* candidate : {face, "Liberation Sans", "Arimo", "DejaVu Sans"}) {
-        if (std::find(installed.begin(), installed.end(), candidate) != installed.end()) {
-            return QString::fromUtf8(candidate);
-        }
-    }
-    return QString::fromUtf8(face);  // let Qt's own matching choose
-}
-
-QFont MakeFont(const FontSpec& wanted, const std::vector<std::string>& installed) {
-    QFont font(InstalledFace(wanted.face, installed));
+QFont MakeFont(const FontSpec& wanted, const QString& face) {
+    QFont font(face);
     font.setPointSizeF(wanted.points);
     font.setBold(wanted.bold);
     font.setItalic(false);
     return font;
 }
+
+// Calls `before` ahead of any press, key or wheel turn on the watched widget.
+class BeforeInput : public QObject {
+public:
+    BeforeInput(QObject* parent, std::function<void()> before)
+        : QObject(parent), before_(std::move(before)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+                before_();
+                break;
+            default:
+                break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> before_;
+};
+
+// Calls `then` once, after the watched widget's first paint has been handled.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QObject* parent, std::function<void()> then)
+        : QObject(parent), then_(std::move(then)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && then_) {
+            // Queued: the paint itself, and the children's, go first.
+            QTimer::singleShot(0, this, std::move(then_));
+            then_ = nullptr;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> then_;
+};
 
 QColor ToQColor(ColorRef color) {
     const Rgb rgb = ColorRefToRgb(color);
@@ -101,14 +137,6 @@ QMessageBox::Icon ToQtIcon(MsgIcon icon) {
 
 }  // namespace
 
-namespace {
-
-// Listing the faces is the slowest part of loading, so it runs beside the
-// rest of start-up; the first form takes its result.
-std::future<std::vector<std::string>> gEarlyFonts;
-
-}  // namespace
-
 // setenv is unsafe while another thread reads the environment (fontconfig
 // and Xlib do), so the environment is settled before any thread starts.
 void PrepareQtEnvironment() {
@@ -118,24 +146,61 @@ void PrepareQtEnvironment() {
     setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 0);
 }
 
-void StartEarlyWork() {
-    PrepareQtEnvironment();
-    if (!gEarlyFonts.valid()) gEarlyFonts = std::async(std::launch::async, ListScreenFonts);
-}
-
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
     : FormCore(JoinArguments(args), std::move(beforeEnd)) {
-    if (gEarlyFonts.valid()) {
-        ListFontsFrom(std::move(gEarlyFonts));
-    } else {
-        PrepareQtEnvironment();
-        ListFontsFrom(std::async(std::launch::async, ListScreenFonts));
-    }
+    PrepareQtEnvironment();
 }
 
 QtForm::~QtForm() {
+    *alive_ = false;
     // The application outlives the form on purpose (one per process).
     delete window_;
+}
+
+QString QtForm::InstalledFace(const char* face) {
+    auto it = installedFaces_.find(face);
+    if (it != installedFaces_.end()) return it->second;
+    // Itself when installed, else a metric-compatible face, else one that
+    // comes with fontconfig nearly everywhere. Deciding here spares Qt a
+    // fallback search per font.
+    QString chosen = QString::fromUtf8(face);  // else Qt's own matching chooses
+    for (const char* candidate : {face, "Liberation Sans", "Arimo", "DejaVu Sans"}) {
+        if (IsScreenFont(candidate)) {
+            chosen = QString::fromUtf8(candidate);
+            break;
+        }
+    }
+    installedFaces_.emplace(face, chosen);
+    return chosen;
+}
+
+void QtForm::ListFontsAfterFirstPaint() {
+    if (listing_ || !FontListPending()) return;
+    listing_ = true;
+    std::shared_ptr<bool> alive = alive_;
+    ListFontsFrom(std::async(std::launch::async, [this, alive] {
+        std::vector<std::string> fonts = ListScreenFonts();
+        QMetaObject::invokeMethod(
+            qApp, [this, alive] {
+                if (*alive) FillFontList();
+            },
+            Qt::QueuedConnection);
+        return fonts;
+    }));
+}
+
+void QtForm::FontListFilled() {
+    auto* combo = qobject_cast<QComboBox*>(Control(Ctl::fBox));
+    if (combo == nullptr) return;
+    // The list was put in the model alone; the box takes it whole.
+    const ControlState& state = model_[Ctl::fBox];
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(state.items.size()));
+    for (const std::string& item : state.items) items << QString::fromStdString(item);
+    const QSignalBlocker quiet(combo);
+    combo->clear();
+    combo->addItems(items);
+    combo->setCurrentIndex(state.listIndex);
 }
 
 void QtForm::EnsureApplication() {
@@ -199,10 +264,12 @@ void QtForm::EnsureWindow() {
 }
 
 void QtForm::BuildControls() {
-    // The faces are listed beside the window's making; the list and the
-    // controls' fonts wait for them only now.
-    FillFontList();
-    window_->setFont(MakeFont(spec_->font, Fonts()));
+    // The first paint shows only the list's chosen entry; the whole list is
+    // made after it, unless only the whole list can tell that entry.
+    std::optional<std::string> pendingText;
+    if (FontListPending()) pendingText = PendingListText();
+    if (!pendingText) FillFontList();
+    window_->setFont(MakeFont(spec_->font, InstalledFace(spec_->font.face)));
     QGroupBox* frame = nullptr;
     for (const ControlSpec& c : spec_->controls) {
         if (c.kind == ControlKind::Frame && frame == nullptr) {
@@ -259,8 +326,19 @@ void QtForm::BuildControls() {
                 QStringList items;
                 items.reserve(static_cast<qsizetype>(state.items.size()));
                 for (const std::string& item : state.items) items << QString::fromStdString(item);
+                if (c.id == Ctl::fBox && FontListPending()) {
+                    // Until the list is in, the box holds the entry it will show.
+                    if (pendingText && !pendingText->empty()) {
+                        items = {QString::fromStdString(*pendingText)};
+                    }
+                    combo->installEventFilter(
+                        new BeforeInput(combo, [this] { FillFontList(); }));
+                    window_->installEventFilter(
+                        new AfterFirstPaint(window_, [this] { ListFontsAfterFirstPaint(); }));
+                }
                 combo->addItems(items);
-                combo->setCurrentIndex(state.listIndex);
+                combo->setCurrentIndex(FontListPending() && !items.isEmpty() ? 0
+                                                                             : state.listIndex);
                 const Ctl id = c.id;
                 QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
                                  [this, id](int index) { model_[id].listIndex = index; });
@@ -295,7 +373,7 @@ void QtForm::BuildControls() {
         if (c.kind != ControlKind::Line) {
             widget->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
         }
-        widget->setFont(MakeFont(c.font, Fonts()));
+        widget->setFont(MakeFont(c.font, InstalledFace(c.font.face)));
         if (c.tooltip != nullptr) widget->setToolTip(QString::fromUtf8(c.tooltip));
         if (TakesFocus(c)) {
             widget->setFocusPolicy(Qt::StrongFocus);
@@ -449,10 +527,10 @@ std::string QtForm::GetText(Ctl c) {
 }
 
 void QtForm::SetText(Ctl c, const std::string& text) {
-    if (WaitsForFontList(c, [this, text] { SetText(Ctl::fBox, text); })) return;
+    if (WaitsForFontList(c, {ListStep::kText, text})) return;
     model_.SetText(c, text);  // throws for a list without that entry
     QWidget* w = Control(c);
-    if (w == nullptr) return;
+    if (w == nullptr || (c == Ctl::fBox && FillingFontList())) return;
     const QString value = QString::fromStdString(text);
     if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
         edit->setPlainText(QString::fromStdString(ToLf(text)));
@@ -470,8 +548,9 @@ void QtForm::SetText(Ctl c, const std::string& text) {
 }
 
 void QtForm::AddItem(Ctl c, const std::string& item) {
-    if (WaitsForFontList(c, [this, item] { AddItem(Ctl::fBox, item); })) return;
+    if (WaitsForFontList(c, {ListStep::kAdd, item})) return;
     model_.AddItem(c, item);
+    if (c == Ctl::fBox && FillingFontList()) return;
     if (auto* combo = qobject_cast<QComboBox*>(Control(c))) {
         // Qt selects the first entry put into an empty list; the list keeps
         // its selection (or none) instead.
@@ -482,8 +561,9 @@ void QtForm::AddItem(Ctl c, const std::string& item) {
 }
 
 void QtForm::SetListIndex(Ctl c, std::int32_t index) {
-    if (WaitsForFontList(c, [this, index] { SetListIndex(Ctl::fBox, index); })) return;
+    if (WaitsForFontList(c, {ListStep::kIndex, {}, index})) return;
     model_.SetListIndex(c, index);
+    if (c == Ctl::fBox && FillingFontList()) return;
     if (auto* combo = qobject_cast<QComboBox*>(Control(c))) combo->setCurrentIndex(index);
 }
 

@@ -3,8 +3,9 @@
 // first needed on screen (placing or showing it), never in command-line mode.
 #pragma once
 
+#include <QString>
+
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,9 +25,6 @@ class FormWindow;
 
 // Sets the environment the toolkit needs; runs before any thread starts.
 void PrepareQtEnvironment();
-// Starts listing the faces beside the rest of start-up; call it first
-// thing, after any change to the environment.
-void StartEarlyWork();
 
 class QtForm : public FormCore {
 public:
@@ -70,9 +68,17 @@ public:
     // Makes the QApplication when there is none yet (dialogs need one too).
     static void EnsureApplication();
 
+protected:
+    void FontListFilled() override;
+
 private:
     void EnsureWindow();
     void BuildControls();
+    // The face to use for a table face (see MakeFont), asked once per face.
+    QString InstalledFace(const char* face);
+    // After the first paint: the faces are listed on a thread of their own,
+    // and the list fills itself when they are in.
+    void ListFontsAfterFirstPaint();
     bool CloseRequested();
     x11::FrameExtents Extents();
     int Px(int twips) const;
@@ -89,6 +95,11 @@ private:
     bool extentsRequested_ = false;
     bool shown_ = false;
     bool closing_ = false;
+    bool listing_ = false;
+    std::map<std::string, QString> installedFaces_;
+    // Read on the main thread only: false once the form is gone, for a fill
+    // posted by the listing thread.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace scriblane::linuxp

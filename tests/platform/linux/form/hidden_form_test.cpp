@@ -5,6 +5,8 @@
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <set>
 #include <string>
@@ -103,6 +105,35 @@ TEST(ListScreenFontsTest, ListsEveryInstalledFamilyOncePreferredFirst) {
     EXPECT_EQ(fonts.front(), reinterpret_cast<const char*>(family));
     FcPatternDestroy(best);
     FcPatternDestroy(sans);
+}
+
+// One entry told without the list agrees with the list.
+TEST(ListScreenFontsTest, OneEntryWithoutTheListAgreesWithIt) {
+    const std::vector<std::string> fonts = ListScreenFonts();
+    ASSERT_GE(fonts.size(), 2u);
+    EXPECT_EQ(FirstScreenFont(), fonts.front());
+    for (const std::string& face : fonts) EXPECT_TRUE(IsScreenFont(face)) << face;
+    std::string upper = fonts[1];
+    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    for (const std::string& absent : {std::string(), std::string("No Such Face 9"), upper}) {
+        if (std::find(fonts.begin(), fonts.end(), absent) != fonts.end()) continue;
+        EXPECT_FALSE(IsScreenFont(absent)) << absent;
+    }
+}
+
+// What the waiting list will show, from the requests kept during the load.
+TEST(HiddenFormTest, ThePendingListTextIsWhatTheFilledListShows) {
+    const std::vector<std::string> fonts = ListScreenFonts();
+    ASSERT_GE(fonts.size(), 2u);
+    for (const char* face : {static_cast<const char*>(nullptr), fonts[1].c_str(), "Gone Sans"}) {
+        std::map<std::string, std::string> stored;
+        if (face) stored["font"] = face;
+        Loaded l(stored);
+        ASSERT_TRUE(l.form.FontListPending());
+        const std::optional<std::string> pending = l.form.PendingListText();
+        ASSERT_TRUE(pending.has_value());
+        EXPECT_EQ(*pending, l.form.GetText(Ctl::fBox)) << (face ? face : "");
+    }
 }
 
 }  // namespace

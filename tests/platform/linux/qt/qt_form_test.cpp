@@ -374,27 +374,46 @@ TEST_F(QtFormTest, ScreenFontsComeFromFontconfigAndRejectBadIndexes) {
     EXPECT_THROW(form.ScreenFont(-1), FormError);
 }
 
-// The load's font list waits; the shown window lists every screen font, in
-// order, with what the load selected, before anything reads the list.
-TEST_F(QtFormTest, TheLoadsFontListIsFilledWhenTheWindowIsBuilt) {
+// The load's font list waits; the shown window holds only the entry the load
+// chose until it has painted, then every screen font in order, with that
+// entry selected. A key on the box, or a reader, fills it at once.
+TEST_F(QtFormTest, TheLoadsFontListIsFilledAfterTheFirstPaint) {
     const std::vector<std::string> fonts = ListScreenFonts();
     ASSERT_GE(fonts.size(), 2u);
-    events.duringLoad = [&] {
-        const std::int32_t count = form.ScreenFontCount();
-        for (std::int32_t i = 0; i < count; ++i) form.AddItem(Ctl::fBox, form.ScreenFont(i));
-        form.SetText(Ctl::fBox, fonts[1]);
-    };
-    form.Load(MainFormSpec(), events);
-    EXPECT_TRUE(form.FontListPending());
-    form.Show();
-    EXPECT_FALSE(form.FontListPending());
-    auto* combo = W<QComboBox>(Ctl::fBox);
-    ASSERT_EQ(combo->count(), static_cast<int>(fonts.size()));
-    for (int i = 0; i < combo->count(); ++i) {
-        EXPECT_EQ(combo->itemText(i).toStdString(), fonts[static_cast<std::size_t>(i)]);
+    for (const bool byKey : {false, true}) {
+        QtForm form({}, nullptr);
+        events.duringLoad = [&] {
+            const std::int32_t count = form.ScreenFontCount();
+            for (std::int32_t i = 0; i < count; ++i) form.AddItem(Ctl::fBox, form.ScreenFont(i));
+            form.SetText(Ctl::fBox, fonts[1]);
+        };
+        form.Load(MainFormSpec(), events);
+        form.Show();
+        EXPECT_TRUE(form.FontListPending());
+        auto* combo = qobject_cast<QComboBox*>(form.Control(Ctl::fBox));
+        ASSERT_NE(combo, nullptr);
+        ASSERT_EQ(combo->count(), 1);
+        EXPECT_EQ(combo->currentText().toStdString(), fonts[1]);
+        if (byKey) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+            QApplication::sendEvent(combo, &press);
+            EXPECT_FALSE(form.FontListPending());
+            EXPECT_EQ(combo->currentIndex(), 2);  // moved on from the loaded entry
+        } else {
+            for (int i = 0; i < 500 && form.FontListPending(); ++i) {
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+                QThread::msleep(10);
+            }
+            ASSERT_FALSE(form.FontListPending());
+            EXPECT_EQ(combo->currentIndex(), 1);
+        }
+        ASSERT_EQ(combo->count(), static_cast<int>(fonts.size()));
+        for (int i = 0; i < combo->count(); ++i) {
+            EXPECT_EQ(combo->itemText(i).toStdString(), fonts[static_cast<std::size_t>(i)]);
+        }
+        EXPECT_EQ(form.GetText(Ctl::fBox), fonts[byKey ? 2 : 1]);
+        form.Unload();
     }
-    EXPECT_EQ(combo->currentIndex(), 1);
-    EXPECT_EQ(form.GetText(Ctl::fBox), fonts[1]);
 }
 
 struct BoxCase {

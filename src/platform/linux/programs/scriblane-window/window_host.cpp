@@ -108,14 +108,14 @@ std::unique_ptr<PlatformHost> CreateWindowHost(int argc, char** argv) {
         // Wayland itself.
         ::Display* x = XOpenDisplay(nullptr);
         setenv("QT_QPA_PLATFORM", x ? "xcb" : "wayland", 0);
-        StartEarlyWork();
+        PrepareQtEnvironment();
         return std::make_unique<NativeWindowHost>(std::move(layer), x, argc, argv);
     }
     // The drawing and the window's placement speak X11, so Qt must too,
     // also in a Wayland session (there through XWayland); a user's own
     // choice stands.
     setenv("QT_QPA_PLATFORM", "xcb", 0);
-    StartEarlyWork();
+    PrepareQtEnvironment();
     ::Display* dpy = OpenX11Display();
     if (!dpy) return nullptr;
     return std::make_unique<WindowHost>(dpy, argc, argv);
