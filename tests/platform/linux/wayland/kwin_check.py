@@ -109,6 +109,18 @@ def build_pointer(folder):
     return program
 
 
+def draw(kwin, program, text, presentation, check, label):
+    """Draws `text` on the layer (or, without WAYLAND_DISPLAY, an XWayland
+    window) and returns the first screenshot with the band, or None."""
+    env = dict(kwin.env)
+    if presentation == "window":
+        del env["WAYLAND_DISPLAY"]
+    result = kwin.run([program, text], env=env)
+    check("%s%s: scriblane returns 0" % (label, presentation), result.returncode == 0,
+          result.stderr.decode().strip())
+    return xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(kwin.screenshot()), 5)
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     program = os.path.join(build, "scriblane")
@@ -131,14 +143,7 @@ def main():
             print("KWin up: DISPLAY=%s WAYLAND_DISPLAY=%s" % (kwin.env.get("DISPLAY"),
                                                                kwin.env.get("WAYLAND_DISPLAY")))
             for presentation in ("layer", "window"):
-                env = dict(kwin.env)
-                if presentation == "window":
-                    del env["WAYLAND_DISPLAY"]
-                result = kwin.run([program, text], env=env)
-                check("%s: scriblane returns 0" % presentation, result.returncode == 0,
-                      result.stderr.decode().strip())
-                shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
-                    kwin.screenshot()), 5)
+                shot = draw(kwin, program, text, presentation, check, "")
                 # The layer is painted without X: within the tests' tolerance.
                 same = shot is not None and all(
                     shot.find(BACK, (0, t, 1024, b)) == (l, t, r, b) and (
@@ -197,14 +202,7 @@ def main():
         with KWinSession(scale=1.5) as kwin:
             partial = {}
             for presentation in ("layer", "window"):
-                env = dict(kwin.env)
-                if presentation == "window":
-                    del env["WAYLAND_DISPLAY"]
-                result = kwin.run([program, text], env=env)
-                check("1.5: %s: scriblane returns 0" % presentation, result.returncode == 0,
-                      result.stderr.decode().strip())
-                shot = xtest.wait_for(lambda: (lambda s: s if s.find(BACK) else None)(
-                    kwin.screenshot()), 5)
+                shot = draw(kwin, program, text, presentation, check, "1.5: ")
                 box = shot.find(BACK) if shot else None
                 expected = tuple(v * 1.5 for v in (min(b[0] for b in bands), bands[0][1],
                                                     max(b[2] for b in bands), bands[-1][3]))

@@ -23,6 +23,7 @@
 #include "platform/linux/x11/x11_display.h"
 #include "platform/linux/overlay/x11_overlay.h"
 #include "platform/linux/x11/x11_text_draw.h"
+#include "xvfb_server.h"
 
 namespace scriblane::linuxp {
 namespace {
@@ -30,44 +31,15 @@ namespace {
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 
-pid_t xvfbPid = 0;
+// The test program's own Xvfb, started in main.
 std::string displayName;
-
-bool StartXvfb() {
-    // Xvfb picks a free display number itself and reports it (-displayfd),
-    // so parallel test runs never share a server.
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    xvfbPid = fork();
-    if (xvfbPid == 0) {
-        close(fds[0]);
-        freopen("/dev/null", "w", stderr);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-               "-nolisten", "tcp", "-noreset", "+extension", "RANDR", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty()) {
-        waitpid(xvfbPid, nullptr, 0);
-        xvfbPid = 0;
-        return false;
-    }
-    displayName = ":" + number;
-    setenv("DISPLAY", displayName.c_str(), 1);
-    return true;
-}
 
 class X11DisplayTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { InstallX11ErrorHandlers(); }
 
     void SetUp() override {
-        ASSERT_NE(xvfbPid, 0) << "no Xvfb";
+        ASSERT_FALSE(displayName.empty()) << "no Xvfb";
         dpy_ = XOpenDisplay(displayName.c_str());
         ASSERT_NE(dpy_, nullptr);
         root_ = DefaultRootWindow(dpy_);
@@ -485,12 +457,12 @@ TEST_F(X11DisplayTest, LostServerEndsTheProcessWithOneLine) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    if (!scriblane::linuxp::StartXvfb()) {
+    const scriblane::testing::XvfbServer server("1024x768x24");
+    if (server.name().empty()) {
         std::fprintf(stderr, "cannot start Xvfb\n");
         return 1;
     }
-    const int result = RUN_ALL_TESTS();
-    kill(scriblane::linuxp::xvfbPid, SIGTERM);
-    waitpid(scriblane::linuxp::xvfbPid, nullptr, 0);
-    return result;
+    scriblane::linuxp::displayName = server.name();
+    setenv("DISPLAY", server.name().c_str(), 1);
+    return RUN_ALL_TESTS();
 }
