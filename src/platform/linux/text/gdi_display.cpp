@@ -3,6 +3,7 @@
 
 #include <strings.h>
 
+#include <cstring>
 #include <utility>
 
 namespace scriblane::linuxp {
@@ -30,6 +31,27 @@ Handle GdiDisplay::GetWindowDC(Handle hwnd) {
     const Handle h = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     contexts_[h].windowDc = true;
     return h;
+}
+
+std::int32_t GdiDisplay::GetDeviceCaps(Handle hdc, std::int32_t index) {
+    if (!FindContext(hdc)) return 0;
+    switch (index) {
+        case kHorzRes:
+        case 118:  // DESKTOPHORZRES
+            return ScreenNow().width;
+        case kVertRes:
+        case 117:  // DESKTOPVERTRES
+            return ScreenNow().height;
+        case 12:  // BITSPIXEL
+            return ScreenNow().bitsPerPixel;
+        case 14:  // PLANES
+            return 1;
+        case 88:  // LOGPIXELSX
+        case 90:  // LOGPIXELSY
+            return 96;
+        default:
+            return 0;
+    }
 }
 
 std::int32_t GdiDisplay::ReleaseDC(Handle, Handle hdc) {
@@ -97,6 +119,19 @@ std::int32_t GdiDisplay::DeleteObject(Handle object) {
 }
 
 std::int32_t GdiDisplay::DeleteDC(Handle hdc) { return contexts_.erase(hdc) ? 1 : 0; }
+
+std::optional<GdiDisplay::Drawing> GdiDisplay::DrawingOf(Handle hdc, const char* text,
+                                                         std::int32_t count, const Rect* rect,
+                                                         std::uint32_t format) {
+    const Context* context = FindContext(hdc);
+    if (!context || !rect || (!text && count != 0)) return std::nullopt;
+    TextFont* font = Realize(context->font);
+    if (!font) return std::nullopt;
+    const std::size_t length = count < 0 ? std::strlen(text) : static_cast<std::size_t>(count);
+    return Drawing{*context, font,
+                   LayoutLines(DecodeText(text, length), format & kDtSingleLine,
+                               format & kDtNoPrefix)};
+}
 
 const GdiDisplay::Context* GdiDisplay::FindContext(Handle hdc) const {
     auto it = contexts_.find(hdc);

@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/linux/text/text_font.h"
+#include "platform/linux/text/text_layout.h"
 #include "platform/platform.h"
 
 namespace scriblane::linuxp {
@@ -22,6 +25,7 @@ public:
     Handle CreateDCA(const char* driver, const char* device, const char* output,
                      const void* initData) override;
     Handle GetWindowDC(Handle hwnd) override;
+    std::int32_t GetDeviceCaps(Handle hdc, std::int32_t index) override;
     std::int32_t ReleaseDC(Handle hwnd, Handle hdc) override;
     ColorRef GetTextColor(Handle hdc) override;
     ColorRef SetTextColor(Handle hdc, ColorRef color) override;
@@ -45,6 +49,25 @@ protected:
         Handle font = 0;
     };
 
+    // The screen the contexts stand for, in its own pixels.
+    struct Screen {
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::int32_t bitsPerPixel = 0;
+    };
+
+    // What DrawTextA's arguments ask to be drawn: the context, its font
+    // realised and the lines after prefix processing; nothing when the
+    // call draws nothing (an unknown context, no rectangle, no text for a
+    // count, a font that cannot draw).
+    struct Drawing {
+        Context context;
+        TextFont* font = nullptr;
+        std::vector<TextLine> lines;
+    };
+    std::optional<Drawing> DrawingOf(Handle hdc, const char* text, std::int32_t count,
+                                     const Rect* rect, std::uint32_t format);
+
     // The context `hdc`, or null.
     const Context* FindContext(Handle hdc) const;
     // The font `handle` realised, or null when it cannot draw.
@@ -58,6 +81,7 @@ private:
     virtual bool RealizeFor(TextFont& font) = 0;
     // A new screen context looks at the screens again.
     virtual void ScreensMayHaveChanged() = 0;
+    virtual Screen ScreenNow() = 0;
 
     Handle NewHandle() { return nextHandle_++; }
 

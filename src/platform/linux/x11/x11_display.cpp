@@ -68,39 +68,18 @@ const OutputPlace& X11Display::Primary() {
     return *primary_;
 }
 
-std::int32_t X11Display::GetDeviceCaps(Handle hdc, std::int32_t index) {
-    if (!FindContext(hdc)) return 0;
+GdiDisplay::Screen X11Display::ScreenNow() {
     const Rect p = PrimaryScreen();
-    switch (index) {
-        case kHorzRes:
-        case 118:  // DESKTOPHORZRES
-            return p.right - p.left;
-        case kVertRes:
-        case 117:  // DESKTOPVERTRES
-            return p.bottom - p.top;
-        case 12:  // BITSPIXEL
-            return DefaultDepth(dpy_, DefaultScreen(dpy_));
-        case 14:  // PLANES
-            return 1;
-        case 88:  // LOGPIXELSX
-        case 90:  // LOGPIXELSY
-            return 96;
-        default:
-            return 0;
-    }
+    return Screen{p.right - p.left, p.bottom - p.top, DefaultDepth(dpy_, DefaultScreen(dpy_))};
 }
 
 std::int32_t X11Display::DrawTextA(Handle hdc, const char* text, std::int32_t count, Rect* rect,
                                    std::uint32_t format) {
-    const Context* found = FindContext(hdc);
-    if (!found || !rect || (!text && count != 0)) return 0;
-    const Context ctx = *found;
-    X11Font* font = Realize(ctx.font);
-    if (!font) return 0;
-    const std::size_t length = count < 0 ? std::strlen(text) : static_cast<std::size_t>(count);
-
-    const std::vector<TextLine> lines =
-        LayoutLines(DecodeText(text, length), format & kDtSingleLine, format & kDtNoPrefix);
+    const auto drawing = DrawingOf(hdc, text, count, rect, format);
+    if (!drawing) return 0;
+    const Context& ctx = drawing->context;
+    X11Font* font = drawing->font;
+    const std::vector<TextLine>& lines = drawing->lines;
     const std::int64_t total =
         std::int64_t{font->size.cell} * static_cast<std::int64_t>(lines.size());
 

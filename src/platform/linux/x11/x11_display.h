@@ -24,7 +24,6 @@ public:
     X11Display(const X11Display&) = delete;
     X11Display& operator=(const X11Display&) = delete;
 
-    std::int32_t GetDeviceCaps(Handle hdc, std::int32_t index) override;
     std::int32_t DrawTextA(Handle hdc, const char* text, std::int32_t count, Rect* rect,
                            std::uint32_t format) override;
     std::int32_t SystemParametersInfoA(std::uint32_t action, std::uint32_t param, Rect* rect,
@@ -37,6 +36,7 @@ public:
 private:
     bool RealizeFor(TextFont& font) override;
     void ScreensMayHaveChanged() override;
+    Screen ScreenNow() override;
 
     // The output the screen's context stands for; its corner is the context's origin.
     const OutputPlace& Primary();

@@ -58,42 +58,21 @@ const std::optional<native::Target>& WaylandDisplay::Target() {
     return *target_;
 }
 
-std::int32_t WaylandDisplay::GetDeviceCaps(Handle hdc, std::int32_t index) {
-    if (!FindContext(hdc)) return 0;
-    switch (index) {
-        case kHorzRes:
-        case 118:  // DESKTOPHORZRES
-            return Target() ? Target()->width : 0;
-        case kVertRes:
-        case 117:  // DESKTOPVERTRES
-            return Target() ? Target()->height : 0;
-        case 12:  // BITSPIXEL
-            return 32;
-        case 14:  // PLANES
-            return 1;
-        case 88:  // LOGPIXELSX
-        case 90:  // LOGPIXELSY
-            return 96;
-        default:
-            return 0;
-    }
+GdiDisplay::Screen WaylandDisplay::ScreenNow() {
+    const auto& target = Target();
+    return Screen{target ? target->width : 0, target ? target->height : 0, 32};
 }
 
 std::int32_t WaylandDisplay::DrawTextA(Handle hdc, const char* text, std::int32_t count,
                                        Rect* rect, std::uint32_t format) {
-    const Context* found = FindContext(hdc);
-    if (!found || !rect || (!text && count != 0)) return 0;
-    const Context ctx = *found;
-    TextFont* font = Realize(ctx.font);
+    const auto drawing = DrawingOf(hdc, text, count, rect, format);
     const auto& target = Target();
-    if (!font || !target) return 0;
-    const std::size_t length = count < 0 ? std::strlen(text) : static_cast<std::size_t>(count);
-    const std::vector<TextLine> lines =
-        LayoutLines(DecodeText(text, length), format & kDtSingleLine, format & kDtNoPrefix);
+    if (!drawing || !target) return 0;
+    const Context& ctx = drawing->context;
 
     // Laid out in logical pixels from the output's corner, the context's
     // origin; painted at the output's scale.
-    const TextLayout layout = MeasureText(*font, lines, *rect, format);
+    const TextLayout layout = MeasureText(*drawing->font, drawing->lines, *rect, format);
     const std::int32_t drawn =
         static_cast<std::int32_t>(std::min<std::int64_t>(layout.height, INT32_MAX));
     // The bands and whatever ink stands out of them, as on the root.

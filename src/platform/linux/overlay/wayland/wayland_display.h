@@ -22,7 +22,6 @@ public:
     WaylandDisplay(const WaylandDisplay&) = delete;
     WaylandDisplay& operator=(const WaylandDisplay&) = delete;
 
-    std::int32_t GetDeviceCaps(Handle hdc, std::int32_t index) override;
     std::int32_t DrawTextA(Handle hdc, const char* text, std::int32_t count, Rect* rect,
                            std::uint32_t format) override;
     std::int32_t SystemParametersInfoA(std::uint32_t action, std::uint32_t param, Rect* rect,
@@ -32,6 +31,7 @@ public:
 private:
     bool RealizeFor(TextFont& font) override;
     void ScreensMayHaveChanged() override;
+    Screen ScreenNow() override;
 
     // The output the next drawing goes on, asked once a context.
     const std::optional<native::Target>& Target();
