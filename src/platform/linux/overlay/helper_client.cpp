@@ -1,11 +1,9 @@
-// The client side of scriblane-overlay: starting it, taking what it holds
-// and handing it the drawing.
+// The client side of scriblane-overlay: starting it and taking the window
+// it holds.
 #include "platform/linux/overlay/helper_client.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,38 +21,7 @@ namespace protocol = scriblane::linuxp::overlay_protocol;
 
 namespace scriblane::linuxp {
 
-namespace {
-
-// Writes `size` bytes whole; false when the reader has gone, without the
-// SIGPIPE that would end this process.
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    sigset_t pipe, old;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, &old);
-    ssize_t n = 0;
-    while (size > 0) {
-        n = write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    if (n < 0 && errno == EPIPE) {
-        const timespec now{0, 0};
-        while (sigtimedwait(&pipe, nullptr, &now) < 0 && errno == EINTR) {
-        }
-    }
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
-    return size == 0;
-}
-
-bool WriteLine(int fd, const std::string& line) { return WriteAll(fd, line.data(), line.size()); }
-
-}  // namespace
-
 void HelperHolder::StartLifetime() {
-    target_.reset();
     if (toHelper_ >= 0) close(toHelper_);
     if (fromHelper_ >= 0) close(fromHelper_);
     toHelper_ = fromHelper_ = -1;
@@ -117,38 +84,6 @@ HeldOverlay HelperHolder::Acquire() {
         return {};
     }
     return HeldOverlay{*window};
-}
-
-// The surface the helper holds on the compositor's layer, read once.
-std::optional<native::Target> HelperHolder::NextTarget() {
-    if (target_ || failed_) return target_;  // one helper a drawing, one message
-    if (fromHelper_ < 0) Prepare();
-    const std::string line = ReadLine();
-    target_ = protocol::ParseSurfaceLine(line);
-    if (!target_) {
-        Fail(line == protocol::kFailed ? "got no output from the compositor"
-                                       : "is missing or did not answer");
-    }
-    return target_;
-}
-
-void HelperHolder::NotShown(const char* why) {
-    StartLifetime();
-    failed_ = true;
-    std::fprintf(stderr, "scriblane: %s; nothing is shown\n", why);
-}
-
-bool HelperHolder::Show(const native::Placement& placement, const ArgbPicture& picture) {
-    const std::string line = protocol::PictureLine(placement);
-    if (toHelper_ < 0 || !WriteLine(toHelper_, line) ||
-        !WriteAll(toHelper_, reinterpret_cast<const char*>(picture.pixels.data()),
-                  picture.pixels.size() * 4) ||
-        ReadLine() != protocol::kShown) {
-        Fail("could not get the drawing shown by the compositor");
-        return false;
-    }
-    StartLifetime();
-    return true;
 }
 
 }  // namespace scriblane::linuxp

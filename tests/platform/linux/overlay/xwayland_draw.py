@@ -7,13 +7,12 @@ without WAYLAND_DISPLAY the program cannot reach the compositor and shows it
 on an XWayland window, as where no layer shell is offered (GNOME): the
 tables run both.
 
-Usage: xwayland_draw.py PATH_TO_SCRIBLANE PATH_TO_VIRTUAL_POINTER
+Usage: xwayland_draw.py PATH_TO_SCRIBLANE PATH_TO_VIRTUAL_POINTER PATH_TO_LAYER_PROBE
 """
 import json
 import os
 import select
 import shutil
-import struct
 import subprocess
 import sys
 import tempfile
@@ -25,6 +24,7 @@ import xtest
 
 PROGRAM = None
 POINTER = None           # tests/support/virtual_pointer.c, built
+PROBE = None             # overlay/layer_probe.cpp, built
 LIFETIME = 5             # seconds a drawing stays, as the README says
 BACK = (254, 247, 235)   # default background, 15464446
 TEXT = (5, 87, 154)      # default text colour, 10114821
@@ -53,13 +53,20 @@ def draw(sway, text, settings=None, presentation="layer"):
     """Runs `scriblane TEXT`; returns when it came back."""
     if settings is not None:
         xtest.write_settings(sway, settings)
+    # A descriptor of ours it inherits, as a script's would be.
+    ours, theirs = os.pipe()
     started = time.time()
     result = subprocess.run([PROGRAM, text], env=env_for(sway, presentation), capture_output=True,
-                            timeout=LIFETIME * 3)
+                            timeout=LIFETIME * 3, pass_fds=(theirs,))
     returned = time.time()
+    os.close(theirs)
     assert result.returncode == 0 and result.stderr == b"", result
-    # It does not wait for the drawing to go.
+    # It does not wait for the drawing to go, and whatever keeps the drawing
+    # holds none of our descriptors: the pipe ends long before the drawing.
     assert returned - started < LIFETIME, returned - started
+    ended = select.select([ours], [], [], LIFETIME / 2)[0]
+    os.close(ours)
+    assert ended, "the drawing's keeper holds a descriptor of its caller's"
     return returned
 
 
@@ -204,16 +211,19 @@ class XWaylandTest(unittest.TestCase):
         self.assertTrue(events.wait_for("state: 1 (pressed)", start),
                         "the click did not reach the window beneath:\n" + "".join(events.since(start)))
 
-    def test_without_its_helper_a_drawing_that_cannot_be_shown_fails(self):
+    def test_without_its_helpers_a_drawing_that_cannot_be_shown_fails(self):
+        # Neither the layer's module nor the XWayland window's helper: each
+        # missing one named, once, and the drawing not reported as done.
         folder = tempfile.mkdtemp(prefix="scriblane-alone-")
         self.addCleanup(shutil.rmtree, folder, True)
-        for name in ("scriblane", "scriblane-settings.so"):  # no scriblane-overlay
+        for name in ("scriblane", "scriblane-settings.so"):
             shutil.copy(os.path.join(os.path.dirname(PROGRAM), name), folder)
         result = self.sway.run([os.path.join(folder, "scriblane"), "Hello"])
         self.assertEqual(result.returncode, 1)
         lines = result.stderr.decode().splitlines()
-        self.assertEqual(len(lines), 1, lines)
-        self.assertIn("scriblane-overlay", lines[0])
+        self.assertEqual(len(lines), 2, lines)
+        self.assertIn("scriblane-native.so", lines[0])
+        self.assertIn("scriblane-overlay", lines[1])
 
     def test_the_drawing_is_still_there_late_in_its_lifetime(self):
         for presentation in PRESENTATIONS:
@@ -396,33 +406,22 @@ class DesktopTest(unittest.TestCase):
 
 
 def hand_picture(sway, box, colours=((255, 0, 0), (0, 0, 255))):
-    """Plays the drawing process to scriblane-overlay: takes the surface it
-    holds, hands it a picture covering `box` (logical pixels on its output)
-    painted at its scale, a checkerboard of `colours` (one pixel each, so
-    doubled pixels show). Returns the surface line's (width, height, scale
-    in 120ths) once the helper says the picture is shown."""
-    helper = subprocess.Popen([os.path.join(os.path.dirname(PROGRAM), "scriblane-overlay")],
-                              env=sway.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-    line = helper.stdout.readline().split()
-    assert line[0] == b"surface", line
-    width, height, scale = (int(v) for v in line[1:])
-    left, top, right, bottom = box
-    bw, bh = [-(-(v * scale) // 120) for v in (right - left, bottom - top)]
-    pixels = [0xFF000000 | (r << 16) | (g << 8) | b for r, g, b in colours]
-    row = [struct.pack("=I", pixels[x % 2]) for x in range(bw + 1)]
-    body = b"".join(b"".join(row[y % 2:y % 2 + bw]) for y in range(bh))
-    helper.stdin.write(b"picture %d %d %d %d %d %d\n" % (left, top, right, bottom, bw, bh) + body)
-    helper.stdin.flush()
-    answer = helper.stdout.readline()
-    helper.stdin.close()  # its lifetime starts
-    helper.stdout.close()
-    assert answer == b"shown\n", answer
-    threading.Thread(target=helper.wait, daemon=True).start()
-    return width, height, scale
+    """Has the layer code show a picture covering `box` (logical pixels on
+    the output its surface is on) painted at that output's scale, a
+    checkerboard of `colours` (one pixel each, so doubled pixels show).
+    Returns that output's (width, height, scale in 120ths) once it is shown."""
+    probe = subprocess.Popen([PROBE, *(str(v) for v in box),
+                              *("%02x%02x%02x" % c for c in colours)],
+                             env=sway.env, stdout=subprocess.PIPE)
+    line = probe.stdout.readline().split()
+    probe.stdout.close()
+    threading.Thread(target=probe.wait, daemon=True).start()
+    assert len(line) == 3, "the probe showed nothing"
+    return tuple(int(v) for v in line)
 
 
 class NativeLayerTest(unittest.TestCase):
-    """No X server at all: the helper holds a surface on the output and
+    """No X server at all: the layer code puts a surface on an output and
     shows the pixels it is handed at that output's scale."""
 
     def test_the_picture_lands_on_the_output_at_its_scale(self):
@@ -445,7 +444,7 @@ class NativeLayerTest(unittest.TestCase):
     def test_on_several_outputs_it_goes_where_the_compositor_puts_a_surface(self):
         # Two outputs of one logical size at different scales, the first
         # right of the other: the surface goes on the focused one, and the
-        # helper must find out which that is.
+        # layer code must find out which that is.
         with xtest.HeadlessSway(2048, 1536, xwayland=False, scale=2) as sway:
             sway.msg("create_output")
             sway.msg("output HEADLESS-2 mode 1024x768 scale 1 position 0 0")
@@ -568,4 +567,5 @@ class WithoutXWaylandTest(unittest.TestCase):
 if __name__ == "__main__":
     PROGRAM = os.path.abspath(sys.argv.pop(1))
     POINTER = os.path.abspath(sys.argv.pop(1))
+    PROBE = os.path.abspath(sys.argv.pop(1))
     unittest.main()

@@ -105,7 +105,13 @@ public:
     }
 
     ~Connection() {
+        if (abandoned_) {
+            // Another process holds the connection: close our end only.
+            wl_display_disconnect(display_);
+            return;
+        }
         for (const auto& s : surfaces_) Destroy(*s);
+        if (asked_) Destroy(*asked_->surface);
         if (prepared_) Destroy(*prepared_);
         for (const auto& o : outputs_) Destroy(*o);
         if (xdgOutputs_) zxdg_output_manager_v1_destroy(xdgOutputs_);
@@ -122,16 +128,26 @@ public:
 
     int Fd() const { return wl_display_get_fd(display_); }
 
-    std::optional<native::Target> Prepare(const std::optional<OutputPlace>& primary) {
+    void Begin(const std::optional<OutputPlace>& primary) {
+        if (asked_) return;
         if (prepared_) Destroy(*prepared_);
         prepared_.reset();
-        if (!Pump(std::chrono::milliseconds::zero())) return std::nullopt;
-        std::vector<native::OutputInfo> infos;
-        for (const auto& o : outputs_) infos.push_back(o->info);
-        std::optional<std::size_t> chosen;
-        if (primary) chosen = native::MatchPrimary(infos, *primary);
+        if (!Pump(std::chrono::milliseconds::zero())) return;
+        Asked asked;
+        for (const auto& o : outputs_) asked.infos.push_back(o->info);
+        if (primary) asked.chosen = native::MatchPrimary(asked.infos, *primary);
+        asked.surface = NewSurface(asked.chosen ? outputs_[*asked.chosen]->output : nullptr);
+        asked_ = std::move(asked);
+    }
 
-        auto s = NewSurface(chosen ? outputs_[*chosen]->output : nullptr);
+    std::optional<native::Target> Prepare(const std::optional<OutputPlace>& primary) {
+        Begin(primary);
+        if (!asked_) return std::nullopt;
+        Asked asked = std::move(*asked_);
+        asked_.reset();
+        const std::vector<native::OutputInfo>& infos = asked.infos;
+        const std::optional<std::size_t>& chosen = asked.chosen;
+        std::unique_ptr<Surface> s = std::move(asked.surface);
         const auto deadline = Clock::now() + kCompositorAnswerWait;
         if (!WaitUntil([&] { return s->configured || s->closed; }, deadline) || s->closed ||
             s->width <= 0 || s->height <= 0) {
@@ -232,6 +248,8 @@ public:
         wl_display_flush(display_);
     }
 
+    void Abandon() { abandoned_ = true; }
+
     bool StillShown(std::uint64_t id) {
         if (!Pump(std::chrono::milliseconds::zero())) return false;
         return std::any_of(surfaces_.begin(), surfaces_.end(),
@@ -239,6 +257,13 @@ public:
     }
 
 private:
+    // A surface asked for, with the outputs as they were then.
+    struct Asked {
+        std::vector<native::OutputInfo> infos;
+        std::optional<std::size_t> chosen;
+        std::unique_ptr<Surface> surface;
+    };
+
     explicit Connection(wl_display* display) : display_(display) {}
 
     bool Start() {
@@ -511,6 +536,8 @@ private:
     std::vector<std::unique_ptr<Output>> outputs_;
     std::vector<std::unique_ptr<Surface>> surfaces_;
     std::unique_ptr<Surface> prepared_;
+    std::optional<Asked> asked_;
+    bool abandoned_ = false;
     std::uint64_t nextId_ = 1;
 };
 
@@ -533,7 +560,19 @@ std::uint64_t NativeLayer::Show(const native::Placement& placement, const ArgbPi
     return connection_->Show(placement, picture);
 }
 
+void NativeLayer::Begin(const std::optional<OutputPlace>& primary) { connection_->Begin(primary); }
+
 void NativeLayer::Remove(std::uint64_t id) { connection_->Remove(id); }
+
+void NativeLayer::Abandon() { connection_->Abandon(); }
+
+void NativeLayer::Keep(std::uint64_t id, std::chrono::steady_clock::duration lifetime) {
+    const auto deadline = Clock::now() + lifetime;
+    while (MillisecondsLeft(deadline) > 0 && StillShown(id)) {
+        pollfd wayland{Fd(), POLLIN, 0};
+        poll(&wayland, 1, MillisecondsLeft(deadline));
+    }
+}
 
 int NativeLayer::Fd() const { return connection_->Fd(); }
 

@@ -4,6 +4,7 @@
 // painted at its scale.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,6 +29,10 @@ public:
     // focused one). That output's logical size and the scale to paint at;
     // nothing when the compositor gives the surface no output.
     std::optional<native::Target> Prepare(const std::optional<OutputPlace>& primary);
+    // Asks for that surface now, without waiting for the compositor's
+    // answer, so the answer comes while the caller works; the next Prepare
+    // takes it.
+    void Begin(const std::optional<OutputPlace>& primary);
 
     // Shows `picture` (painted at the prepared target's scale, as large as
     // `placement` says) on the prepared surface. An id for Remove, or 0
@@ -40,6 +45,12 @@ public:
     // arrived (false once the compositor closed it or dropped us).
     int Fd() const;
     bool StillShown(std::uint64_t id);
+    // Keeps drawing `id` until `lifetime` has passed or it is no longer shown.
+    void Keep(std::uint64_t id, std::chrono::steady_clock::duration lifetime);
+
+    // Lets go of the connection without a word to the compositor: another
+    // process (a fork of this one) holds it and what it shows.
+    void Abandon();
 
     class Connection;
 

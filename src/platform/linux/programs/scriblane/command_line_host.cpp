@@ -9,21 +9,24 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/linux/form/hidden_form.h"
 #include "platform/linux/overlay/helper_client.h"
-#include "platform/linux/overlay/wayland/native_layer.h"
-#include "platform/linux/overlay/wayland/wayland_display.h"
+#include "platform/linux/overlay/wayland/native_command_line.h"
 #include "platform/linux/overlay/x11_overlay.h"
 #include "platform/linux/posix/companion.h"
+#include "platform/linux/posix/module.h"
 #include "platform/linux/programs/hosts.h"
 #include "platform/linux/settings/command_line_settings.h"
 #include "platform/linux/x11/x11_connection.h"
 #include "platform/linux/x11/x11_display.h"
+#include "platform/linux/x11/x11_outputs.h"
 
 namespace scriblane::linuxp {
 namespace {
@@ -36,28 +39,48 @@ public:
     std::int32_t GetSaveFileNameA(OpenFileNameRecord&) override { return 0; }
 };
 
-// Where the compositor has an overlay layer: no X server; the helper holds
-// a surface on the output and keeps the drawing we paint for it.
+// Where the compositor has an overlay layer: no X server; the module paints
+// the drawing and shows it itself.
 class NativeCommandLineHost : public PlatformHost {
 public:
     NativeCommandLineHost(std::string command, std::unique_ptr<SettingsStore> store,
-                          std::unique_ptr<HelperHolder> holder)
-        : holder_(std::move(holder)),
-          display_(*holder_),
+                          std::unique_ptr<NativeCommandLine> native)
+        : native_(std::move(native)),
           store_(std::move(store)),
-          form_(std::move(command), [] {}, holder_->failed()),
-          platform_{display_, *store_, form_, dialogs_} {}
+          form_(std::move(command), [] {}, native_->failed()),
+          platform_{native_->display(), *store_, form_, dialogs_} {}
     Platform& platform() override { return platform_; }
     int RunEventLoop() override { return 0; }
 
 private:
-    std::unique_ptr<HelperHolder> holder_;
-    WaylandDisplay display_;
+    std::unique_ptr<NativeCommandLine> native_;
     std::unique_ptr<SettingsStore> store_;
     HiddenForm form_;
     NoDialogs dialogs_;
     Platform platform_;
 };
+
+// XWayland's primary output, where it answers: the output the drawing goes on.
+std::optional<OutputPlace> XWaylandPrimary() {
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || *name == '\0') return std::nullopt;
+    ::Display* x = XOpenDisplay(nullptr);
+    if (x == nullptr) return std::nullopt;
+    auto primary = PrimaryOutput(x);
+    XCloseDisplay(x);
+    return primary;
+}
+
+// The compositor's overlay layer, where WAYLAND_DISPLAY names one that has
+// it; its code is a module loaded only then.
+std::unique_ptr<NativeCommandLine> OpenNativeCommandLine() {
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    if (name == nullptr || *name == '\0') return nullptr;
+    const auto open = reinterpret_cast<NativeCommandLineFunction>(
+        ModuleFunction(kNativeModule, kNativeModuleFunction,
+                       "the module scriblane-native.so is missing; drawing through X"));
+    return std::unique_ptr<NativeCommandLine>(open != nullptr ? open(XWaylandPrimary) : nullptr);
+}
 
 class CommandLineHost : public PlatformHost {
 public:
@@ -102,15 +125,13 @@ std::unique_ptr<PlatformHost> CreateCommandLineHost(int argc, char** argv) {
                      std::strerror(errno));
         return nullptr;
     }
-    if (NativeLayer::Connect()) {
-        // The helper starts now and gets its surface on the output while
+    if (auto native = OpenNativeCommandLine()) {
+        // The surface is asked for already; the compositor answers while
         // the settings and the font are loaded.
-        auto holder = std::make_unique<HelperHolder>();
-        holder->Prepare();
         std::unique_ptr<SettingsStore> store = OpenCommandLineSettings();
         if (!store) return nullptr;
         return std::make_unique<NativeCommandLineHost>(std::move(command), std::move(store),
-                                                       std::move(holder));
+                                                       std::move(native));
     }
     ::Display* dpy = OpenX11Display();
     if (!dpy) return nullptr;
