@@ -28,8 +28,10 @@ public:
                                        std::uint32_t winIni) override;
     ColorRef GetSysColor(std::int32_t index) override;
 
-private:
+protected:
     bool RealizeFor(TextFont& font) override;
+
+private:
     void ScreensMayHaveChanged() override;
     Screen ScreenNow() override;
 
