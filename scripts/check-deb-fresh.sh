@@ -29,7 +29,8 @@ done
 echo "no build tool installed"
 
 for f in /usr/bin/scriblane /usr/libexec/scriblane/scriblane-window \
-         /usr/libexec/scriblane/scriblane-settings.so; do
+         /usr/libexec/scriblane/scriblane-settings.so /usr/libexec/scriblane/scriblane-overlay \
+         /usr/libexec/scriblane/scriblane-shaping.so /usr/libexec/scriblane/scriblane-native.so; do
   [ -e "$f" ] || fail "$f is missing"
   missing=$(ldd "$f" | grep 'not found' || true)
   [ -z "$missing" ] || fail "$f lacks libraries: $missing"

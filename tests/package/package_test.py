@@ -21,6 +21,7 @@ INSTALLED = [
     ("usr/libexec/scriblane/scriblane-window", True),
     ("usr/libexec/scriblane/scriblane-settings.so", False),
     ("usr/libexec/scriblane/scriblane-overlay", True),
+    ("usr/libexec/scriblane/scriblane-native.so", False),
     ("usr/share/applications/scriblane.desktop", False),
     ("usr/share/icons/hicolor/32x32/apps/scriblane.png", False),
     ("usr/share/man/man1/scriblane.1.gz", False),
@@ -30,11 +31,11 @@ INSTALLED = [
 ]
 
 # Depends must name these: the X libraries of command-line mode, Qt for the
-# window and the settings, the shaping module's libraries and the plugin that
-# no binary names.
+# window and the settings, the shaping and layer modules' libraries and the
+# plugin that no binary names.
 DEPENDS = ["libc6", "libx11-6", "libxft2", "libxrandr2", "libfontconfig1",
            "libqt6core6", "libqt6gui6", "libqt6widgets6", "libharfbuzz0b", "libfribidi0",
-           "qt6-qpa-plugins"]
+           "libwayland-client0", "libpixman-1-0", "qt6-qpa-plugins"]
 
 # Headings the manual page must render.
 MAN_SECTIONS = ["NAME", "SYNOPSIS", "DESCRIPTION", "SETTINGS", "NUMBER FORMS", "EXIT STATUS",
