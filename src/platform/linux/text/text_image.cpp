@@ -9,6 +9,8 @@
 #include FT_GLYPH_H
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -181,30 +183,24 @@ pixman_color_t ToPixman(ColorRef color) {
                           static_cast<std::uint16_t>(((c >> 16) & 0xFF) * 0x101), 0xFFFF};
 }
 
-// Glyph images for one painting, per face and glyph: coverage in pixman's
-// glyph cache, colour as images of their own.
+// Glyph images for one painting, per face and glyph: coverage (alpha) or
+// colour. Not pixman's glyph cache: making one costs more than a line's
+// painting, and it only keeps what these images are.
 class GlyphCache {
 public:
-    // Frozen for its life: glyphs go in, none is evicted while drawing.
-    explicit GlyphCache(double scale) : scale_(scale), cache_(pixman_glyph_cache_create()) {
-        if (cache_) pixman_glyph_cache_freeze(cache_);
-    }
+    explicit GlyphCache(double scale) : scale_(scale) {}
     ~GlyphCache() {
-        if (cache_) pixman_glyph_cache_thaw(cache_);
         for (auto& [key, e] : known_) {
-            if (e.colour) pixman_image_unref(e.colour);
+            if (e.image) pixman_image_unref(e.image);
         }
-        if (cache_) pixman_glyph_cache_destroy(cache_);
     }
     GlyphCache(const GlyphCache&) = delete;
     GlyphCache& operator=(const GlyphCache&) = delete;
 
-    pixman_glyph_cache_t* cache() { return cache_; }
-
     struct Entry {
-        const void* cached = nullptr;     // a coverage glyph in the cache
-        pixman_image_t* colour = nullptr;  // or a colour one
+        pixman_image_t* image = nullptr;  // over the bits below
         GlyphBits bits;
+        bool colour() const { return bits.color; }
     };
 
     // Null when there is nothing to draw.
@@ -213,23 +209,15 @@ public:
         if (auto it = known_.find(key); it != known_.end()) return Usable(it->second);
         Entry& e = known_[key];
         RasterFace* r = RasterFaceAt(face, scale_);
-        if (!cache_ || !r || !Rasterise(*r, glyph, e.bits)) return nullptr;
-        pixman_image_t* image = pixman_image_create_bits(
-            e.bits.color ? PIXMAN_a8r8g8b8 : PIXMAN_a8, e.bits.width, e.bits.height,
-            e.bits.bits.data(), e.bits.stride);
-        if (!image) return nullptr;
-        if (e.bits.color) {
-            e.colour = image;
-            return &e;
-        }
-        // The key: this entry's address, unique for the painting.
-        e.cached = pixman_glyph_cache_insert(cache_, &face, &e, -e.bits.left, e.bits.top, image);
-        pixman_image_unref(image);  // the cache keeps a copy
+        if (!r || !Rasterise(*r, glyph, e.bits)) return nullptr;
+        e.image = pixman_image_create_bits(e.bits.color ? PIXMAN_a8r8g8b8 : PIXMAN_a8,
+                                           e.bits.width, e.bits.height, e.bits.bits.data(),
+                                           e.bits.stride);
         return Usable(e);
     }
 
 private:
-    static const Entry* Usable(const Entry& e) { return e.cached || e.colour ? &e : nullptr; }
+    static const Entry* Usable(const Entry& e) { return e.image ? &e : nullptr; }
     struct Key {
         TextFont* face;
         unsigned glyph;
@@ -238,7 +226,6 @@ private:
         }
     };
     double scale_;
-    pixman_glyph_cache_t* cache_;
     std::map<Key, Entry> known_;
 };
 
@@ -304,18 +291,33 @@ ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, c
     };
 
     GlyphCache glyphs(scale);
-    std::vector<pixman_glyph_t> run;
+    struct Placed {
+        const GlyphCache::Entry* glyph;
+        std::int32_t left, top;  // its image's corner on the picture
+    };
+    std::vector<Placed> run;
     // Coverage glyphs are added up in one mask a run and the colour put
     // through it once, as the X server composites a glyph string; colour
     // glyphs go over one by one.
     const auto flush = [&] {
         if (run.empty()) return;
-        pixman_box32_t extents;
-        pixman_glyph_get_extents(glyphs.cache(), static_cast<int>(run.size()), run.data(), &extents);
-        pixman_composite_glyphs(PIXMAN_OP_OVER, solid, dest, PIXMAN_a8, 0, 0, extents.x1,
-                                extents.y1, extents.x1, extents.y1, extents.x2 - extents.x1,
-                                extents.y2 - extents.y1, glyphs.cache(),
-                                static_cast<int>(run.size()), run.data());
+        std::int32_t x1 = INT32_MAX, y1 = INT32_MAX, x2 = INT32_MIN, y2 = INT32_MIN;
+        for (const Placed& p : run) {
+            x1 = std::min(x1, p.left);
+            y1 = std::min(y1, p.top);
+            x2 = std::max(x2, p.left + p.glyph->bits.width);
+            y2 = std::max(y2, p.top + p.glyph->bits.height);
+        }
+        if (pixman_image_t* mask = pixman_image_create_bits(PIXMAN_a8, x2 - x1, y2 - y1, nullptr, -1)) {
+            for (const Placed& p : run) {
+                pixman_image_composite32(PIXMAN_OP_ADD, p.glyph->image, nullptr, mask, 0, 0, 0, 0,
+                                         p.left - x1, p.top - y1, p.glyph->bits.width,
+                                         p.glyph->bits.height);
+            }
+            pixman_image_composite32(PIXMAN_OP_OVER, solid, mask, dest, 0, 0, 0, 0, x1, y1,
+                                     x2 - x1, y2 - y1);
+            pixman_image_unref(mask);
+        }
         run.clear();
     };
     const std::int64_t margin = static_cast<std::int64_t>(std::ceil(layout.margin * scale)) + 1;
@@ -332,13 +334,14 @@ ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, c
             }
             const GlyphCache::Entry* e = glyphs.Get(*g.face, g.glyph);
             if (!e) continue;
-            if (e->cached) {
-                run.push_back(pixman_glyph_t{static_cast<int>(x), static_cast<int>(y), e->cached});
+            if (!e->colour()) {
+                run.push_back(Placed{e, static_cast<std::int32_t>(x + e->bits.left),
+                                     static_cast<std::int32_t>(y - e->bits.top)});
                 if (run.size() == 64) flush();  // the X painter's batches
                 continue;
             }
             flush();
-            pixman_image_composite32(PIXMAN_OP_OVER, e->colour, nullptr, dest, 0, 0, 0, 0,
+            pixman_image_composite32(PIXMAN_OP_OVER, e->image, nullptr, dest, 0, 0, 0, 0,
                                      static_cast<int32_t>(x + e->bits.left),
                                      static_cast<int32_t>(y - e->bits.top), e->bits.width,
                                      e->bits.height);
