@@ -231,9 +231,10 @@ private:
 
 }  // namespace
 
-std::optional<Rect> InkBox(const TextLayout& layout) {
+namespace {
+
+std::optional<Rect> InkBoxWith(GlyphCache& glyphs, const TextLayout& layout) {
     Box total;
-    GlyphCache glyphs(1);
     for (const LaidLine& line : layout.lines) {
         for (const Box& piece : line.pieces) total = Union(total, Clipped(piece, layout.clip));
         for (const LaidGlyph& g : line.glyphs) {
@@ -247,8 +248,8 @@ std::optional<Rect> InkBox(const TextLayout& layout) {
     return RectOf(total);
 }
 
-ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, const Rect& area,
-                       double scale) {
+ArgbPicture PaintWith(GlyphCache& glyphs, const TextLayout& layout, ColorRef text, ColorRef back,
+                      const Rect& area, double scale) {
     ArgbPicture picture;
     if (!(scale > 0) || area.right <= area.left || area.bottom <= area.top) return picture;
     const double areaW = static_cast<double>(std::int64_t{area.right} - area.left);
@@ -290,7 +291,6 @@ ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, c
         pixman_image_fill_boxes(PIXMAN_OP_SRC, dest, &colour, 1, &box);
     };
 
-    GlyphCache glyphs(scale);
     struct Placed {
         const GlyphCache::Entry* glyph;
         std::int32_t left, top;  // its image's corner on the picture
@@ -353,6 +353,39 @@ ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, c
     pixman_region32_fini(&clip);
     pixman_image_unref(dest);
     return picture;
+}
+
+}  // namespace
+
+std::optional<Rect> InkBox(const TextLayout& layout) {
+    GlyphCache glyphs(1);
+    return InkBoxWith(glyphs, layout);
+}
+
+ArgbPicture PaintImage(const TextLayout& layout, ColorRef text, ColorRef back, const Rect& area,
+                       double scale) {
+    GlyphCache glyphs(scale);
+    return PaintWith(glyphs, layout, text, back, area, scale);
+}
+
+class ImagePainter::Glyphs : public GlyphCache {
+public:
+    Glyphs() : GlyphCache(1) {}
+};
+
+ImagePainter::ImagePainter() : unit_(std::make_unique<Glyphs>()) {}
+
+ImagePainter::~ImagePainter() = default;
+
+std::optional<Rect> ImagePainter::InkBox(const TextLayout& layout) {
+    return InkBoxWith(*unit_, layout);
+}
+
+ArgbPicture ImagePainter::Paint(const TextLayout& layout, ColorRef text, ColorRef back,
+                                const Rect& area, double scale) {
+    if (scale == 1) return PaintWith(*unit_, layout, text, back, area, scale);
+    GlyphCache glyphs(scale);
+    return PaintWith(glyphs, layout, text, back, area, scale);
 }
 
 }  // namespace scriblane::linuxp

@@ -76,8 +76,9 @@ std::int32_t WaylandDisplay::DrawTextA(Handle hdc, const char* text, std::int32_
     const std::int32_t drawn =
         static_cast<std::int32_t>(std::min<std::int64_t>(layout.height, INT32_MAX));
     // The bands and whatever ink stands out of them, as on the root.
+    ImagePainter painter;
     auto box = BandsBox(layout);
-    if (const auto ink = InkBox(layout)) box = box ? Union(*box, *ink) : *ink;
+    if (const auto ink = painter.InkBox(layout)) box = box ? Union(*box, *ink) : *ink;
     if (!box) return drawn;  // nothing to show
     const auto placement = native::PlaceOnOutput(*box, *target);
     if (!placement) {
@@ -85,7 +86,7 @@ std::int32_t WaylandDisplay::DrawTextA(Handle hdc, const char* text, std::int32_
         return 0;
     }
     const ArgbPicture picture =
-        Fitted(PaintImage(layout, ctx.text, ctx.back, placement->surface,
+        Fitted(painter.Paint(layout, ctx.text, ctx.back, placement->surface,
                           static_cast<double>(target->scale120) / native::kScaleUnit),
                placement->bufferWidth, placement->bufferHeight);
     return shower_.Show(*placement, picture) ? drawn : 0;
