@@ -437,17 +437,13 @@ x11::FrameExtents QtForm::Extents() {
 void QtForm::Show() {
     EnsureWindow();
     const bool build = controls_.empty();
-    // Map first: the window manager frames and maps the window while the
-    // controls are made here. Nothing is painted before they all exist, as
-    // painting waits for the event loop.
+    // Every control exists before the window is mapped: mapped first, the
+    // window stood on the screen as an empty frame until they were made.
+    if (build) BuildControls();
     window_->show();
     shown_ = true;
-    if (build) {
-        BuildControls();
-        for (const auto& entry : controls_) entry.second->show();
-        // A hidden widget cannot take the focus, so only now.
-        if (firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
-    }
+    // A hidden widget cannot take the focus, so only now.
+    if (build && firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
 }
 
 double QtForm::Width() {
