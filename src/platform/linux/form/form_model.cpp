@@ -102,6 +102,8 @@ std::string FirstScreenFont() {
     return first;
 }
 
+bool LoadFontconfig() { return FcInit() != FcFalse; }
+
 std::vector<std::string> ListScreenFonts() {
     FaceList faces;
     if (!FcInit()) return {};
