@@ -315,6 +315,10 @@ void QtForm::EnsureWindow() {
                 x11Display_, static_cast<unsigned long>(window_->winId()));
         }
     }
+    // The window is made to be shown: its controls are made now, while the
+    // window manager answers, before the placement waits for the frame.
+    BuildControls();
+    focusOnShow_ = true;
 }
 
 void QtForm::BuildControls() {
@@ -497,15 +501,15 @@ x11::FrameExtents QtForm::Extents() {
 }
 
 void QtForm::Show() {
+    // Every control exists before the window is mapped (EnsureWindow makes
+    // them): mapped first, the window would stand on the screen as an empty
+    // frame until they were made.
     EnsureWindow();
-    const bool build = controls_.empty();
-    // Every control exists before the window is mapped: mapped first, the
-    // window stood on the screen as an empty frame until they were made.
-    if (build) BuildControls();
     window_->show();
     shown_ = true;
     // A hidden widget cannot take the focus, so only now.
-    if (build && firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
+    if (focusOnShow_ && firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
+    focusOnShow_ = false;
 }
 
 double QtForm::Width() {
@@ -553,6 +557,7 @@ void QtForm::Unload() {
     window_ = nullptr;
     controls_.clear();
     firstFocus_ = nullptr;
+    focusOnShow_ = false;
     extents_.reset();
     shown_ = false;
     window->DisarmClose();
