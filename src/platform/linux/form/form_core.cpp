@@ -95,13 +95,13 @@ void FormCore::FillFontList() {
     FontListFilled();
 }
 
-std::optional<std::string> FormCore::ListTextAfter(const std::vector<ListStep>& steps) {
+std::optional<std::string> FormCore::PendingListText() const {
     // The kept requests carried out on what is known of the list: which
     // faces it holds and its first, and the entries added after them.
     std::string shown;
     std::vector<std::string> added;
     std::optional<std::string> first;
-    for (const ListStep& step : steps) {
+    for (const ListStep& step : pendingSteps_) {
         switch (step.kind) {
             case ListStep::kAdd:
                 added.push_back(step.text);

@@ -53,7 +53,7 @@ public:
     // What the waiting list will show once filled and its requests carried
     // out ("" for no entry), told without listing every face; nullopt where
     // only the whole list can tell (an entry other than the first chosen).
-    std::optional<std::string> PendingListText() const { return ListTextAfter(pendingSteps_); }
+    std::optional<std::string> PendingListText() const;
     Handle hInstance() override;
     std::string Command() override { return command_; }
     // Ends the process at once with `exitStatus`, once `beforeEnd` has run.
@@ -75,11 +75,6 @@ protected:
     // For an operation on `c`: true when it waits with the list (`step`,
     // kept, is carried out later); otherwise a waiting list is filled first.
     bool WaitsForFontList(Ctl c, ListStep step);
-    // What a list filled with the screen fonts shows once `steps` are
-    // carried out on it (see PendingListText); fontconfig only, so any
-    // thread may ask.
-    static std::optional<std::string> ListTextAfter(const std::vector<ListStep>& steps);
-    const std::vector<ListStep>& PendingSteps() const { return pendingSteps_; }
     // True while FillFontList puts the faces and the kept requests in.
     bool FillingFontList() const { return filling_; }
     // Runs once a waiting list has been filled.

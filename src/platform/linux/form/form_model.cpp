@@ -102,8 +102,6 @@ std::string FirstScreenFont() {
     return first;
 }
 
-bool LoadFontconfig() { return FcInit() != FcFalse; }
-
 std::vector<std::string> ListScreenFonts() {
     FaceList faces;
     if (!FcInit()) return {};

@@ -44,8 +44,4 @@ std::vector<std::string> ListScreenFonts();
 bool IsScreenFont(const std::string& face);
 std::string FirstScreenFont();
 
-// fontconfig's configuration and font cache, loaded once per process (any
-// of the calls above loads them when first used); false when they cannot be.
-bool LoadFontconfig();
-
 }  // namespace scriblane::linuxp

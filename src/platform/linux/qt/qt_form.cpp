@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
 #include <QPixmap>
@@ -41,26 +40,6 @@ char* gArgv[] = {gName, nullptr};
 
 // How long to wait for the window manager to tell the frame it will draw.
 constexpr std::chrono::milliseconds kFrameExtentsWait{300};
-
-// Itself when installed, else a metric-compatible face, else one that comes
-// with fontconfig nearly everywhere; unchanged when none is (Qt's own
-// matching then chooses). Deciding here spares Qt a fallback search per font.
-std::string InstalledFaceFor(const char* face) {
-    for (const char* candidate : {face, "Liberation Sans", "Arimo", "DejaVu Sans"}) {
-        if (IsScreenFont(candidate)) return candidate;
-    }
-    return face;
-}
-
-// std::async, or nothing where no thread can be had.
-template <typename Work>
-auto OnThread(Work work) -> std::future<decltype(work())> {
-    try {
-        return std::async(std::launch::async, std::move(work));
-    } catch (const std::system_error&) {
-        return {};
-    }
-}
 
 QFont MakeFont(const FontSpec& wanted, const QString& face) {
     QFont font(face);
@@ -170,17 +149,6 @@ void PrepareQtEnvironment() {
 QtForm::QtForm(std::vector<std::string> args, std::function<void()> beforeEnd)
     : FormCore(JoinArguments(args), std::move(beforeEnd)) {
     PrepareQtEnvironment();
-    // fontconfig's start-up (its configuration and cache, most of what the
-    // first paint's fonts cost us) runs beside Qt's, which does not touch
-    // fontconfig before the first font is resolved. Qt takes a launcher's
-    // start-up token out of the environment as it starts, while fontconfig
-    // reads the environment; where there is one, nothing runs beside Qt.
-    fontThreads_ = std::getenv("DESKTOP_STARTUP_ID") == nullptr &&
-                   std::getenv("XDG_ACTIVATION_TOKEN") == nullptr;
-    if (fontThreads_) {
-        fontconfig_ = OnThread([] { return LoadFontconfig(); }).share();
-        fontThreads_ = fontconfig_.valid();
-    }
 }
 
 QtForm::~QtForm() {
@@ -192,38 +160,18 @@ QtForm::~QtForm() {
 QString QtForm::InstalledFace(const char* face) {
     auto it = installedFaces_.find(face);
     if (it != installedFaces_.end()) return it->second;
-    const QString chosen = QString::fromStdString(InstalledFaceFor(face));
+    // Itself when installed, else a metric-compatible face, else one that
+    // comes with fontconfig nearly everywhere. Deciding here spares Qt a
+    // fallback search per font.
+    QString chosen = QString::fromUtf8(face);  // else Qt's own matching chooses
+    for (const char* candidate : {face, "Liberation Sans", "Arimo", "DejaVu Sans"}) {
+        if (IsScreenFont(candidate)) {
+            chosen = QString::fromUtf8(candidate);
+            break;
+        }
+    }
     installedFaces_.emplace(face, chosen);
     return chosen;
-}
-
-void QtForm::PrepareFonts() {
-    if (!fontThreads_ || fontAnswers_.valid() || spec_ == nullptr) return;
-    std::vector<std::string> faces{spec_->font.face};
-    for (const ControlSpec& c : spec_->controls) faces.emplace_back(c.font.face);
-    // The kept requests are fixed once the load is over.
-    std::optional<std::vector<ListStep>> steps;
-    if (FontListPending()) steps = PendingSteps();
-    fontAnswers_ = OnThread([ready = fontconfig_, faces = std::move(faces), steps = std::move(steps)] {
-        ready.wait();
-        FontAnswers answers;
-        for (const std::string& face : faces) {
-            if (!answers.faces.count(face)) answers.faces[face] = InstalledFaceFor(face.c_str());
-        }
-        if (steps) answers.listText = ListTextAfter(*steps);
-        return answers;
-    });
-}
-
-void QtForm::PrepareQtFonts() {
-    if (!fontThreads_ || qtFonts_.valid() || QGuiApplication::instance() == nullptr) return;
-    // Qt fills its font database (every installed face) on the first font
-    // it resolves; here that happens while the window is made. Its database
-    // may be used from any thread and is filled once, under its own lock.
-    qtFonts_ = OnThread([ready = fontconfig_] {
-        ready.wait();
-        (void)QFontDatabase::families();
-    });
 }
 
 void QtForm::ListFontsAfterFirstPaint() {
@@ -292,9 +240,7 @@ int QtForm::Px(int twips) const {
 void QtForm::EnsureWindow() {
     if (window_ != nullptr) return;
     if (spec_ == nullptr) throw FormError("the window is not loaded");
-    PrepareFonts();
     EnsureApplication();
-    PrepareQtFonts();
     TwipsPerPixelX();  // fixes the scale before anything is sized
 
     const Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -324,16 +270,8 @@ void QtForm::EnsureWindow() {
 void QtForm::BuildControls() {
     // The first paint shows only the list's chosen entry; the whole list is
     // made after it, unless only the whole list can tell that entry.
-    std::optional<std::optional<std::string>> early;
-    if (fontAnswers_.valid()) {
-        FontAnswers answers = fontAnswers_.get();
-        for (auto& [face, chosen] : answers.faces) {
-            installedFaces_.emplace(face, QString::fromStdString(chosen));
-        }
-        early = std::move(answers.listText);
-    }
     std::optional<std::string> pendingText;
-    if (FontListPending()) pendingText = early ? *early : PendingListText();
+    if (FontListPending()) pendingText = PendingListText();
     if (!pendingText) FillFontList();
     window_->setFont(MakeFont(spec_->font, InstalledFace(spec_->font.face)));
     QGroupBox* frame = nullptr;

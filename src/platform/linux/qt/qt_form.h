@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,18 +72,7 @@ protected:
     void FontListFilled() override;
 
 private:
-    // What the controls' fonts need of fontconfig, found on a thread while
-    // Qt starts: the face to use for each table face, and the entry the
-    // waiting font list will show (unset when not asked).
-    struct FontAnswers {
-        std::map<std::string, std::string> faces;
-        std::optional<std::optional<std::string>> listText;
-    };
     void EnsureWindow();
-    // Starts the lookups of FontAnswers, and, once Qt runs, its own font
-    // database, each on a thread; both only after fontconfig has loaded.
-    void PrepareFonts();
-    void PrepareQtFonts();
     void BuildControls();
     // The face to use for a table face (see MakeFont), asked once per face.
     QString InstalledFace(const char* face);
@@ -110,12 +98,6 @@ private:
     bool closing_ = false;
     bool listing_ = false;
     std::map<std::string, QString> installedFaces_;
-    // Threads may read the environment only while nothing changes it (see
-    // the constructor).
-    bool fontThreads_ = false;
-    std::shared_future<bool> fontconfig_;
-    std::future<FontAnswers> fontAnswers_;
-    std::future<void> qtFonts_;
     // Read on the main thread only: false once the form is gone, for a fill
     // posted by the listing thread.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
