@@ -376,6 +376,20 @@ TEST_F(QtFormTest, EveryControlExistsWhenTheWindowIsShown) {
     EXPECT_TRUE(form.Control(Ctl::bWrite)->isVisible());
 }
 
+// Placing the window waits for the window manager's frame; the controls are
+// made before that wait, while the manager answers.
+TEST_F(QtFormTest, ControlsAreMadeWithTheWindowBeforeItIsPlaced) {
+    form.Load(MainFormSpec(), events);
+    form.Width();
+    for (const ControlSpec& c : MainFormSpec().controls) {
+        EXPECT_NE(form.Control(c.id), nullptr) << c.name;
+    }
+    EXPECT_FALSE(form.Window()->isVisible());
+    form.Show();
+    EXPECT_EQ(QApplication::focusWidget() ? QApplication::focusWidget() : form.Window()->focusWidget(),
+              form.Control(Ctl::tText));
+}
+
 TEST_F(QtFormTest, MoveBeforeShowPlacesTheClientInsideTheFrame) {
     form.Load(MainFormSpec(), events);
     form.Move(1500, 3000);  // twips: 100, 200 px; no frame without a window manager
