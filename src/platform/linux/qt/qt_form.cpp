@@ -261,6 +261,10 @@ void QtForm::EnsureWindow() {
                 x11Display_, static_cast<unsigned long>(window_->winId()));
         }
     }
+    // The window is made to be shown: its controls are made now, while the
+    // window manager answers, before the placement waits for the frame.
+    BuildControls();
+    focusOnShow_ = true;
 }
 
 void QtForm::BuildControls() {
@@ -435,19 +439,15 @@ x11::FrameExtents QtForm::Extents() {
 }
 
 void QtForm::Show() {
+    // Every control exists before the window is mapped (EnsureWindow makes
+    // them): mapped first, the window would stand on the screen as an empty
+    // frame until they were made.
     EnsureWindow();
-    const bool build = controls_.empty();
-    // Map first: the window manager frames and maps the window while the
-    // controls are made here. Nothing is painted before they all exist, as
-    // painting waits for the event loop.
     window_->show();
     shown_ = true;
-    if (build) {
-        BuildControls();
-        for (const auto& entry : controls_) entry.second->show();
-        // A hidden widget cannot take the focus, so only now.
-        if (firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
-    }
+    // A hidden widget cannot take the focus, so only now.
+    if (focusOnShow_ && firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
+    focusOnShow_ = false;
 }
 
 double QtForm::Width() {
@@ -495,6 +495,7 @@ void QtForm::Unload() {
     window_ = nullptr;
     controls_.clear();
     firstFocus_ = nullptr;
+    focusOnShow_ = false;
     extents_.reset();
     shown_ = false;
     window->DisarmClose();

@@ -351,6 +351,45 @@ TEST_F(QtFormTest, UnloadKeepsWhatWasTypedAndNeverAsks) {
     form.Unload();  // twice is harmless
 }
 
+// A window mapped before its controls exist stands empty on the screen.
+TEST_F(QtFormTest, EveryControlExistsWhenTheWindowIsShown) {
+    QtForm::EnsureApplication();
+    std::size_t atShow = 0;
+    bool shown = false;
+    struct OnShow : QObject {
+        std::function<void(QObject*)> seen;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show) seen(watched);
+            return false;
+        }
+    } filter;
+    filter.seen = [&](QObject* watched) {
+        if (shown || watched != form.Window()) return;
+        shown = true;
+        for (const ControlSpec& c : MainFormSpec().controls) atShow += form.Control(c.id) != nullptr;
+    };
+    qApp->installEventFilter(&filter);
+    LoadAndShow();
+    qApp->removeEventFilter(&filter);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(atShow, MainFormSpec().controls.size());
+    EXPECT_TRUE(form.Control(Ctl::bWrite)->isVisible());
+}
+
+// Placing the window waits for the window manager's frame; the controls are
+// made before that wait, while the manager answers.
+TEST_F(QtFormTest, ControlsAreMadeWithTheWindowBeforeItIsPlaced) {
+    form.Load(MainFormSpec(), events);
+    form.Width();
+    for (const ControlSpec& c : MainFormSpec().controls) {
+        EXPECT_NE(form.Control(c.id), nullptr) << c.name;
+    }
+    EXPECT_FALSE(form.Window()->isVisible());
+    form.Show();
+    EXPECT_EQ(QApplication::focusWidget() ? QApplication::focusWidget() : form.Window()->focusWidget(),
+              form.Control(Ctl::tText));
+}
+
 TEST_F(QtFormTest, MoveBeforeShowPlacesTheClientInsideTheFrame) {
     form.Load(MainFormSpec(), events);
     form.Move(1500, 3000);  // twips: 100, 200 px; no frame without a window manager
