@@ -212,9 +212,14 @@ FcPattern* OpenFont(TextFont& f) {
         ulSize = 1;
         strikePos = ascent / 3.0;
     }
-    FT_Done_Face(ft);
 
     size = ComputeFontSize(metrics, request.height, request.width);
+    // The face just read is the one glyph indexes and advances come from:
+    // kept, not opened again.
+    f.face = ft;
+    f.facePending = false;
+    f.hintSized = scalable && FT_Set_Pixel_Sizes(ft, static_cast<FT_UInt>(size.emPixels),
+                                                 static_cast<FT_UInt>(size.emPixels)) == 0;
     const double upem = metrics.unitsPerEm;
     ulOffset = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulPos, size, upem))));
     ulThick = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulSize, size, upem))));
@@ -245,6 +250,9 @@ struct FallbackFaces {
     // The text list is fontconfig's trimmed sort, so that a face that adds
     // no character to those before it is passed over.
     std::unique_ptr<TrimmedSort> trimmed;
+    // Before that sort is needed, single characters of the text list are
+    // looked for among the faces that have them.
+    std::unique_ptr<NeededSort> needed;
     // Faces opened, by their pattern in fontconfig's sets (the sort shares them).
     std::unordered_map<FcPattern*, std::unique_ptr<TextFont>> opened;
     // Single characters answered, per presentation.
@@ -364,6 +372,23 @@ TextFont* FirstFaceWith(const TextFont& font, FallbackFaces& fallback, const cha
             return face && Covers(*face, chars, count) ? face : nullptr;
         }
     }
+    if (!fallback.emoji && !color && count == 1 && !fallback.sorted) {
+        // Sorting every face installed costs more than the rest of a line
+        // when there are many; the first face with one character is found
+        // without it when the faces that have it settle which.
+        if (!fallback.needed) {
+            fallback.needed =
+                std::make_unique<NeededSort>(fallback.pattern, font.file, font.faceIndex);
+        }
+        FcPattern* first = nullptr;
+        if (fallback.needed->First(chars[0], &first)) {
+            if (!first) return nullptr;
+            TextFont* face = FallbackFace(font, fallback, first);
+            if (face && Covers(*face, chars, count)) return face;
+            // Which later faces the trimmed sort lists depends on every
+            // face before them: only the whole sort tells.
+        }
+    }
     FcFontSet* sorted = SortedFonts(fallback);
     if (!sorted) return nullptr;
     for (std::size_t i = 0; i < static_cast<std::size_t>(sorted->nfont); ++i) {
@@ -393,6 +418,7 @@ void CloseFallbacks(std::unique_ptr<FallbackFaces>& list) {
         if (face) CloseTextFont(*face);
     }
     list->trimmed.reset();
+    list->needed.reset();
     if (list->sorted) FcFontSetDestroy(list->sorted);
     if (list->pattern) FcPatternDestroy(list->pattern);
     list.reset();
@@ -422,6 +448,96 @@ bool TrimmedSort::Lists(std::size_t i) {
         listed_[walked_] = walked_ == 0 || adds;
     }
     return listed_[i];
+}
+
+NeededSort::NeededSort(FcPattern* pattern, const std::string& leadFile, int leadIndex)
+    : pattern_(pattern) {
+    // The sort settles language on the pattern's languages one by one;
+    // the reasoning holds for one, a name, as the defaults give it.
+    FcValue language, another;
+    if (!pattern || FcPatternGet(pattern, FC_LANG, 0, &language) != FcResultMatch ||
+        language.type != FcTypeString || FcPatternGet(pattern, FC_LANG, 1, &another) == FcResultMatch) {
+        return;
+    }
+    for (const FcSetName name : {FcSetSystem, FcSetApplication}) {
+        const FcFontSet* set = FcConfigGetFonts(nullptr, name);
+        for (int i = 0; set && i < set->nfont; ++i) {
+            FcPattern* face = set->fonts[i];
+            FcCharSet* chars = nullptr;
+            if (FcPatternGetCharSet(face, FC_CHARSET, 0, &chars) != FcResultMatch) chars = nullptr;
+            FcChar8* file = nullptr;
+            int index = 0;
+            if (FcPatternGetString(face, FC_FILE, 0, &file) == FcResultMatch && file &&
+                leadFile == reinterpret_cast<const char*>(file) &&
+                FcPatternGetInteger(face, FC_INDEX, 0, &index) == FcResultMatch &&
+                index == leadIndex) {
+                if (lead_) return;  // twice: which one the sort puts first is not known
+                lead_ = face;
+            }
+            faces_.push_back(face);
+            charsets_.push_back(chars);
+        }
+    }
+    FcLangSet* languages = nullptr;
+    usable_ = lead_ && FcPatternGetLangSet(lead_, FC_LANG, 0, &languages) == FcResultMatch &&
+              languages && FcLangSetHasLang(languages, language.u.s) != FcLangDifferentLang;
+    member_.assign(faces_.size(), false);
+}
+
+NeededSort::~NeededSort() {
+    if (sorted_) FcFontSetDestroy(sorted_);
+}
+
+bool NeededSort::First(char32_t c, FcPattern** face) {
+    if (!usable_) return false;
+    bool grown = false, any = false;
+    for (std::size_t i = 0; i < faces_.size(); ++i) {
+        if (!charsets_[i] || !FcCharSetHasChar(charsets_[i], c)) continue;
+        if (faces_[i] == lead_) {
+            usable_ = false;  // the lead's own place is not known
+            return false;
+        }
+        any = true;
+        grown = grown || !member_[i];
+        member_[i] = true;
+    }
+    if (!any) {
+        *face = nullptr;
+        return true;
+    }
+    if (grown || !sorted_) {
+        if (sorted_) FcFontSetDestroy(sorted_);
+        sorted_ = nullptr;
+        // In fontconfig's own order, so that faces that score alike keep it.
+        FcFontSet* some = FcFontSetCreate();
+        bool built = some != nullptr;
+        for (std::size_t i = 0; built && i < faces_.size(); ++i) {
+            if (!member_[i] && faces_[i] != lead_) continue;
+            FcPatternReference(faces_[i]);
+            if (!FcFontSetAdd(some, faces_[i])) {
+                FcPatternDestroy(faces_[i]);
+                built = false;
+            }
+        }
+        FcResult result;
+        FcFontSet* sets[] = {some};
+        if (built) sorted_ = FcFontSetSort(nullptr, sets, 1, pattern_, FcFalse, nullptr, &result);
+        if (some) FcFontSetDestroy(some);
+        if (!sorted_ || sorted_->nfont == 0 || sorted_->fonts[0] != lead_) {
+            usable_ = false;
+            return false;
+        }
+    }
+    for (int k = 1; k < sorted_->nfont; ++k) {
+        FcCharSet* chars = nullptr;
+        if (FcPatternGetCharSet(sorted_->fonts[k], FC_CHARSET, 0, &chars) == FcResultMatch &&
+            FcCharSetHasChar(chars, c)) {
+            *face = sorted_->fonts[k];
+            return true;
+        }
+    }
+    usable_ = false;  // cannot be: every face with it was sorted
+    return false;
 }
 
 TextFont::TextFont() = default;

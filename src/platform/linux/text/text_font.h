@@ -77,6 +77,42 @@ private:
     std::vector<bool> listed_;
 };
 
+// The first face of fontconfig's untrimmed sort of a (prepared) pattern
+// whose character set has a character, without scoring every face
+// installed: only the faces that have a character asked for so far are
+// sorted, together with `lead`, a face of the pattern's language. The
+// sort ranks faces on their own scores but for language, where only the
+// first face of the pattern's language keeps its score. While the lead
+// comes first among the faces sorted and has that language, none of the
+// others keeps it in either sort, so their order is the one of the sort
+// of every face; and the first face with a character always adds it to
+// the faces before it, so the trimmed sort lists it too.
+class NeededSort {
+public:
+    // `pattern` is kept (it must outlive this); the lead is the installed
+    // face of `leadFile` and `leadIndex`.
+    NeededSort(_FcPattern* pattern, const std::string& leadFile, int leadIndex);
+    ~NeededSort();
+    NeededSort(const NeededSort&) = delete;
+    NeededSort& operator=(const NeededSort&) = delete;
+
+    // True when the answer is known: `*face` is the sort's first face
+    // whose character set has `c`, null when none has. False when only
+    // the sort of every face can tell: the pattern has other than one
+    // language, the lead is not found once, lacks the language, has `c`
+    // or does not come first.
+    bool First(char32_t c, _FcPattern** face);
+
+private:
+    bool usable_ = false;
+    _FcPattern* pattern_;
+    _FcPattern* lead_ = nullptr;
+    std::vector<_FcPattern*> faces_;      // every face, in fontconfig's order
+    std::vector<_FcCharSet*> charsets_;   // theirs (null: none)
+    std::vector<bool> member_;            // sorted: has a character asked for
+    _FcFontSet* sorted_ = nullptr;        // the lead and the members, sorted
+};
+
 struct FallbackFaces;
 
 // What a painter keeps with a face (its own open font, its rasterised
