@@ -5,6 +5,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <climits>
+#include <string>
 #include <vector>
 
 #include "platform/linux/x11/x11_font.h"
@@ -119,6 +120,68 @@ TEST(TrimmedSortTest, ListsWhatFontconfigsTrimmedSortLists) {
         }
         FcFontSetDestroy(trimmed);
         FcFontSetDestroy(untrimmed);
+        FcPatternDestroy(pattern);
+    }
+}
+
+// The first face with a character found among the faces that have it is
+// the first of fontconfig's sort of every face, and one its trimmed sort
+// lists; asked one by one and in turn (the faces sorted grow).
+TEST(NeededSortTest, FindsTheFirstFaceOfTheWholeSort) {
+    const char32_t chars[] = {U'H', U'\u65E5', U'\u672C', U'\u8A9E', U'\u2713', U'\u0645',
+                              U'\u0631', U'\u062D', U'\u0628', U'\u0627', U'\u05E9', U'\u05DC',
+                              U'\u05D5', U'\u05DD', U'\U0001F642', U'\u00E9', U'\u0301', U'\u0915',
+                              U'\u0E01', U'\u20AC', U'\u03A9', U'\u0416', U'\u2318', U'\u2500',
+                              U'\u2211', U'\uAC00', U'\U0010FFFD'};
+    for (const char* request : {"Arial:pixelsize=27", "serif:weight=200:pixelsize=14",
+                                "monospace:slant=100", "Symbola", "no such face"}) {
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(request));
+        ASSERT_NE(pattern, nullptr);
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result;
+        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        ASSERT_NE(match, nullptr);
+        FcChar8* file = nullptr;
+        int index = 0;
+        FcPatternGetString(match, FC_FILE, 0, &file);
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        const std::string leadFile = reinterpret_cast<const char*>(file);
+        FcCharSet* leadChars = nullptr;
+        ASSERT_EQ(FcPatternGetCharSet(match, FC_CHARSET, 0, &leadChars), FcResultMatch);
+        FcFontSet* all = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+        ASSERT_NE(all, nullptr);
+        NeededSort inTurn(pattern, leadFile, index);
+        for (const char32_t c : chars) {
+            SCOPED_TRACE(testing::Message() << request << " U+" << std::hex << static_cast<unsigned>(c));
+            FcPattern* expected = nullptr;
+            int at = 0;
+            for (; at < all->nfont && !expected; ++at) {
+                FcCharSet* set = nullptr;
+                if (FcPatternGetCharSet(all->fonts[at], FC_CHARSET, 0, &set) == FcResultMatch &&
+                    FcCharSetHasChar(set, c)) {
+                    expected = all->fonts[at];
+                }
+            }
+            if (expected) {
+                TrimmedSort trimmed(all);
+                EXPECT_TRUE(trimmed.Lists(static_cast<std::size_t>(at - 1)));
+            }
+            NeededSort alone(pattern, leadFile, index);
+            for (NeededSort* sort : {&alone, &inTurn}) {
+                FcPattern* found = reinterpret_cast<FcPattern*>(1);
+                if (!sort->First(c, &found)) {
+                    // The chosen face of the command line's fallbacks leads its
+                    // sort: what it lacks is known.
+                    EXPECT_FALSE(sort == &alone && !FcCharSetHasChar(leadChars, c) &&
+                                 std::string(request).starts_with("Arial"));
+                    continue;
+                }
+                EXPECT_EQ(found, expected);
+            }
+        }
+        FcFontSetDestroy(all);
+        FcPatternDestroy(match);
         FcPatternDestroy(pattern);
     }
 }
