@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/x11/x11_font.h"
@@ -124,9 +125,21 @@ TEST(TrimmedSortTest, ListsWhatFontconfigsTrimmedSortLists) {
     }
 }
 
+// The file and face index of a pattern.
+std::pair<std::string, int> FaceOf(FcPattern* face) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    FcPatternGetString(face, FC_FILE, 0, &file);
+    FcPatternGetInteger(face, FC_INDEX, 0, &index);
+    return {file ? reinterpret_cast<const char*>(file) : "", index};
+}
+
 // The first face with a character found among the faces that have it is
 // the first of fontconfig's sort of every face, and one its trimmed sort
-// lists; asked one by one and in turn (the faces sorted grow).
+// lists; asked one by one and in turn (the faces sorted grow). Led by the
+// face matched, the answer is known for what that face lacks; led by a
+// face of its language the sort puts last, or one without the language, it is
+// either right or not known.
 TEST(NeededSortTest, FindsTheFirstFaceOfTheWholeSort) {
     const char32_t chars[] = {U'H', U'\u65E5', U'\u672C', U'\u8A9E', U'\u2713', U'\u0645',
                               U'\u0631', U'\u062D', U'\u0628', U'\u0627', U'\u05E9', U'\u05DC',
@@ -134,7 +147,8 @@ TEST(NeededSortTest, FindsTheFirstFaceOfTheWholeSort) {
                               U'\u0E01', U'\u20AC', U'\u03A9', U'\u0416', U'\u2318', U'\u2500',
                               U'\u2211', U'\uAC00', U'\U0010FFFD'};
     for (const char* request : {"Arial:pixelsize=27", "serif:weight=200:pixelsize=14",
-                                "monospace:slant=100", "Symbola", "no such face"}) {
+                                "monospace:slant=100", "Symbola", "Noto Color Emoji",
+                                "WenQuanYi Micro Hei:weight=80", "no such face"}) {
         FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(request));
         ASSERT_NE(pattern, nullptr);
         FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
@@ -142,42 +156,56 @@ TEST(NeededSortTest, FindsTheFirstFaceOfTheWholeSort) {
         FcResult result;
         FcPattern* match = FcFontMatch(nullptr, pattern, &result);
         ASSERT_NE(match, nullptr);
-        FcChar8* file = nullptr;
-        int index = 0;
-        FcPatternGetString(match, FC_FILE, 0, &file);
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        const std::string leadFile = reinterpret_cast<const char*>(file);
-        FcCharSet* leadChars = nullptr;
-        ASSERT_EQ(FcPatternGetCharSet(match, FC_CHARSET, 0, &leadChars), FcResultMatch);
         FcFontSet* all = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
         ASSERT_NE(all, nullptr);
-        NeededSort inTurn(pattern, leadFile, index);
-        for (const char32_t c : chars) {
-            SCOPED_TRACE(testing::Message() << request << " U+" << std::hex << static_cast<unsigned>(c));
-            FcPattern* expected = nullptr;
-            int at = 0;
-            for (; at < all->nfont && !expected; ++at) {
-                FcCharSet* set = nullptr;
-                if (FcPatternGetCharSet(all->fonts[at], FC_CHARSET, 0, &set) == FcResultMatch &&
-                    FcCharSetHasChar(set, c)) {
-                    expected = all->fonts[at];
-                }
+        ASSERT_GT(all->nfont, 0);
+        FcChar8* language = nullptr;
+        ASSERT_EQ(FcPatternGetString(pattern, FC_LANG, 0, &language), FcResultMatch);
+        // The first face sorted without the language, and the last with it.
+        FcPattern* foreign = nullptr;
+        FcPattern* last = nullptr;
+        for (int i = 0; i < all->nfont; ++i) {
+            FcLangSet* languages = nullptr;
+            if (FcPatternGetLangSet(all->fonts[i], FC_LANG, 0, &languages) != FcResultMatch) continue;
+            if (FcLangSetHasLang(languages, language) == FcLangDifferentLang) {
+                if (!foreign) foreign = all->fonts[i];
+            } else {
+                last = all->fonts[i];
             }
-            if (expected) {
-                TrimmedSort trimmed(all);
-                EXPECT_TRUE(trimmed.Lists(static_cast<std::size_t>(at - 1)));
-            }
-            NeededSort alone(pattern, leadFile, index);
-            for (NeededSort* sort : {&alone, &inTurn}) {
-                FcPattern* found = reinterpret_cast<FcPattern*>(1);
-                if (!sort->First(c, &found)) {
-                    // The chosen face of the command line's fallbacks leads its
-                    // sort: what it lacks is known.
-                    EXPECT_FALSE(sort == &alone && !FcCharSetHasChar(leadChars, c) &&
-                                 std::string(request).starts_with("Arial"));
-                    continue;
+        }
+        for (FcPattern* leader : {match, last, foreign}) {
+            if (!leader) continue;
+            const auto [leadFile, leadIndex] = FaceOf(leader);
+            FcCharSet* leadChars = nullptr;
+            ASSERT_EQ(FcPatternGetCharSet(leader, FC_CHARSET, 0, &leadChars), FcResultMatch);
+            NeededSort inTurn(pattern, leadFile, leadIndex);
+            for (const char32_t c : chars) {
+                SCOPED_TRACE(testing::Message() << request << " led by " << leadFile << " U+"
+                                                << std::hex << static_cast<unsigned>(c));
+                FcPattern* expected = nullptr;
+                int at = 0;
+                for (; at < all->nfont && !expected; ++at) {
+                    FcCharSet* set = nullptr;
+                    if (FcPatternGetCharSet(all->fonts[at], FC_CHARSET, 0, &set) == FcResultMatch &&
+                        FcCharSetHasChar(set, c)) {
+                        expected = all->fonts[at];
+                    }
                 }
-                EXPECT_EQ(found, expected);
+                if (expected) {
+                    TrimmedSort trimmed(all);
+                    EXPECT_TRUE(trimmed.Lists(static_cast<std::size_t>(at - 1)));
+                }
+                NeededSort alone(pattern, leadFile, leadIndex);
+                for (NeededSort* sort : {&alone, &inTurn}) {
+                    FcPattern* found = reinterpret_cast<FcPattern*>(1);
+                    if (sort->First(c, &found)) {
+                        EXPECT_EQ(found, expected);
+                    } else {
+                        EXPECT_FALSE(sort == &alone && leader == match &&
+                                     !FcCharSetHasChar(leadChars, c) &&
+                                     std::string(request).starts_with("Arial"));
+                    }
+                }
             }
         }
         FcFontSetDestroy(all);
