@@ -253,6 +253,7 @@ struct FallbackFaces {
     // Before that sort is needed, single characters of the text list are
     // looked for among the faces that have them.
     std::unique_ptr<NeededSort> needed;
+    std::u32string expected;  // told before the pattern was made
     // Faces opened, by their pattern in fontconfig's sets (the sort shares them).
     std::unordered_map<FcPattern*, std::unique_ptr<TextFont>> opened;
     // Single characters answered, per presentation.
@@ -379,6 +380,7 @@ TextFont* FirstFaceWith(const TextFont& font, FallbackFaces& fallback, const cha
         if (!fallback.needed) {
             fallback.needed =
                 std::make_unique<NeededSort>(fallback.pattern, font.file, font.faceIndex);
+            fallback.needed->Expect(fallback.expected.data(), fallback.expected.size());
         }
         FcPattern* first = nullptr;
         if (fallback.needed->First(chars[0], &first)) {
@@ -459,6 +461,12 @@ NeededSort::NeededSort(FcPattern* pattern, const std::string& leadFile, int lead
         language.type != FcTypeString || FcPatternGet(pattern, FC_LANG, 1, &another) == FcResultMatch) {
         return;
     }
+    std::size_t total = 0;
+    for (const FcSetName name : {FcSetSystem, FcSetApplication}) {
+        if (const FcFontSet* set = FcConfigGetFonts(nullptr, name)) total += static_cast<std::size_t>(set->nfont);
+    }
+    faces_.reserve(total);
+    charsets_.reserve(total);
     for (const FcSetName name : {FcSetSystem, FcSetApplication}) {
         const FcFontSet* set = FcConfigGetFonts(nullptr, name);
         for (int i = 0; set && i < set->nfont; ++i) {
@@ -490,22 +498,24 @@ NeededSort::~NeededSort() {
 
 bool NeededSort::First(char32_t c, FcPattern** face) {
     if (!usable_) return false;
-    bool grown = false, any = false;
+    if (expected_.find(c) != std::u32string::npos && sorted_ && !grown_) {
+        // Every face with it is sorted already; the lead lacks it.
+        return Walk(c, face);
+    }
+    bool any = false;
     for (std::size_t i = 0; i < faces_.size(); ++i) {
         if (!charsets_[i] || !FcCharSetHasChar(charsets_[i], c)) continue;
-        if (faces_[i] == lead_) {
-            usable_ = false;  // the lead's own place is not known
-            return false;
-        }
+        if (faces_[i] == lead_) return false;  // the lead's own place is not known
         any = true;
-        grown = grown || !member_[i];
+        grown_ = grown_ || !member_[i];
         member_[i] = true;
     }
     if (!any) {
         *face = nullptr;
         return true;
     }
-    if (grown || !sorted_) {
+    if (grown_ || !sorted_) {
+        grown_ = false;
         if (sorted_) FcFontSetDestroy(sorted_);
         sorted_ = nullptr;
         // In fontconfig's own order, so that faces that score alike keep it.
@@ -528,6 +538,10 @@ bool NeededSort::First(char32_t c, FcPattern** face) {
             return false;
         }
     }
+    return Walk(c, face);
+}
+
+bool NeededSort::Walk(char32_t c, FcPattern** face) {
     for (int k = 1; k < sorted_->nfont; ++k) {
         FcCharSet* chars = nullptr;
         if (FcPatternGetCharSet(sorted_->fonts[k], FC_CHARSET, 0, &chars) == FcResultMatch &&
@@ -536,8 +550,41 @@ bool NeededSort::First(char32_t c, FcPattern** face) {
             return true;
         }
     }
-    usable_ = false;  // cannot be: every face with it was sorted
-    return false;
+    // Every face with it was sorted: none has it.
+    *face = nullptr;
+    return true;
+}
+
+void NeededSort::Expect(const char32_t* chars, std::size_t count) {
+    if (!usable_ || count == 0) return;
+    FcCharSet* leads = nullptr;
+    if (FcPatternGetCharSet(lead_, FC_CHARSET, 0, &leads) != FcResultMatch) leads = nullptr;
+    std::u32string wanted;
+    for (std::size_t k = 0; k < count; ++k) {
+        // What the lead has is never answered here.
+        if (leads && FcCharSetHasChar(leads, chars[k])) continue;
+        if (wanted.find(chars[k]) == std::u32string::npos) wanted += chars[k];
+    }
+    for (std::size_t i = 0; i < faces_.size(); ++i) {
+        if (member_[i] || !charsets_[i] || faces_[i] == lead_) continue;
+        for (const char32_t c : wanted) {
+            if (FcCharSetHasChar(charsets_[i], c)) {
+                member_[i] = true;
+                grown_ = true;
+                break;
+            }
+        }
+    }
+    expected_ += wanted;
+}
+
+void ExpectFallbacks(TextFont& font, const char32_t* chars, std::size_t count) {
+    FallbackFaces& list = Sorted(font, false);
+    if (list.needed) {
+        list.needed->Expect(chars, count);
+    } else {
+        list.expected.append(chars, count);
+    }
 }
 
 TextFont::TextFont() = default;

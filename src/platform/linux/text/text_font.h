@@ -102,14 +102,22 @@ public:
     // language, the lead is not found once, lacks the language, has `c`
     // or does not come first.
     bool First(char32_t c, _FcPattern** face);
+    // Characters to be asked for later: the faces that have them are
+    // sorted with the next answer, so that one sort serves them all.
+    void Expect(const char32_t* chars, std::size_t count);
 
 private:
+    // The first sorted face after the lead with `c`, every face with it sorted.
+    bool Walk(char32_t c, _FcPattern** face);
+
     bool usable_ = false;
     _FcPattern* pattern_;
     _FcPattern* lead_ = nullptr;
     std::vector<_FcPattern*> faces_;      // every face, in fontconfig's order
     std::vector<_FcCharSet*> charsets_;   // theirs (null: none)
     std::vector<bool> member_;            // sorted: has a character asked for
+    bool grown_ = false;                  // members not sorted yet
+    std::u32string expected_;             // told, and every face with them a member
     _FcFontSet* sorted_ = nullptr;        // the lead and the members, sorted
 };
 
@@ -186,6 +194,11 @@ void CloseTextFont(TextFont& font);
 // Faces and answers are remembered in the font: one sort of each kind per font.
 TextFont& FaceFor(TextFont& font, const char32_t* chars, std::size_t count,
                   Presentation presentation = Presentation::kAny);
+
+// The characters a line will look for fallback faces for one at a time,
+// told before the first is looked for: the faces that have them are then
+// sorted together, once.
+void ExpectFallbacks(TextFont& font, const char32_t* chars, std::size_t count);
 
 // The shaper for a realised face, made on first use; null without the
 // shaping module or when the face's file cannot be shaped.
