@@ -378,8 +378,7 @@ TextFont* FirstFaceWith(const TextFont& font, FallbackFaces& fallback, const cha
         // when there are many; the first face with one character is found
         // without it when the faces that have it settle which.
         if (!fallback.needed) {
-            fallback.needed =
-                std::make_unique<NeededSort>(fallback.pattern, font.file, font.faceIndex);
+            fallback.needed = std::make_unique<NeededSort>(fallback.pattern, font.pattern);
             fallback.needed->Expect(fallback.expected.data(), fallback.expected.size());
         }
         FcPattern* first = nullptr;
@@ -452,15 +451,24 @@ bool TrimmedSort::Lists(std::size_t i) {
     return listed_[i];
 }
 
-NeededSort::NeededSort(FcPattern* pattern, const std::string& leadFile, int leadIndex)
-    : pattern_(pattern) {
+NeededSort::NeededSort(FcPattern* pattern, FcPattern* lead) : pattern_(pattern) {
     // The sort settles language on the pattern's languages one by one;
     // the reasoning holds for one, a name, as the defaults give it.
     FcValue language, another;
-    if (!pattern || FcPatternGet(pattern, FC_LANG, 0, &language) != FcResultMatch ||
+    if (!pattern || !lead || FcPatternGet(pattern, FC_LANG, 0, &language) != FcResultMatch ||
         language.type != FcTypeString || FcPatternGet(pattern, FC_LANG, 1, &another) == FcResultMatch) {
         return;
     }
+    // The lead's installed face: a match shares its character set with it,
+    // so only faces with that set are compared by file.
+    FcChar8* leadFile = nullptr;
+    int leadIndex = 0;
+    FcCharSet* leadChars = nullptr;
+    if (FcPatternGetString(lead, FC_FILE, 0, &leadFile) != FcResultMatch || !leadFile ||
+        FcPatternGetCharSet(lead, FC_CHARSET, 0, &leadChars) != FcResultMatch) {
+        return;
+    }
+    FcPatternGetInteger(lead, FC_INDEX, 0, &leadIndex);
     std::size_t total = 0;
     for (const FcSetName name : {FcSetSystem, FcSetApplication}) {
         if (const FcFontSet* set = FcConfigGetFonts(nullptr, name)) total += static_cast<std::size_t>(set->nfont);
@@ -475,12 +483,11 @@ NeededSort::NeededSort(FcPattern* pattern, const std::string& leadFile, int lead
             if (FcPatternGetCharSet(face, FC_CHARSET, 0, &chars) != FcResultMatch) chars = nullptr;
             FcChar8* file = nullptr;
             int index = 0;
-            if (FcPatternGetString(face, FC_FILE, 0, &file) == FcResultMatch && file &&
-                leadFile == reinterpret_cast<const char*>(file) &&
-                FcPatternGetInteger(face, FC_INDEX, 0, &index) == FcResultMatch &&
-                index == leadIndex) {
-                if (lead_) return;  // twice: which one the sort puts first is not known
-                lead_ = face;
+            if (!lead_ && chars == leadChars &&
+                FcPatternGetString(face, FC_FILE, 0, &file) == FcResultMatch && file &&
+                FcStrCmp(file, leadFile) == 0) {
+                FcPatternGetInteger(face, FC_INDEX, 0, &index);
+                if (index == leadIndex) lead_ = face;
             }
             faces_.push_back(face);
             charsets_.push_back(chars);
@@ -498,12 +505,9 @@ NeededSort::~NeededSort() {
 
 bool NeededSort::First(char32_t c, FcPattern** face) {
     if (!usable_) return false;
-    if (expected_.find(c) != std::u32string::npos && sorted_ && !grown_) {
-        // Every face with it is sorted already; the lead lacks it.
-        return Walk(c, face);
-    }
-    bool any = false;
-    for (std::size_t i = 0; i < faces_.size(); ++i) {
+    const bool told = expected_.find(c) != std::u32string::npos;
+    bool any = told;  // every face with it is a member, and the lead lacks it
+    for (std::size_t i = 0; !told && i < faces_.size(); ++i) {
         if (!charsets_[i] || !FcCharSetHasChar(charsets_[i], c)) continue;
         if (faces_[i] == lead_) return false;  // the lead's own place is not known
         any = true;
@@ -565,17 +569,22 @@ void NeededSort::Expect(const char32_t* chars, std::size_t count) {
         if (leads && FcCharSetHasChar(leads, chars[k])) continue;
         if (wanted.find(chars[k]) == std::u32string::npos) wanted += chars[k];
     }
-    for (std::size_t i = 0; i < faces_.size(); ++i) {
-        if (member_[i] || !charsets_[i] || faces_[i] == lead_) continue;
-        for (const char32_t c : wanted) {
-            if (FcCharSetHasChar(charsets_[i], c)) {
+    if (wanted.empty()) return;
+    FcCharSet* set = FcCharSetCreate();
+    bool made = set != nullptr;
+    for (std::size_t k = 0; made && k < wanted.size(); ++k) made = FcCharSetAddChar(set, wanted[k]);
+    if (made) {
+        // One look at each face for them all: few pages to find.
+        for (std::size_t i = 0; i < faces_.size(); ++i) {
+            if (member_[i] || !charsets_[i] || faces_[i] == lead_) continue;
+            if (FcCharSetIntersectCount(set, charsets_[i]) > 0) {
                 member_[i] = true;
                 grown_ = true;
-                break;
             }
         }
+        expected_ += wanted;
     }
-    expected_ += wanted;
+    if (set) FcCharSetDestroy(set);
 }
 
 void ExpectFallbacks(TextFont& font, const char32_t* chars, std::size_t count) {

@@ -90,8 +90,8 @@ private:
 class NeededSort {
 public:
     // `pattern` is kept (it must outlive this); the lead is the installed
-    // face of `leadFile` and `leadIndex`.
-    NeededSort(_FcPattern* pattern, const std::string& leadFile, int leadIndex);
+    // face `lead` is, or was matched from.
+    NeededSort(_FcPattern* pattern, _FcPattern* lead);
     ~NeededSort();
     NeededSort(const NeededSort&) = delete;
     NeededSort& operator=(const NeededSort&) = delete;
@@ -99,8 +99,8 @@ public:
     // True when the answer is known: `*face` is the sort's first face
     // whose character set has `c`, null when none has. False when only
     // the sort of every face can tell: the pattern has other than one
-    // language, the lead is not found once, lacks the language, has `c`
-    // or does not come first.
+    // language, the lead is not found, lacks the language, has `c` or
+    // does not come first.
     bool First(char32_t c, _FcPattern** face);
     // Characters to be asked for later: the faces that have them are
     // sorted with the next answer, so that one sort serves them all.

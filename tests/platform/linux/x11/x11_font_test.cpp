@@ -177,11 +177,11 @@ TEST(NeededSortTest, FindsTheFirstFaceOfTheWholeSort) {
         }
         for (FcPattern* leader : {match, last, foreign}) {
             if (!leader) continue;
-            const auto [leadFile, leadIndex] = FaceOf(leader);
+            const std::string leadFile = FaceOf(leader).first;
             FcCharSet* leadChars = nullptr;
             ASSERT_EQ(FcPatternGetCharSet(leader, FC_CHARSET, 0, &leadChars), FcResultMatch);
-            NeededSort inTurn(pattern, leadFile, leadIndex);
-            NeededSort told(pattern, leadFile, leadIndex);
+            NeededSort inTurn(pattern, leader);
+            NeededSort told(pattern, leader);
             // The command line's text characters (the emoji goes to the colour faces).
             constexpr std::size_t kLine = 14;
             told.Expect(chars, kLine);
@@ -202,7 +202,7 @@ TEST(NeededSortTest, FindsTheFirstFaceOfTheWholeSort) {
                     TrimmedSort trimmed(all);
                     EXPECT_TRUE(trimmed.Lists(static_cast<std::size_t>(at - 1)));
                 }
-                NeededSort alone(pattern, leadFile, leadIndex);
+                NeededSort alone(pattern, leader);
                 for (NeededSort* sort : {&alone, &inTurn, &told}) {
                     FcPattern* found = reinterpret_cast<FcPattern*>(1);
                     if (sort->First(c, &found)) {
