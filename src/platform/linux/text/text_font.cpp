@@ -212,9 +212,14 @@ FcPattern* OpenFont(TextFont& f) {
         ulSize = 1;
         strikePos = ascent / 3.0;
     }
-    FT_Done_Face(ft);
 
     size = ComputeFontSize(metrics, request.height, request.width);
+    // The face just read is the one glyph indexes and advances come from:
+    // kept, not opened again.
+    f.face = ft;
+    f.facePending = false;
+    f.hintSized = scalable && FT_Set_Pixel_Sizes(ft, static_cast<FT_UInt>(size.emPixels),
+                                                 static_cast<FT_UInt>(size.emPixels)) == 0;
     const double upem = metrics.unitsPerEm;
     ulOffset = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulPos, size, upem))));
     ulThick = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::lround(Scaled(ulSize, size, upem))));
@@ -245,6 +250,10 @@ struct FallbackFaces {
     // The text list is fontconfig's trimmed sort, so that a face that adds
     // no character to those before it is passed over.
     std::unique_ptr<TrimmedSort> trimmed;
+    // Before that sort is needed, single characters of the text list are
+    // looked for among the faces that have them.
+    std::unique_ptr<NeededSort> needed;
+    std::u32string expected;  // told before the pattern was made
     // Faces opened, by their pattern in fontconfig's sets (the sort shares them).
     std::unordered_map<FcPattern*, std::unique_ptr<TextFont>> opened;
     // Single characters answered, per presentation.
@@ -364,6 +373,23 @@ TextFont* FirstFaceWith(const TextFont& font, FallbackFaces& fallback, const cha
             return face && Covers(*face, chars, count) ? face : nullptr;
         }
     }
+    if (!fallback.emoji && !color && count == 1 && !fallback.sorted) {
+        // Sorting every face installed costs more than the rest of a line
+        // when there are many; the first face with one character is found
+        // without it when the faces that have it settle which.
+        if (!fallback.needed) {
+            fallback.needed = std::make_unique<NeededSort>(fallback.pattern, font.pattern);
+            fallback.needed->Expect(fallback.expected.data(), fallback.expected.size());
+        }
+        FcPattern* first = nullptr;
+        if (fallback.needed->First(chars[0], &first)) {
+            if (!first) return nullptr;
+            TextFont* face = FallbackFace(font, fallback, first);
+            if (face && Covers(*face, chars, count)) return face;
+            // Which later faces the trimmed sort lists depends on every
+            // face before them: only the whole sort tells.
+        }
+    }
     FcFontSet* sorted = SortedFonts(fallback);
     if (!sorted) return nullptr;
     for (std::size_t i = 0; i < static_cast<std::size_t>(sorted->nfont); ++i) {
@@ -393,6 +419,7 @@ void CloseFallbacks(std::unique_ptr<FallbackFaces>& list) {
         if (face) CloseTextFont(*face);
     }
     list->trimmed.reset();
+    list->needed.reset();
     if (list->sorted) FcFontSetDestroy(list->sorted);
     if (list->pattern) FcPatternDestroy(list->pattern);
     list.reset();
@@ -422,6 +449,151 @@ bool TrimmedSort::Lists(std::size_t i) {
         listed_[walked_] = walked_ == 0 || adds;
     }
     return listed_[i];
+}
+
+NeededSort::NeededSort(FcPattern* pattern, FcPattern* lead) : pattern_(pattern) {
+    // The sort settles language on the pattern's languages one by one;
+    // the reasoning holds for one, a name, as the defaults give it.
+    FcValue language, another;
+    if (!pattern || !lead || FcPatternGet(pattern, FC_LANG, 0, &language) != FcResultMatch ||
+        language.type != FcTypeString || FcPatternGet(pattern, FC_LANG, 1, &another) == FcResultMatch) {
+        return;
+    }
+    // The lead's installed face: a match shares its character set with it,
+    // so only faces with that set are compared by file.
+    FcChar8* leadFile = nullptr;
+    int leadIndex = 0;
+    FcCharSet* leadChars = nullptr;
+    if (FcPatternGetString(lead, FC_FILE, 0, &leadFile) != FcResultMatch || !leadFile ||
+        FcPatternGetCharSet(lead, FC_CHARSET, 0, &leadChars) != FcResultMatch) {
+        return;
+    }
+    FcPatternGetInteger(lead, FC_INDEX, 0, &leadIndex);
+    std::size_t total = 0;
+    for (const FcSetName name : {FcSetSystem, FcSetApplication}) {
+        if (const FcFontSet* set = FcConfigGetFonts(nullptr, name)) total += static_cast<std::size_t>(set->nfont);
+    }
+    faces_.reserve(total);
+    charsets_.reserve(total);
+    for (const FcSetName name : {FcSetSystem, FcSetApplication}) {
+        const FcFontSet* set = FcConfigGetFonts(nullptr, name);
+        for (int i = 0; set && i < set->nfont; ++i) {
+            FcPattern* face = set->fonts[i];
+            FcCharSet* chars = nullptr;
+            if (FcPatternGetCharSet(face, FC_CHARSET, 0, &chars) != FcResultMatch) chars = nullptr;
+            FcChar8* file = nullptr;
+            int index = 0;
+            if (!lead_ && chars == leadChars &&
+                FcPatternGetString(face, FC_FILE, 0, &file) == FcResultMatch && file &&
+                FcStrCmp(file, leadFile) == 0) {
+                FcPatternGetInteger(face, FC_INDEX, 0, &index);
+                if (index == leadIndex) lead_ = face;
+            }
+            faces_.push_back(face);
+            charsets_.push_back(chars);
+        }
+    }
+    FcLangSet* languages = nullptr;
+    usable_ = lead_ && FcPatternGetLangSet(lead_, FC_LANG, 0, &languages) == FcResultMatch &&
+              languages && FcLangSetHasLang(languages, language.u.s) != FcLangDifferentLang;
+    member_.assign(faces_.size(), false);
+}
+
+NeededSort::~NeededSort() {
+    if (sorted_) FcFontSetDestroy(sorted_);
+}
+
+bool NeededSort::First(char32_t c, FcPattern** face) {
+    if (!usable_) return false;
+    const bool told = expected_.find(c) != std::u32string::npos;
+    bool any = told;  // every face with it is a member, and the lead lacks it
+    for (std::size_t i = 0; !told && i < faces_.size(); ++i) {
+        if (!charsets_[i] || !FcCharSetHasChar(charsets_[i], c)) continue;
+        if (faces_[i] == lead_) return false;  // the lead's own place is not known
+        any = true;
+        grown_ = grown_ || !member_[i];
+        member_[i] = true;
+    }
+    if (!any) {
+        *face = nullptr;
+        return true;
+    }
+    if (grown_ || !sorted_) {
+        grown_ = false;
+        if (sorted_) FcFontSetDestroy(sorted_);
+        sorted_ = nullptr;
+        // In fontconfig's own order, so that faces that score alike keep it.
+        FcFontSet* some = FcFontSetCreate();
+        bool built = some != nullptr;
+        for (std::size_t i = 0; built && i < faces_.size(); ++i) {
+            if (!member_[i] && faces_[i] != lead_) continue;
+            FcPatternReference(faces_[i]);
+            if (!FcFontSetAdd(some, faces_[i])) {
+                FcPatternDestroy(faces_[i]);
+                built = false;
+            }
+        }
+        FcResult result;
+        FcFontSet* sets[] = {some};
+        if (built) sorted_ = FcFontSetSort(nullptr, sets, 1, pattern_, FcFalse, nullptr, &result);
+        if (some) FcFontSetDestroy(some);
+        if (!sorted_ || sorted_->nfont == 0 || sorted_->fonts[0] != lead_) {
+            usable_ = false;
+            return false;
+        }
+    }
+    return Walk(c, face);
+}
+
+bool NeededSort::Walk(char32_t c, FcPattern** face) {
+    for (int k = 1; k < sorted_->nfont; ++k) {
+        FcCharSet* chars = nullptr;
+        if (FcPatternGetCharSet(sorted_->fonts[k], FC_CHARSET, 0, &chars) == FcResultMatch &&
+            FcCharSetHasChar(chars, c)) {
+            *face = sorted_->fonts[k];
+            return true;
+        }
+    }
+    // Every face with it was sorted: none has it.
+    *face = nullptr;
+    return true;
+}
+
+void NeededSort::Expect(const char32_t* chars, std::size_t count) {
+    if (!usable_ || count == 0) return;
+    FcCharSet* leads = nullptr;
+    if (FcPatternGetCharSet(lead_, FC_CHARSET, 0, &leads) != FcResultMatch) leads = nullptr;
+    std::u32string wanted;
+    for (std::size_t k = 0; k < count; ++k) {
+        // What the lead has is never answered here.
+        if (leads && FcCharSetHasChar(leads, chars[k])) continue;
+        if (wanted.find(chars[k]) == std::u32string::npos) wanted += chars[k];
+    }
+    if (wanted.empty()) return;
+    FcCharSet* set = FcCharSetCreate();
+    bool made = set != nullptr;
+    for (std::size_t k = 0; made && k < wanted.size(); ++k) made = FcCharSetAddChar(set, wanted[k]);
+    if (made) {
+        // One look at each face for them all: few pages to find.
+        for (std::size_t i = 0; i < faces_.size(); ++i) {
+            if (member_[i] || !charsets_[i] || faces_[i] == lead_) continue;
+            if (FcCharSetIntersectCount(set, charsets_[i]) > 0) {
+                member_[i] = true;
+                grown_ = true;
+            }
+        }
+        expected_ += wanted;
+    }
+    if (set) FcCharSetDestroy(set);
+}
+
+void ExpectFallbacks(TextFont& font, const char32_t* chars, std::size_t count) {
+    FallbackFaces& list = Sorted(font, false);
+    if (list.needed) {
+        list.needed->Expect(chars, count);
+    } else {
+        list.expected.append(chars, count);
+    }
 }
 
 TextFont::TextFont() = default;

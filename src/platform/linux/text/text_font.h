@@ -77,6 +77,50 @@ private:
     std::vector<bool> listed_;
 };
 
+// The first face of fontconfig's untrimmed sort of a (prepared) pattern
+// whose character set has a character, without scoring every face
+// installed: only the faces that have a character asked for so far are
+// sorted, together with `lead`, a face of the pattern's language. The
+// sort ranks faces on their own scores but for language, where only the
+// first face of the pattern's language keeps its score. While the lead
+// comes first among the faces sorted and has that language, none of the
+// others keeps it in either sort, so their order is the one of the sort
+// of every face; and the first face with a character always adds it to
+// the faces before it, so the trimmed sort lists it too.
+class NeededSort {
+public:
+    // `pattern` is kept (it must outlive this); the lead is the installed
+    // face `lead` is, or was matched from.
+    NeededSort(_FcPattern* pattern, _FcPattern* lead);
+    ~NeededSort();
+    NeededSort(const NeededSort&) = delete;
+    NeededSort& operator=(const NeededSort&) = delete;
+
+    // True when the answer is known: `*face` is the sort's first face
+    // whose character set has `c`, null when none has. False when only
+    // the sort of every face can tell: the pattern has other than one
+    // language, the lead is not found, lacks the language, has `c` or
+    // does not come first.
+    bool First(char32_t c, _FcPattern** face);
+    // Characters to be asked for later: the faces that have them are
+    // sorted with the next answer, so that one sort serves them all.
+    void Expect(const char32_t* chars, std::size_t count);
+
+private:
+    // The first sorted face after the lead with `c`, every face with it sorted.
+    bool Walk(char32_t c, _FcPattern** face);
+
+    bool usable_ = false;
+    _FcPattern* pattern_;
+    _FcPattern* lead_ = nullptr;
+    std::vector<_FcPattern*> faces_;      // every face, in fontconfig's order
+    std::vector<_FcCharSet*> charsets_;   // theirs (null: none)
+    std::vector<bool> member_;            // sorted: has a character asked for
+    bool grown_ = false;                  // members not sorted yet
+    std::u32string expected_;             // told, and every face with them a member
+    _FcFontSet* sorted_ = nullptr;        // the lead and the members, sorted
+};
+
 struct FallbackFaces;
 
 // What a painter keeps with a face (its own open font, its rasterised
@@ -150,6 +194,11 @@ void CloseTextFont(TextFont& font);
 // Faces and answers are remembered in the font: one sort of each kind per font.
 TextFont& FaceFor(TextFont& font, const char32_t* chars, std::size_t count,
                   Presentation presentation = Presentation::kAny);
+
+// The characters a line will look for fallback faces for one at a time,
+// told before the first is looked for: the faces that have them are then
+// sorted together, once.
+void ExpectFallbacks(TextFont& font, const char32_t* chars, std::size_t count);
 
 // The shaper for a realised face, made on first use; null without the
 // shaping module or when the face's file cannot be shaped.

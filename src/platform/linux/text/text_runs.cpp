@@ -2,6 +2,7 @@
 #include "platform/linux/text/text_runs.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/linux/text/complex_text.h"
 #include "platform/linux/text/text_layout.h"
@@ -20,16 +21,31 @@ bool NeedsModule(char32_t c) { return !IsSimpleCharacter(c) || MayPresentAsEmoji
 std::vector<TextFont*> ClusterFaces(TextFont& font, const std::u32string& text,
                                    const LineAnalysis& a) {
     const std::size_t n = text.size();
-    std::vector<TextFont*> faces(n, &font);
-    std::u32string needed;
-    TextFont* previous = &font;
+    // Each cluster's characters that need a glyph, from its start.
+    std::vector<std::pair<std::size_t, std::u32string>> clusters;
+    std::u32string lacking;  // single characters the chosen face lacks
     for (std::size_t i = 0; i < n;) {
         std::size_t end = i + 1;
         while (end < n && a.continues[end]) ++end;
-        needed.clear();
+        std::u32string needed;
         for (std::size_t k = i; k < end; ++k) {
             if (!a.ignorable[k]) needed += text[k];
         }
+        if (needed.size() == 1 && a.presentation[i] == Presentation::kAny &&
+            !DrawnAsMissingGlyph(text[i]) && GlyphIndex(font, needed[0]) == 0) {
+            lacking += needed[0];
+        }
+        clusters.emplace_back(i, std::move(needed));
+        i = end;
+    }
+    if (!lacking.empty()) ExpectFallbacks(font, lacking.data(), lacking.size());
+
+    std::vector<TextFont*> faces(n, &font);
+    TextFont* previous = &font;
+    for (std::size_t c = 0; c < clusters.size(); ++c) {
+        const std::size_t i = clusters[c].first;
+        const std::size_t end = c + 1 < clusters.size() ? clusters[c + 1].first : n;
+        const std::u32string& needed = clusters[c].second;
         TextFont* face = previous;  // a lone joiner or selector goes with what precedes it
         if (DrawnAsMissingGlyph(text[i])) {
             face = &font;
@@ -43,7 +59,6 @@ std::vector<TextFont*> ClusterFaces(TextFont& font, const std::u32string& text,
         std::fill(faces.begin() + static_cast<std::ptrdiff_t>(i),
                   faces.begin() + static_cast<std::ptrdiff_t>(end), face);
         previous = face;
-        i = end;
     }
     return faces;
 }

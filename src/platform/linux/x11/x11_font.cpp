@@ -36,6 +36,15 @@ XftFont* XftFontFor(::Display* dpy, TextFont& face) {
         opened->dpy = dpy;
         if (face.pattern) {
             FcPattern* pattern = FcPatternDuplicate(face.pattern);
+            // Glyphs are drawn by index: Xft's table from characters to
+            // glyphs, sized by the face's character set and cleared on
+            // opening, is never looked at. An empty set keeps it empty.
+            FcCharSet* none = pattern ? FcCharSetCreate() : nullptr;
+            if (none) {
+                FcPatternDel(pattern, FC_CHARSET);
+                FcPatternAddCharSet(pattern, FC_CHARSET, none);
+                FcCharSetDestroy(none);
+            }
             opened->font = pattern ? XftFontOpenPattern(dpy, pattern) : nullptr;
             if (!opened->font && pattern) FcPatternDestroy(pattern);
         }

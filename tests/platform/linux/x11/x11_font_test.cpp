@@ -5,6 +5,9 @@
 #include <fontconfig/fontconfig.h>
 
 #include <climits>
+#include <iterator>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/x11/x11_font.h"
@@ -119,6 +122,102 @@ TEST(TrimmedSortTest, ListsWhatFontconfigsTrimmedSortLists) {
         }
         FcFontSetDestroy(trimmed);
         FcFontSetDestroy(untrimmed);
+        FcPatternDestroy(pattern);
+    }
+}
+
+// The file and face index of a pattern.
+std::pair<std::string, int> FaceOf(FcPattern* face) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    FcPatternGetString(face, FC_FILE, 0, &file);
+    FcPatternGetInteger(face, FC_INDEX, 0, &index);
+    return {file ? reinterpret_cast<const char*>(file) : "", index};
+}
+
+// The first face with a character found among the faces that have it is
+// the first of fontconfig's sort of every face, and one its trimmed sort
+// lists; asked one by one, in turn (the faces sorted grow) and told the
+// command line's first (sorted once). Led by the
+// face matched, the answer is known for what that face lacks; led by a
+// face of its language the sort puts last, or one without the language, it is
+// either right or not known.
+TEST(NeededSortTest, FindsTheFirstFaceOfTheWholeSort) {
+    const char32_t chars[] = {U'H', U'\u65E5', U'\u672C', U'\u8A9E', U'\u2713', U'\u0645',
+                              U'\u0631', U'\u062D', U'\u0628', U'\u0627', U'\u05E9', U'\u05DC',
+                              U'\u05D5', U'\u05DD', U'\U0001F642', U'\u00E9', U'\u0301', U'\u0915',
+                              U'\u0E01', U'\u20AC', U'\u03A9', U'\u0416', U'\u2318', U'\u2500',
+                              U'\u2211', U'\uAC00', U'\U0010FFFD'};
+    for (const char* request : {"Arial:pixelsize=27", "serif:weight=200:pixelsize=14",
+                                "monospace:slant=100", "Symbola", "Noto Color Emoji",
+                                "WenQuanYi Micro Hei:weight=80", "no such face"}) {
+        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(request));
+        ASSERT_NE(pattern, nullptr);
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result;
+        FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+        ASSERT_NE(match, nullptr);
+        FcFontSet* all = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+        ASSERT_NE(all, nullptr);
+        ASSERT_GT(all->nfont, 0);
+        FcChar8* language = nullptr;
+        ASSERT_EQ(FcPatternGetString(pattern, FC_LANG, 0, &language), FcResultMatch);
+        // The first face sorted without the language, and the last with it.
+        FcPattern* foreign = nullptr;
+        FcPattern* last = nullptr;
+        for (int i = 0; i < all->nfont; ++i) {
+            FcLangSet* languages = nullptr;
+            if (FcPatternGetLangSet(all->fonts[i], FC_LANG, 0, &languages) != FcResultMatch) continue;
+            if (FcLangSetHasLang(languages, language) == FcLangDifferentLang) {
+                if (!foreign) foreign = all->fonts[i];
+            } else {
+                last = all->fonts[i];
+            }
+        }
+        for (FcPattern* leader : {match, last, foreign}) {
+            if (!leader) continue;
+            const std::string leadFile = FaceOf(leader).first;
+            FcCharSet* leadChars = nullptr;
+            ASSERT_EQ(FcPatternGetCharSet(leader, FC_CHARSET, 0, &leadChars), FcResultMatch);
+            NeededSort inTurn(pattern, leader);
+            NeededSort told(pattern, leader);
+            // The command line's text characters (the emoji goes to the colour faces).
+            constexpr std::size_t kLine = 14;
+            told.Expect(chars, kLine);
+            for (std::size_t i = 0; i < std::size(chars); ++i) {
+                const char32_t c = chars[i];
+                SCOPED_TRACE(testing::Message() << request << " led by " << leadFile << " U+"
+                                                << std::hex << static_cast<unsigned>(c));
+                FcPattern* expected = nullptr;
+                int at = 0;
+                for (; at < all->nfont && !expected; ++at) {
+                    FcCharSet* set = nullptr;
+                    if (FcPatternGetCharSet(all->fonts[at], FC_CHARSET, 0, &set) == FcResultMatch &&
+                        FcCharSetHasChar(set, c)) {
+                        expected = all->fonts[at];
+                    }
+                }
+                if (expected) {
+                    TrimmedSort trimmed(all);
+                    EXPECT_TRUE(trimmed.Lists(static_cast<std::size_t>(at - 1)));
+                }
+                NeededSort alone(pattern, leader);
+                for (NeededSort* sort : {&alone, &inTurn, &told}) {
+                    FcPattern* found = reinterpret_cast<FcPattern*>(1);
+                    if (sort->First(c, &found)) {
+                        EXPECT_EQ(found, expected);
+                    } else {
+                        EXPECT_FALSE((sort == &alone || (sort == &told && i < kLine)) &&
+                                     leader == match &&
+                                     !FcCharSetHasChar(leadChars, c) &&
+                                     std::string(request).starts_with("Arial"));
+                    }
+                }
+            }
+        }
+        FcFontSetDestroy(all);
+        FcPatternDestroy(match);
         FcPatternDestroy(pattern);
     }
 }
