@@ -3,13 +3,10 @@
 #include "platform/linux/overlay/wayland/native_command_line.h"
 
 #include <fcntl.h>
-#include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <memory>
-#include <system_error>
-#include <thread>
 #include <type_traits>
 
 #include "platform/linux/overlay/overlay_timings.h"
@@ -39,37 +36,13 @@ void Detach(int keep) {
     close_range(static_cast<unsigned>(keep < 3 ? 3 : keep + 1), ~0U, 0);
 }
 
-// fontconfig's start-up (its configuration and caches read) is most of the
-// work before a drawing is painted. It runs on a thread of its own while this
-// one reaches the compositor and reads the settings, and is waited for
-// before the first font; a second start-up at once would do it all again.
-class FontconfigStart {
-public:
-    FontconfigStart() {
-        try {
-            thread_ = std::thread([] { FcInit(); });
-        } catch (const std::system_error&) {
-            // No thread: the first font starts it.
-        }
-    }
-    ~FontconfigStart() { Wait(); }
-    FontconfigStart(const FontconfigStart&) = delete;
-    FontconfigStart& operator=(const FontconfigStart&) = delete;
-    void Wait() {
-        if (thread_.joinable()) thread_.join();
-    }
-
-private:
-    std::thread thread_;
-};
-
 // Shows each drawing on a surface of this process's connection and hands
 // the connection to a fork that keeps it; the next drawing connects anew.
 class KeptDrawings : public NativeShower {
 public:
     KeptDrawings(std::unique_ptr<NativeLayer> layer, PrimaryOutputFunction primary,
-                 FontconfigStart& start)
-        : layer_(std::move(layer)), primary_(primary), start_(start) {
+                 AwaitFontsFunction awaitFonts)
+        : layer_(std::move(layer)), primary_(primary), awaitFonts_(awaitFonts) {
         layer_->Begin(Primary());
     }
 
@@ -91,7 +64,7 @@ public:
             NotShown("the compositor did not show the drawing");
             return false;
         }
-        start_.Wait();  // one thread to fork
+        awaitFonts_();  // one thread to fork
         const pid_t child = fork();
         if (child == 0) {
             Detach(layer_->Fd());
@@ -123,7 +96,7 @@ private:
 
     std::unique_ptr<NativeLayer> layer_;
     PrimaryOutputFunction primary_;
-    FontconfigStart& start_;
+    AwaitFontsFunction awaitFonts_;
     std::optional<native::Target> prepared_;
     bool failed_ = false;
 };
@@ -131,31 +104,28 @@ private:
 // The display whose first font waits for fontconfig's start-up.
 class StartedDisplay : public WaylandDisplay {
 public:
-    StartedDisplay(NativeShower& shower, FontconfigStart& start)
-        : WaylandDisplay(shower), start_(start) {}
+    StartedDisplay(NativeShower& shower, AwaitFontsFunction awaitFonts)
+        : WaylandDisplay(shower), awaitFonts_(awaitFonts) {}
 
 protected:
     bool RealizeFor(TextFont& font) override {
-        start_.Wait();
+        awaitFonts_();
         return WaylandDisplay::RealizeFor(font);
     }
 
 private:
-    FontconfigStart& start_;
+    AwaitFontsFunction awaitFonts_;
 };
 
 class NativeCommandLineImpl : public NativeCommandLine {
 public:
-    NativeCommandLineImpl(std::unique_ptr<FontconfigStart> start, std::unique_ptr<NativeLayer> layer,
-                          PrimaryOutputFunction primary)
-        : start_(std::move(start)),
-          drawings_(std::move(layer), primary, *start_),
-          display_(drawings_, *start_) {}
+    NativeCommandLineImpl(std::unique_ptr<NativeLayer> layer, PrimaryOutputFunction primary,
+                          AwaitFontsFunction awaitFonts)
+        : drawings_(std::move(layer), primary, awaitFonts), display_(drawings_, awaitFonts) {}
     Display& display() override { return display_; }
     const bool& failed() const override { return drawings_.failed(); }
 
 private:
-    std::unique_ptr<FontconfigStart> start_;
     KeptDrawings drawings_;
     StartedDisplay display_;
 };
@@ -165,12 +135,11 @@ private:
 }  // namespace scriblane::linuxp
 
 extern "C" __attribute__((visibility("default"))) scriblane::linuxp::NativeCommandLine*
-scriblane_native_command_line(scriblane::linuxp::PrimaryOutputFunction primary) {
+scriblane_native_command_line(scriblane::linuxp::PrimaryOutputFunction primary,
+                              scriblane::linuxp::AwaitFontsFunction awaitFonts) {
     using namespace scriblane::linuxp;
     static_assert(std::is_same_v<decltype(&scriblane_native_command_line), NativeCommandLineFunction>);
-    // Where there is no layer, X draws and finds fontconfig started.
-    auto start = std::make_unique<FontconfigStart>();
     auto layer = NativeLayer::Connect();
     if (!layer) return nullptr;
-    return new NativeCommandLineImpl(std::move(start), std::move(layer), primary);
+    return new NativeCommandLineImpl(std::move(layer), primary, awaitFonts);
 }

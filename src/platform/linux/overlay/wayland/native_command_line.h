@@ -23,12 +23,16 @@ public:
 
 // XWayland's primary output where XWayland answers, else nothing.
 using PrimaryOutputFunction = std::optional<OutputPlace> (*)();
+// Waits for fontconfig's start-up, which the program began on a thread of
+// its own; returns at once once it is done.
+using AwaitFontsFunction = void (*)();
 
 // The module's one function: a surface is asked for at once, on `primary`'s
 // output when it names one the compositor has. nullptr when WAYLAND_DISPLAY
 // names no compositor with an overlay layer (then X is the way).
 inline constexpr const char* kNativeModule = "scriblane-native.so";
 inline constexpr const char* kNativeModuleFunction = "scriblane_native_command_line";
-using NativeCommandLineFunction = NativeCommandLine* (*)(PrimaryOutputFunction primary);
+using NativeCommandLineFunction = NativeCommandLine* (*)(PrimaryOutputFunction primary,
+                                                        AwaitFontsFunction awaitFonts);
 
 }  // namespace scriblane::linuxp

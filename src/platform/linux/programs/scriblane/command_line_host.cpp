@@ -24,6 +24,7 @@
 #include "platform/linux/posix/module.h"
 #include "platform/linux/programs/hosts.h"
 #include "platform/linux/settings/command_line_settings.h"
+#include "platform/linux/text/fontconfig_start.h"
 #include "platform/linux/x11/x11_connection.h"
 #include "platform/linux/x11/x11_display.h"
 #include "platform/linux/x11/x11_outputs.h"
@@ -71,15 +72,28 @@ std::optional<OutputPlace> XWaylandPrimary() {
     return primary;
 }
 
+// Under Wayland fontconfig starts on a thread while the module is loaded and
+// the compositor reached; under plain X the connection is cheaper than a
+// thread.
+std::optional<FontconfigStart> fontsStarting;
+void AwaitFonts() {
+    if (fontsStarting) fontsStarting->Wait();
+}
+
 // The compositor's overlay layer, where WAYLAND_DISPLAY names one that has
 // it; its code is a module loaded only then.
 std::unique_ptr<NativeCommandLine> OpenNativeCommandLine() {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     if (name == nullptr || *name == '\0') return nullptr;
+    fontsStarting.emplace();
     const auto open = reinterpret_cast<NativeCommandLineFunction>(
         ModuleFunction(kNativeModule, kNativeModuleFunction,
                        "the module scriblane-native.so is missing; drawing through X"));
-    return std::unique_ptr<NativeCommandLine>(open != nullptr ? open(XWaylandPrimary) : nullptr);
+    auto native = std::unique_ptr<NativeCommandLine>(
+        open != nullptr ? open(XWaylandPrimary, AwaitFonts) : nullptr);
+    // X's fonts need it done too, and X reaches its server before any font.
+    if (!native) AwaitFonts();
+    return native;
 }
 
 class CommandLineHost : public PlatformHost {
