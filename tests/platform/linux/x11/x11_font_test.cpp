@@ -93,15 +93,23 @@ TEST(ComputeFontSizeTest, BrokenFaceMetricsStillGiveASize) {
     EXPECT_GT(s.xScale, 0);
 }
 
+// `request` (fontconfig's name syntax) as a sort or match takes it.
+FcPattern* PreparedPattern(const char* request) {
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(request));
+    if (pattern) {
+        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+    }
+    return pattern;
+}
+
 // The faces listed are those of fontconfig's own trimmed sort, in its order,
 // for requests whose fallbacks differ (the installed faces decide which).
 TEST(TrimmedSortTest, ListsWhatFontconfigsTrimmedSortLists) {
     for (const char* request : {"Arial", "serif:weight=200", "monospace:slant=100", "Symbola",
                                 "Noto Color Emoji:color=true:lang=und-zsye", "no such face"}) {
-        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(request));
+        FcPattern* pattern = PreparedPattern(request);
         ASSERT_NE(pattern, nullptr);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
         FcResult result;
         FcFontSet* untrimmed = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
         FcFontSet* trimmed = FcFontSort(nullptr, pattern, FcTrue, nullptr, &result);
@@ -151,10 +159,8 @@ TEST(NeededSortTest, FindsTheFirstFaceOfTheWholeSort) {
     for (const char* request : {"Arial:pixelsize=27", "serif:weight=200:pixelsize=14",
                                 "monospace:slant=100", "Symbola", "Noto Color Emoji",
                                 "WenQuanYi Micro Hei:weight=80", "no such face"}) {
-        FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(request));
+        FcPattern* pattern = PreparedPattern(request);
         ASSERT_NE(pattern, nullptr);
-        FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
         FcResult result;
         FcPattern* match = FcFontMatch(nullptr, pattern, &result);
         ASSERT_NE(match, nullptr);
