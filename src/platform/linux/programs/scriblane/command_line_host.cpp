@@ -73,8 +73,8 @@ std::optional<OutputPlace> XWaylandPrimary() {
 }
 
 // Under Wayland fontconfig starts on a thread while the module is loaded and
-// the compositor reached; under plain X the connection is cheaper than a
-// thread.
+// the compositor answers. Plain X has too little to do beside it (one
+// connection) to pay for a thread.
 std::optional<FontconfigStart> fontsStarting;
 void AwaitFonts() {
     if (fontsStarting) fontsStarting->Wait();
