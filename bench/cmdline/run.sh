@@ -4,10 +4,10 @@
 # one private Xvfb; the medians and their ratio are printed. Then a line in
 # several scripts (Latin, CJK, an emoji) against the same minimal program
 # drawing that line (from its one face: boxes). Then `scriblane Hello` under
-# a headless sway (run as the test user setup creates), where a detached
-# helper holds the drawing on sway's overlay layer, painted natively: its
+# a headless sway (run as the test user setup creates), where the program
+# paints the drawing for sway's overlay layer and a fork of it keeps it: its
 # median against plain X, with XWayland naming the output and with no
-# DISPLAY at all.
+# DISPLAY at all, the three taken in turn.
 #
 # Usage: bench/cmdline/run.sh [PATH_TO_SCRIBLANE] [RUNS]
 # Default program: build/scriblane under the repository.
@@ -82,18 +82,6 @@ if command -v hyperfine >/dev/null; then
   floor_mixed_ms="$(median "$work/mixed.json" 0)"
   mixed_ms="$(median "$work/mixed.json" 1)"
   start_sway
-  if [ -n "$xwayland" ]; then
-    # Both servers in one run, each drawing given a moment to settle (the
-    # compositor repaints on the same cores): a fair pair.
-    DISPLAY="$xwayland" WAYLAND_DISPLAY="$wayland" "$program" Hello
-    hyperfine -N --warmup 3 --runs "$runs" --prepare "sleep 0.3" --export-json "$work/pair.json" \
-      "env DISPLAY=$display $program Hello" \
-      "env DISPLAY=$xwayland WAYLAND_DISPLAY=$wayland $program Hello" \
-      "env -u DISPLAY WAYLAND_DISPLAY=$wayland $program Hello" >/dev/null
-    plain_pair_ms="$(median "$work/pair.json" 0)"
-    xwayland_ms="$(median "$work/pair.json" 1)"
-    native_ms="$(median "$work/pair.json" 2)"
-  fi
 else
   loop() {  # prints the median of $runs wall times in ms
     python3 - "$runs" "$@" <<'PY'
@@ -112,11 +100,31 @@ PY
   floor_mixed_ms="$(loop "$work/floor" "$mixed")"
   mixed_ms="$(loop "$program" "$mixed")"
   start_sway
-  if [ -n "$xwayland" ]; then
-    plain_pair_ms="$scriblane_ms"
-    xwayland_ms="$(DISPLAY="$xwayland" WAYLAND_DISPLAY="$wayland" loop "$program" Hello)"
-    native_ms="$(env -u DISPLAY WAYLAND_DISPLAY="$wayland" bash -c "$(declare -f loop); loop $program Hello")"
-  fi
+fi
+if [ -n "$xwayland" ]; then
+  # Plain X, sway with XWayland naming the output, and sway alone, taken in
+  # turn drawing after drawing (the machine's drift moves all three alike),
+  # each given a moment for the compositor's repaint on the same cores.
+  DISPLAY="$xwayland" WAYLAND_DISPLAY="$wayland" "$program" Hello
+  read -r plain_pair_ms xwayland_ms native_ms < <(python3 - "$runs" "$program" "$display" \
+      "$xwayland" "$wayland" <<'PY'
+import os, statistics, subprocess, sys, time
+runs, program, display, xwayland, wayland = int(sys.argv[1]), *sys.argv[2:]
+plain = {k: v for k, v in os.environ.items() if k != "WAYLAND_DISPLAY"} | {"DISPLAY": display}
+both = dict(os.environ, DISPLAY=xwayland, WAYLAND_DISPLAY=wayland)
+alone = {k: v for k, v in os.environ.items() if k != "DISPLAY"} | {"WAYLAND_DISPLAY": wayland}
+envs = (plain, both, alone)
+times = [[] for _ in envs]
+for i in range(runs + 3):
+    for env, kept in zip(envs, times):
+        time.sleep(0.2)
+        t = time.perf_counter()
+        subprocess.run([program, "Hello"], env=env, check=True)
+        if i >= 3:  # the first three warm the caches
+            kept.append(time.perf_counter() - t)
+print(" ".join("%.2f" % (1000 * statistics.median(t)) for t in times))
+PY
+  )
 fi
 
 ratio="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$floor_ms" "$scriblane_ms")"
@@ -129,10 +137,10 @@ echo "scriblane \"$mixed\":         median ${mixed_ms} ms over ${runs} runs"
 echo "ratio, that line:               ${mratio}"
 if [ -n "${xwayland_ms:-}" ]; then
   xratio="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$plain_pair_ms" "$xwayland_ms")"
-  echo "paired, plain X:                median ${plain_pair_ms} ms over ${runs} runs"
+  echo "in turn, plain X:               median ${plain_pair_ms} ms over ${runs} runs"
   nratio="$(python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$plain_pair_ms" "$native_ms")"
-  echo "paired, sway, XWayland too:     median ${xwayland_ms} ms over ${runs} runs"
-  echo "paired, sway, no DISPLAY:       median ${native_ms} ms over ${runs} runs"
+  echo "in turn, sway, XWayland too:    median ${xwayland_ms} ms over ${runs} runs"
+  echo "in turn, sway, no DISPLAY:      median ${native_ms} ms over ${runs} runs"
   echo "ratio sway/plain X:             ${xratio} and ${nratio} (target <= 2)"
 else
   echo "scriblane Hello on sway:        not measured (needs root, sway and the scriblane-test user)"
