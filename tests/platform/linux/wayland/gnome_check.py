@@ -100,6 +100,18 @@ class GnomeSession:
         if cookies:
             self.env["XAUTHORITY"] = cookies[0]
         self.env.pop("XDG_RUNTIME_DIR", None)
+        # The overview's property turns at once; its closing animation plays
+        # on, and windows shown meanwhile are not on screen until it ends:
+        # the screen is settled once two screenshots in a row are the same.
+        last = [None]
+
+        def settled():
+            shot = self.screenshot().data
+            same, last[0] = shot == last[0], shot
+            return same
+        if not xtest.wait_for(settled, 10):
+            self.__exit__()
+            raise RuntimeError("GNOME Shell's screen does not settle")
         return self
 
     def screenshot(self):
