@@ -1,9 +1,19 @@
-// How `scriblane` and its helper scriblane-overlay talk over two pipes: the
-// helper's stdin and stdout.
+// How `scriblane` and its helper scriblane-overlay talk.
+//
+// On XWayland, over two pipes, the helper's stdin and stdout:
 //   helper:  "window ID" - one line: it made an override-redirect window on
 //            XWayland; the drawing process paints it.
 // The drawing process then closes the helper's stdin: the drawing's
 // lifetime starts, and the helper keeps it that long.
+//
+// On the compositor's layer, started as `scriblane-overlay wayland` with the
+// drawing process's connection to the compositor as descriptor 3 and a pipe
+// on stdin, before the drawing is shown:
+//   drawing process:  "shown" - one line once the compositor shows it; the
+//                     helper holds the connection (and with it the drawing)
+//                     for the lifetime.
+// A pipe closed without it: nothing was shown; the helper ends at once,
+// having never touched the connection.
 #pragma once
 
 #include <charconv>
@@ -16,6 +26,9 @@
 namespace scriblane::linuxp::overlay_protocol {
 
 inline constexpr const char* kHelper = "scriblane-overlay";
+inline constexpr const char* kKeepConnection = "wayland";
+inline constexpr int kConnectionFd = 3;
+inline constexpr std::string_view kShownLine = "shown\n";
 
 inline std::string WindowLine(unsigned long window) {
     return "window " + std::to_string(window) + "\n";

@@ -2,6 +2,7 @@
 #include "platform/linux/posix/spawn.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -9,8 +10,40 @@ extern char** environ;
 
 namespace scriblane::linuxp {
 
-std::optional<pid_t> Spawn(const std::vector<std::string>& argv, const SpawnOptions& options) {
+namespace {
+
+// A descriptor the child's own (0 to 3) would overwrite before it is
+// handed on gets a copy above them for the spawn.
+class AboveStandard {
+public:
+    explicit AboveStandard(int fd) : fd_(fd) {
+        if (fd >= 0 && fd <= 3) fd_ = copy_ = fcntl(fd, F_DUPFD_CLOEXEC, 4);
+    }
+    ~AboveStandard() {
+        if (copy_ >= 0) close(copy_);
+    }
+    AboveStandard(const AboveStandard&) = delete;
+    AboveStandard& operator=(const AboveStandard&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+    int copy_ = -1;
+};
+
+}  // namespace
+
+std::optional<pid_t> Spawn(const std::vector<std::string>& argv, const SpawnOptions& given) {
     if (argv.empty()) return std::nullopt;
+    const AboveStandard stdinFd(given.stdinFd), stdoutFd(given.stdoutFd), extraFd(given.extraFd);
+    if ((given.stdinFd >= 0 && stdinFd.fd() < 0) || (given.stdoutFd >= 0 && stdoutFd.fd() < 0) ||
+        (given.extraFd >= 0 && extraFd.fd() < 0)) {
+        return std::nullopt;
+    }
+    SpawnOptions options = given;
+    options.stdinFd = stdinFd.fd();
+    options.stdoutFd = stdoutFd.fd();
+    options.extraFd = extraFd.fd();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (options.stdinFd >= 0) {
@@ -24,10 +57,18 @@ std::optional<pid_t> Spawn(const std::vector<std::string>& argv, const SpawnOpti
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     }
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    if (options.extraFd >= 0) posix_spawn_file_actions_adddup2(&actions, options.extraFd, 3);
+    posix_spawn_file_actions_addclosefrom_np(&actions, options.extraFd >= 0 ? 4 : 3);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    if (options.newSession) posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    short flags = options.newSession ? POSIX_SPAWN_SETSID : 0;
+    if (options.idle) {
+        const sched_param none{};
+        posix_spawnattr_setschedpolicy(&attributes, SCHED_IDLE);
+        posix_spawnattr_setschedparam(&attributes, &none);
+        flags |= POSIX_SPAWN_SETSCHEDULER;
+    }
+    posix_spawnattr_setflags(&attributes, flags);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);

@@ -14,10 +14,12 @@ struct SpawnOptions {
     int stdoutFd = -1;        // -1: /dev/null
     bool searchPath = false;  // look argv[0] up in PATH
     bool newSession = false;  // detached: a session of its own, no terminal
+    int extraFd = -1;         // handed on as descriptor 3; -1: none
+    bool idle = false;        // runs only on CPU time nothing else wants
 };
 
 // Starts argv[0] with stdin and stdout on the given descriptors, stderr on
-// /dev/null and none of this process's other descriptors. Spawned, not
+// /dev/null and none of this process's other descriptors but `extraFd`. Spawned, not
 // forked: nothing of this process is copied. Its pid, or nothing when it
 // could not be started.
 std::optional<pid_t> Spawn(const std::vector<std::string>& argv, const SpawnOptions& options);

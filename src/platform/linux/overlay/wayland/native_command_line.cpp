@@ -1,48 +1,88 @@
 // scriblane-native.so: command-line mode's drawing on the compositor's
-// overlay layer, kept after the command returns by a fork of it.
+// overlay layer, kept after the command returns by the helper that holds
+// its connection.
 #include "platform/linux/overlay/wayland/native_command_line.h"
 
-#include <fcntl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <type_traits>
 
+#include "platform/linux/overlay/overlay_protocol.h"
 #include "platform/linux/overlay/overlay_timings.h"
 #include "platform/linux/overlay/wayland/native_layer.h"
 #include "platform/linux/overlay/wayland/native_shower.h"
 #include "platform/linux/overlay/wayland/wayland_display.h"
+#include "platform/linux/posix/companion.h"
+#include "platform/linux/posix/spawn.h"
 
 namespace scriblane::linuxp {
 
+namespace protocol = overlay_protocol;
+
 namespace {
 
-// The child of a fork: no terminal, and none of the caller's descriptors
-// but the compositor's connection, so no caller waits on a pipe for the
-// drawing's lifetime.
-void Detach(int keep) {
-    setsid();
-    const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (fd == keep) continue;
-        if (null >= 0) {
-            dup2(null, fd);
+// The helper that holds a connection, and the drawing on it, once this
+// process has shown it: started while the compositor answers the drawing's
+// commit, so handing it over is one line once it has.
+class ConnectionKeeper {
+public:
+    ConnectionKeeper() = default;
+    ~ConnectionKeeper() { Close(); }
+    ConnectionKeeper(const ConnectionKeeper&) = delete;
+    ConnectionKeeper& operator=(const ConnectionKeeper&) = delete;
+
+    void Start(int connection) {
+        Close();
+        const std::string helper = Companion(protocol::kHelper, X_OK);
+        if (helper.empty()) return;
+        int ends[2];
+        // A socket, not a pipe: a helper gone early is an error to send,
+        // not a signal that ends this process.
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
+        const auto started = Spawn({helper, protocol::kKeepConnection},
+                                   SpawnOptions{.stdinFd = ends[1],
+                                                .newSession = true,
+                                                .extraFd = connection,
+                                                .idle = true});
+        close(ends[1]);
+        if (started) {
+            toHelper_ = ends[0];
         } else {
-            close(fd);
+            close(ends[0]);
         }
     }
-    if (keep > 3) close_range(3, static_cast<unsigned>(keep) - 1, 0);
-    close_range(static_cast<unsigned>(keep < 3 ? 3 : keep + 1), ~0U, 0);
-}
+
+    // Tells the helper the drawing is shown; false when there is no helper
+    // to hold it.
+    bool Hand() {
+        const auto& line = protocol::kShownLine;
+        const bool handed =
+            toHelper_ >= 0 && send(toHelper_, line.data(), line.size(), MSG_NOSIGNAL) ==
+                                  static_cast<ssize_t>(line.size());
+        Close();
+        return handed;
+    }
+
+    void Close() {
+        if (toHelper_ >= 0) close(toHelper_);
+        toHelper_ = -1;
+    }
+
+private:
+    int toHelper_ = -1;
+};
 
 // Shows each drawing on a surface of this process's connection and hands
-// the connection to a fork that keeps it; the next drawing connects anew.
+// the connection to the helper that keeps it; the next drawing connects
+// anew.
 class KeptDrawings : public NativeShower {
 public:
-    KeptDrawings(std::unique_ptr<NativeLayer> layer, PrimaryOutputFunction primary,
-                 AwaitFontsFunction awaitFonts)
-        : layer_(std::move(layer)), primary_(primary), awaitFonts_(awaitFonts) {
+    KeptDrawings(std::unique_ptr<NativeLayer> layer, PrimaryOutputFunction primary)
+        : layer_(std::move(layer)), primary_(primary) {
         layer_->Begin(Primary());
     }
 
@@ -59,20 +99,16 @@ public:
 
     bool Show(const native::Placement& placement, const ArgbPicture& picture) override {
         prepared_.reset();
-        const std::uint64_t id = layer_ ? layer_->Show(placement, picture) : 0;
+        const std::uint64_t id =
+            layer_ ? layer_->Show(placement, picture, [this] { keeper_.Start(layer_->Fd()); }) : 0;
         if (id == 0) {
             NotShown("the compositor did not show the drawing");
             return false;
         }
-        awaitFonts_();  // one thread to fork
-        const pid_t child = fork();
-        if (child == 0) {
-            Detach(layer_->Fd());
-            layer_->Keep(id, kOverlayLifetime);
-            _exit(0);
-        }
-        if (child < 0) {
-            // No process to keep it: this one does, and returns later.
+        if (!keeper_.Hand()) {
+            // No helper to keep it: this process does, and returns later.
+            std::fprintf(stderr, "scriblane: the helper %s is missing or did not start; "
+                                 "the drawing is kept until it goes\n", protocol::kHelper);
             layer_->Keep(id, kOverlayLifetime);
             layer_.reset();
             return true;
@@ -95,39 +131,22 @@ private:
     }
 
     std::unique_ptr<NativeLayer> layer_;
+    ConnectionKeeper keeper_;
     PrimaryOutputFunction primary_;
-    AwaitFontsFunction awaitFonts_;
     std::optional<native::Target> prepared_;
     bool failed_ = false;
 };
 
-// The display whose first font waits for fontconfig's start-up.
-class StartedDisplay : public WaylandDisplay {
-public:
-    StartedDisplay(NativeShower& shower, AwaitFontsFunction awaitFonts)
-        : WaylandDisplay(shower), awaitFonts_(awaitFonts) {}
-
-protected:
-    bool RealizeFor(TextFont& font) override {
-        awaitFonts_();
-        return WaylandDisplay::RealizeFor(font);
-    }
-
-private:
-    AwaitFontsFunction awaitFonts_;
-};
-
 class NativeCommandLineImpl : public NativeCommandLine {
 public:
-    NativeCommandLineImpl(std::unique_ptr<NativeLayer> layer, PrimaryOutputFunction primary,
-                          AwaitFontsFunction awaitFonts)
-        : drawings_(std::move(layer), primary, awaitFonts), display_(drawings_, awaitFonts) {}
+    NativeCommandLineImpl(std::unique_ptr<NativeLayer> layer, PrimaryOutputFunction primary)
+        : drawings_(std::move(layer), primary), display_(drawings_) {}
     Display& display() override { return display_; }
     const bool& failed() const override { return drawings_.failed(); }
 
 private:
     KeptDrawings drawings_;
-    StartedDisplay display_;
+    WaylandDisplay display_;
 };
 
 }  // namespace
@@ -135,11 +154,10 @@ private:
 }  // namespace scriblane::linuxp
 
 extern "C" __attribute__((visibility("default"))) scriblane::linuxp::NativeCommandLine*
-scriblane_native_command_line(scriblane::linuxp::PrimaryOutputFunction primary,
-                              scriblane::linuxp::AwaitFontsFunction awaitFonts) {
+scriblane_native_command_line(scriblane::linuxp::PrimaryOutputFunction primary) {
     using namespace scriblane::linuxp;
     static_assert(std::is_same_v<decltype(&scriblane_native_command_line), NativeCommandLineFunction>);
     auto layer = NativeLayer::Connect();
     if (!layer) return nullptr;
-    return new NativeCommandLineImpl(std::move(layer), primary, awaitFonts);
+    return new NativeCommandLineImpl(std::move(layer), primary);
 }

@@ -1,8 +1,9 @@
 // Command-line mode's drawing on the compositor's overlay layer, as a module
 // (scriblane-native.so) that `scriblane` loads only where WAYLAND_DISPLAY is
 // set: on plain X the program starts without libwayland-client and pixman.
-// The drawing is painted and shown by this process; a fork of it keeps the
-// drawing for its lifetime, so the command returns as soon as it is shown.
+// The drawing is painted and shown by this process; the helper
+// scriblane-overlay then holds its connection, and with it the drawing, for
+// the drawing's lifetime, so the command returns as soon as it is shown.
 #pragma once
 
 #include <optional>
@@ -23,16 +24,12 @@ public:
 
 // XWayland's primary output where XWayland answers, else nothing.
 using PrimaryOutputFunction = std::optional<OutputPlace> (*)();
-// Waits for fontconfig's start-up, which the program began on a thread of
-// its own; returns at once once it is done.
-using AwaitFontsFunction = void (*)();
 
 // The module's one function: a surface is asked for at once, on `primary`'s
 // output when it names one the compositor has. nullptr when WAYLAND_DISPLAY
 // names no compositor with an overlay layer (then X is the way).
 inline constexpr const char* kNativeModule = "scriblane-native.so";
 inline constexpr const char* kNativeModuleFunction = "scriblane_native_command_line";
-using NativeCommandLineFunction = NativeCommandLine* (*)(PrimaryOutputFunction primary,
-                                                        AwaitFontsFunction awaitFonts);
+using NativeCommandLineFunction = NativeCommandLine* (*)(PrimaryOutputFunction primary);
 
 }  // namespace scriblane::linuxp

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -37,7 +38,9 @@ public:
     // Shows `picture` (painted at the prepared target's scale, as large as
     // `placement` says) on the prepared surface. An id for Remove, or 0
     // when the compositor does not show it (closed, on no output).
-    std::uint64_t Show(const native::Placement& placement, const ArgbPicture& picture);
+    // `meanwhile`, where given, runs while the compositor's answer comes.
+    std::uint64_t Show(const native::Placement& placement, const ArgbPicture& picture,
+                       const std::function<void()>& meanwhile = {});
     void Remove(std::uint64_t id);
 
     // For a process that keeps a drawing: the connection's descriptor to

@@ -1,17 +1,21 @@
-// scriblane-overlay: keeps a command-line drawing on XWayland for its
-// lifetime, so `scriblane TEXT` can return at once (the exchange is in
-// overlay/overlay_protocol.h): on an override-redirect window that the
-// drawing process paints. What is shown goes with this process's
-// connection.
+// scriblane-overlay: keeps a command-line drawing for its lifetime, so
+// `scriblane TEXT` can return at once (the exchange is in
+// overlay/overlay_protocol.h): on XWayland, an override-redirect window that
+// the drawing process paints; on the compositor's layer, the drawing
+// process's own connection, handed over. What is shown goes with this
+// process's connection.
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/linux/overlay/overlay_protocol.h"
 #include "platform/linux/overlay/overlay_timings.h"
@@ -84,11 +88,69 @@ int KeepWindow(Display* dpy) {
     return 0;
 }
 
+// Reads and drops what the compositor sent (closing any descriptor it
+// passed); false once it has hung up.
+bool Drain(int connection) {
+    for (;;) {
+        char data[4096];
+        alignas(cmsghdr) char control[CMSG_SPACE(28 * sizeof(int))];
+        iovec io{data, sizeof data};
+        msghdr message{};
+        message.msg_iov = &io;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t n = recvmsg(connection, &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno == EAGAIN || errno == EWOULDBLOCK;
+        if (n == 0) return false;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS) continue;
+            const std::size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
+            std::vector<int> fds(count);
+            std::memcpy(fds.data(), CMSG_DATA(c), count * sizeof(int));
+            for (const int fd : fds) close(fd);
+        }
+    }
+}
+
+// On the compositor's layer: holds the drawing process's connection for
+// the drawing's lifetime, once that process says it is shown. Until then
+// the connection is the drawing process's alone: nothing of it is read here.
+int KeepConnection() {
+    const int connection = protocol::kConnectionFd;
+    std::string said;
+    while (said.size() < protocol::kShownLine.size()) {
+        char buffer[16];
+        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return 0;  // gone without showing anything
+        said.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (said != protocol::kShownLine) return 0;
+    close(STDIN_FILENO);
+
+    // What arrives is read only so the connection stays healthy; the
+    // compositor hanging up ends the drawing early.
+    const auto deadline = Clock::now() + linuxp::kOverlayLifetime;
+    while (MillisecondsLeft(deadline) > 0) {
+        pollfd c{connection, POLLIN, 0};
+        const int ready = poll(&c, 1, MillisecondsLeft(deadline));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || (ready > 0 && !Drain(connection))) break;
+    }
+    close(connection);
+    return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     // A drawing process that has gone reads no answer; that is no reason to die.
     signal(SIGPIPE, SIG_IGN);
+    if (argc == 2 && std::string_view(argv[1]) == protocol::kKeepConnection) {
+        return KeepConnection();
+    }
     Display* dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) return 1;
     XSetErrorHandler(IgnoreError);

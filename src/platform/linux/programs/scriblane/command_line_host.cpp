@@ -5,6 +5,7 @@
 // argument the window is wanted, and the full program (scriblane-window,
 // Qt Widgets) takes over by exec before any of Qt is loaded.
 #include <X11/Xlib.h>
+#include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,9 +23,9 @@
 #include "platform/linux/overlay/x11_overlay.h"
 #include "platform/linux/posix/companion.h"
 #include "platform/linux/posix/module.h"
+#include "platform/linux/posix/work_beside.h"
 #include "platform/linux/programs/hosts.h"
 #include "platform/linux/settings/command_line_settings.h"
-#include "platform/linux/text/fontconfig_start.h"
 #include "platform/linux/x11/x11_connection.h"
 #include "platform/linux/x11/x11_display.h"
 #include "platform/linux/x11/x11_outputs.h"
@@ -72,28 +73,24 @@ std::optional<OutputPlace> XWaylandPrimary() {
     return primary;
 }
 
-// Under Wayland fontconfig starts on a thread while the module is loaded and
-// the compositor answers. Plain X has too little to do beside it (one
-// connection) to pay for a thread.
-std::optional<FontconfigStart> fontsStarting;
-void AwaitFonts() {
-    if (fontsStarting) fontsStarting->Wait();
-}
-
 // The compositor's overlay layer, where WAYLAND_DISPLAY names one that has
-// it; its code is a module loaded only then.
+// it; its code is a module loaded only then. Loading it and the
+// compositor's answers take place beside fontconfig's start-up (its
+// configuration parsed, its caches read), most of the drawing's work
+// before the painting; X's fonts need that done too.
 std::unique_ptr<NativeCommandLine> OpenNativeCommandLine() {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     if (name == nullptr || *name == '\0') return nullptr;
-    fontsStarting.emplace();
-    const auto open = reinterpret_cast<NativeCommandLineFunction>(
-        ModuleFunction(kNativeModule, kNativeModuleFunction,
-                       "the module scriblane-native.so is missing; drawing through X"));
-    auto native = std::unique_ptr<NativeCommandLine>(
-        open != nullptr ? open(XWaylandPrimary, AwaitFonts) : nullptr);
-    // X's fonts need it done too, and X reaches its server before any font.
-    if (!native) AwaitFonts();
-    return native;
+    NativeCommandLine* native = nullptr;
+    WorkBeside connecting([&native] {
+        const auto open = reinterpret_cast<NativeCommandLineFunction>(
+            ModuleFunction(kNativeModule, kNativeModuleFunction,
+                           "the module scriblane-native.so is missing; drawing through X"));
+        if (open != nullptr) native = open(XWaylandPrimary);
+    });
+    FcInit();
+    connecting.Wait();
+    return std::unique_ptr<NativeCommandLine>(native);
 }
 
 class CommandLineHost : public PlatformHost {
