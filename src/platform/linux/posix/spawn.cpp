@@ -2,7 +2,6 @@
 #include "platform/linux/posix/spawn.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -61,14 +60,7 @@ std::optional<pid_t> Spawn(const std::vector<std::string>& argv, const SpawnOpti
     posix_spawn_file_actions_addclosefrom_np(&actions, options.extraFd >= 0 ? 4 : 3);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    short flags = options.newSession ? POSIX_SPAWN_SETSID : 0;
-    if (options.idle) {
-        const sched_param none{};
-        posix_spawnattr_setschedpolicy(&attributes, SCHED_IDLE);
-        posix_spawnattr_setschedparam(&attributes, &none);
-        flags |= POSIX_SPAWN_SETSCHEDULER;
-    }
-    posix_spawnattr_setflags(&attributes, flags);
+    if (options.newSession) posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);

@@ -15,7 +15,6 @@ struct SpawnOptions {
     bool searchPath = false;  // look argv[0] up in PATH
     bool newSession = false;  // detached: a session of its own, no terminal
     int extraFd = -1;         // handed on as descriptor 3; -1: none
-    bool idle = false;        // runs only on CPU time nothing else wants
 };
 
 // Starts argv[0] with stdin and stdout on the given descriptors, stderr on

@@ -46,8 +46,7 @@ public:
         const auto started = Spawn({helper, protocol::kKeepConnection},
                                    SpawnOptions{.stdinFd = ends[1],
                                                 .newSession = true,
-                                                .extraFd = connection,
-                                                .idle = true});
+                                                .extraFd = connection});
         close(ends[1]);
         if (started) {
             toHelper_ = ends[0];
