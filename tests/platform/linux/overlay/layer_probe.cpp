@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
                                       0xFF000000u | static_cast<std::uint32_t>(std::strtoul(argv[6], nullptr, 16))};
     auto layer = NativeLayer::Connect();
     if (!layer) return 3;
-    const auto target = layer->Prepare(std::nullopt);
+    const auto target = layer->Prepare({});
     if (!target) return 4;
     const auto placement = native::PlaceOnOutput(box, *target);
     if (!placement) return 5;

@@ -13,7 +13,7 @@ LayerDrawings::~LayerDrawings() {
 }
 
 std::optional<native::Target> LayerDrawings::NextTarget() {
-    if (!prepared_) prepared_ = layer_->Prepare(primary_ ? primary_() : std::nullopt);
+    if (!prepared_) prepared_ = layer_->Prepare(primary_);
     if (!prepared_) NotShown("the compositor gave the drawing no output");
     return prepared_;
 }

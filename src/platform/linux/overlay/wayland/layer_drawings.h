@@ -21,7 +21,7 @@ public:
     // `primary`, asked for each drawing, gives XWayland's primary output
     // where XWayland answers: drawings go on it; else (nothing, or no
     // function) the compositor chooses.
-    using Primary = std::function<std::optional<OutputPlace>()>;
+    using Primary = NativeLayer::PrimaryOutput;
     LayerDrawings(std::unique_ptr<NativeLayer> layer, Primary primary)
         : layer_(std::move(layer)), primary_(std::move(primary)) {}
     ~LayerDrawings() override;

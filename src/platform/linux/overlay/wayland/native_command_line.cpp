@@ -88,7 +88,7 @@ public:
     std::optional<native::Target> NextTarget() override {
         if (!prepared_) {
             if (!layer_) layer_ = NativeLayer::Connect();
-            if (layer_) prepared_ = layer_->Prepare(Primary());
+            if (layer_) prepared_ = layer_->Prepare([this] { return Primary(); });
             if (!prepared_) NotShown("the compositor gave the drawing no output");
         }
         return prepared_;

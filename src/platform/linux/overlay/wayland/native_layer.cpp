@@ -140,8 +140,8 @@ public:
         asked_ = std::move(asked);
     }
 
-    std::optional<native::Target> Prepare(const std::optional<OutputPlace>& primary) {
-        Begin(primary);
+    std::optional<native::Target> Prepare(const NativeLayer::PrimaryOutput& primary) {
+        if (!asked_) Begin(primary ? primary() : std::nullopt);
         if (!asked_) return std::nullopt;
         Asked asked = std::move(*asked_);
         asked_.reset();
@@ -555,7 +555,7 @@ std::unique_ptr<NativeLayer> NativeLayer::Connect() {
     return std::unique_ptr<NativeLayer>(new NativeLayer(std::move(connection)));
 }
 
-std::optional<native::Target> NativeLayer::Prepare(const std::optional<OutputPlace>& primary) {
+std::optional<native::Target> NativeLayer::Prepare(const PrimaryOutput& primary) {
     return connection_->Prepare(primary);
 }
 

@@ -24,12 +24,16 @@ public:
     static std::unique_ptr<NativeLayer> Connect();
     ~NativeLayer();
 
+    // XWayland's primary output where one is known, else nothing.
+    using PrimaryOutput = std::function<std::optional<OutputPlace>()>;
+
     // Gets a surface ready for the next drawing: on the output XWayland
     // calls `primary` where one is given and the compositor has it, else on
     // the output the compositor chooses for a surface naming none (its
     // focused one). That output's logical size and the scale to paint at;
-    // nothing when the compositor gives the surface no output.
-    std::optional<native::Target> Prepare(const std::optional<OutputPlace>& primary);
+    // nothing when the compositor gives the surface no output. `primary` is
+    // asked only where no surface was asked for already (Begin).
+    std::optional<native::Target> Prepare(const PrimaryOutput& primary);
     // Asks for that surface now, without waiting for the compositor's
     // answer, so the answer comes while the caller works; the next Prepare
     // takes it.
