@@ -66,6 +66,8 @@ public:
         return handed;
     }
 
+    bool started() const { return toHelper_ >= 0; }
+
     void Close() {
         if (toHelper_ >= 0) close(toHelper_);
         toHelper_ = -1;
@@ -83,6 +85,7 @@ public:
     KeptDrawings(std::unique_ptr<NativeLayer> layer, PrimaryOutputFunction primary)
         : layer_(std::move(layer)), primary_(primary) {
         layer_->Begin(Primary());
+        keeper_.Start(layer_->Fd());
     }
 
     std::optional<native::Target> NextTarget() override {
@@ -99,7 +102,11 @@ public:
     bool Show(const native::Placement& placement, const ArgbPicture& picture) override {
         prepared_.reset();
         const std::uint64_t id =
-            layer_ ? layer_->Show(placement, picture, [this] { keeper_.Start(layer_->Fd()); }) : 0;
+            layer_ ? layer_->Show(placement, picture,
+                                  [this] {
+                                      if (!keeper_.started()) keeper_.Start(layer_->Fd());
+                                  })
+                   : 0;
         if (id == 0) {
             NotShown("the compositor did not show the drawing");
             return false;
