@@ -26,8 +26,9 @@ namespace protocol = overlay_protocol;
 namespace {
 
 // The helper that holds a connection, and the drawing on it, once this
-// process has shown it: started while the compositor answers the drawing's
-// commit, so handing it over is one line once it has.
+// process has shown it: started with the connection, beside fontconfig's
+// start-up (a later connection's, while the compositor answers the commit),
+// so handing it over is one line once the drawing is shown.
 class ConnectionKeeper {
 public:
     ConnectionKeeper() = default;
