@@ -15,56 +15,32 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// What a shell started with `options` (its stdin given "ping ") reads on
-// stdin and on descriptor 3 (where it has one), then the descriptors it holds.
-std::string SpawnedShellSays(SpawnOptions options) {
-    int in[2], out[2];
-    EXPECT_EQ(pipe(in), 0);
-    EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
-    EXPECT_EQ(write(in[1], "ping ", 5), 5);
-    close(in[1]);
-    options.stdinFd = in[0];
-    options.stdoutFd = out[1];
-    // The shell lists its own descriptors (no pipe of its own in between).
-    const auto pid = Spawn(
-        {"/bin/sh", "-c", "cat; [ -e /proc/$$/fd/3 ] && cat <&3; ls /proc/$$/fd"}, options);
-    close(in[0]);
-    close(out[1]);
-    EXPECT_TRUE(pid);
-    std::string said;
-    char buffer[256];
-    for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, n);
-    close(out[0]);
-    int status = 0;
-    if (pid) EXPECT_EQ(waitpid(*pid, &status, 0), *pid);
-    return said;
-}
-
 TEST(Spawn, TheHelperHoldsOnlyTheDescriptorsItIsGiven) {
     // Open without close-on-exec, as a library of ours might leave them.
-    const int stray = open("/dev/null", O_RDONLY);
-    ASSERT_GE(stray, 0);
-    ASSERT_EQ(dup2(stray, 57), 57);
-    close(stray);
-    // The descriptor handed on as 3 is numbered here as a helper's own
-    // ones are, or as they are not.
+    ASSERT_EQ(dup2(STDERR_FILENO, 57), 57);
+    // Nothing handed on as 3, or a descriptor numbered here as a helper's
+    // own ones are (put back afterwards), or as they are not.
     for (const int here : {-1, 0, 3, 60}) {
         SCOPED_TRACE(here);
-        int extra[2];
+        int extra[2], in[2], out[2];
         ASSERT_EQ(pipe2(extra, O_CLOEXEC), 0);
-        ASSERT_EQ(write(extra[1], "pong ", 5), 5);
-        close(extra[1]);
-        // Whatever this process has there is put back afterwards.
         const int saved = here >= 0 ? fcntl(here, F_DUPFD_CLOEXEC, 100) : -1;
         if (here >= 0) ASSERT_EQ(dup2(extra[0], here), here);
-        const std::string said = SpawnedShellSays(SpawnOptions{.extraFd = here});
-        if (saved >= 0) {
-            dup2(saved, here);
-            close(saved);
-        } else if (here >= 0) {
-            close(here);
-        }
-        close(extra[0]);
+        ASSERT_TRUE(pipe(in) == 0 && pipe2(out, O_CLOEXEC) == 0);
+        ASSERT_TRUE(write(in[1], "ping ", 5) == 5 && write(extra[1], "pong ", 5) == 5);
+        close(in[1]);
+        close(extra[1]);
+        // The shell reads stdin and 3, then lists its own descriptors.
+        const auto pid = Spawn({"/bin/sh", "-c", "cat; [ -e /proc/$$/fd/3 ] && cat <&3; ls /proc/$$/fd"},
+                               SpawnOptions{.stdinFd = in[0], .stdoutFd = out[1], .extraFd = here});
+        if (here >= 0) saved >= 0 ? dup2(saved, here) : close(here);
+        for (const int fd : {saved, in[0], extra[0], out[1]}) close(fd);
+        ASSERT_TRUE(pid);
+        std::string said;
+        char buffer[256];
+        for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) said.append(buffer, n);
+        close(out[0]);
+        EXPECT_EQ(waitpid(*pid, nullptr, 0), *pid);
         EXPECT_EQ(said, here < 0 ? "ping 0\n1\n2\n" : "ping pong 0\n1\n2\n3\n");
     }
     close(57);
