@@ -26,9 +26,9 @@ namespace protocol = overlay_protocol;
 namespace {
 
 // The helper that holds a connection, and the drawing on it, once this
-// process has shown it: started with the connection, beside fontconfig's
-// start-up (a later connection's, while the compositor answers the commit),
-// so handing it over is one line once the drawing is shown.
+// process has shown it: started with the connection (the first one beside
+// fontconfig's start-up), so handing it over is one line once the drawing
+// is shown.
 class ConnectionKeeper {
 public:
     ConnectionKeeper() = default;
@@ -67,8 +67,6 @@ public:
         return handed;
     }
 
-    bool started() const { return toHelper_ >= 0; }
-
     void Close() {
         if (toHelper_ >= 0) close(toHelper_);
         toHelper_ = -1;
@@ -91,7 +89,10 @@ public:
 
     std::optional<native::Target> NextTarget() override {
         if (!prepared_) {
-            if (!layer_) layer_ = NativeLayer::Connect();
+            if (!layer_) {
+                layer_ = NativeLayer::Connect();
+                if (layer_) keeper_.Start(layer_->Fd());
+            }
             if (layer_) prepared_ = layer_->Prepare([this] { return Primary(); });
             if (!prepared_) NotShown("the compositor gave the drawing no output");
         }
@@ -102,12 +103,7 @@ public:
 
     bool Show(const native::Placement& placement, const ArgbPicture& picture) override {
         prepared_.reset();
-        const std::uint64_t id =
-            layer_ ? layer_->Show(placement, picture,
-                                  [this] {
-                                      if (!keeper_.started()) keeper_.Start(layer_->Fd());
-                                  })
-                   : 0;
+        const std::uint64_t id = layer_ ? layer_->Show(placement, picture) : 0;
         if (id == 0) {
             NotShown("the compositor did not show the drawing");
             return false;

@@ -188,8 +188,7 @@ public:
         return prepared_->target;
     }
 
-    std::uint64_t Show(const native::Placement& p, const ArgbPicture& picture,
-                       const std::function<void()>& meanwhile) {
+    std::uint64_t Show(const native::Placement& p, const ArgbPicture& picture) {
         if (!prepared_ || picture.width != p.bufferWidth || picture.height != p.bufferHeight ||
             picture.pixels.size() !=
                 static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
@@ -228,8 +227,6 @@ public:
         }
         wl_surface_commit(s.surface);
         s.shown = true;
-        wl_display_flush(display_);
-        if (meanwhile) meanwhile();
         // Shown once the compositor has taken the commit (one it refuses
         // ends the connection), put the surface on an output (it may be
         // there already, see-through) and not closed it.
@@ -559,9 +556,8 @@ std::optional<native::Target> NativeLayer::Prepare(const PrimaryOutput& primary)
     return connection_->Prepare(primary);
 }
 
-std::uint64_t NativeLayer::Show(const native::Placement& placement, const ArgbPicture& picture,
-                                const std::function<void()>& meanwhile) {
-    return connection_->Show(placement, picture, meanwhile);
+std::uint64_t NativeLayer::Show(const native::Placement& placement, const ArgbPicture& picture) {
+    return connection_->Show(placement, picture);
 }
 
 void NativeLayer::Begin(const std::optional<OutputPlace>& primary) { connection_->Begin(primary); }

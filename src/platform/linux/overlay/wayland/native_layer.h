@@ -42,9 +42,7 @@ public:
     // Shows `picture` (painted at the prepared target's scale, as large as
     // `placement` says) on the prepared surface. An id for Remove, or 0
     // when the compositor does not show it (closed, on no output).
-    // `meanwhile`, where given, runs while the compositor's answer comes.
-    std::uint64_t Show(const native::Placement& placement, const ArgbPicture& picture,
-                       const std::function<void()>& meanwhile = {});
+    std::uint64_t Show(const native::Placement& placement, const ArgbPicture& picture);
     void Remove(std::uint64_t id);
 
     // For a process that keeps a drawing: the connection's descriptor to

@@ -15,7 +15,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/linux/overlay/overlay_protocol.h"
 #include "platform/linux/overlay/overlay_timings.h"
@@ -107,9 +106,11 @@ bool Drain(int connection) {
         for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
             if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS) continue;
             const std::size_t count = (c->cmsg_len - CMSG_LEN(0)) / sizeof(int);
-            std::vector<int> fds(count);
-            std::memcpy(fds.data(), CMSG_DATA(c), count * sizeof(int));
-            for (const int fd : fds) close(fd);
+            for (std::size_t i = 0; i < count; ++i) {
+                int fd = -1;
+                std::memcpy(&fd, CMSG_DATA(c) + i * sizeof fd, sizeof fd);
+                close(fd);
+            }
         }
     }
 }
