@@ -24,6 +24,8 @@ packages=(
   # a virtual X server and the tools the tests drive it with
   xvfb xauth x11-apps x11-utils x11-xserver-utils imagemagick xdotool openbox
   fonts-liberation fonts-dejavu-core python3 hyperfine zip
+  # the window benchmark sees a window's first paint through DAMAGE
+  libxdamage1
   # faces the fallback tests draw from (CJK, colour emoji) and HarfBuzz's
   # own shaper, their reference
   fonts-wqy-microhei fonts-noto-color-emoji libharfbuzz-bin

@@ -250,8 +250,8 @@ void QtForm::EnsureWindow() {
     window_->setWindowFlags(flags);
     window_->setWindowTitle(QString::fromUtf8(spec_->title));
     window_->setFixedSize(Px(spec_->clientWidth), Px(spec_->clientHeight));
-    // The native window first, so the window manager tells its frame while
-    // the controls are being made.
+    // The native window first: the window manager is asked for its frame
+    // now and answers while the window is placed.
     window_->winId();
     window_->move(Px(spec_->initialLeft), Px(spec_->initialTop));
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
@@ -261,10 +261,6 @@ void QtForm::EnsureWindow() {
                 x11Display_, static_cast<unsigned long>(window_->winId()));
         }
     }
-    // The window is made to be shown: its controls are made now, while the
-    // window manager answers, before the placement waits for the frame.
-    BuildControls();
-    focusOnShow_ = true;
 }
 
 void QtForm::BuildControls() {
@@ -439,15 +435,21 @@ x11::FrameExtents QtForm::Extents() {
 }
 
 void QtForm::Show() {
-    // Every control exists before the window is mapped (EnsureWindow makes
-    // them): mapped first, the window would stand on the screen as an empty
-    // frame until they were made.
     EnsureWindow();
     window_->show();
     shown_ = true;
-    // A hidden widget cannot take the focus, so only now.
-    if (focusOnShow_ && firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
-    focusOnShow_ = false;
+    if (controls_.empty()) {
+        // The window manager frames and maps the window while the controls
+        // and their fonts are made (most of the start-up), not after. The
+        // event loop, and with it the first paint, runs only once every
+        // control is there: the window is never painted without them.
+        // (Qt has sent the map request to the server when show() returns.)
+        BuildControls();
+        // Children made after their window was shown are shown one by one.
+        for (const auto& [id, widget] : controls_) widget->show();
+        // A hidden widget cannot take the focus, so only now.
+        if (firstFocus_ != nullptr) firstFocus_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 double QtForm::Width() {
@@ -495,7 +497,6 @@ void QtForm::Unload() {
     window_ = nullptr;
     controls_.clear();
     firstFocus_ = nullptr;
-    focusOnShow_ = false;
     extents_.reset();
     shown_ = false;
     window->DisarmClose();

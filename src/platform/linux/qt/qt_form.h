@@ -94,7 +94,6 @@ private:
     void* x11Display_ = nullptr;  // Qt's Xlib connection, on X11 only
     bool extentsRequested_ = false;
     bool shown_ = false;
-    bool focusOnShow_ = false;  // the controls are new: the first takes the focus
     bool closing_ = false;
     bool listing_ = false;
     std::map<std::string, QString> installedFaces_;

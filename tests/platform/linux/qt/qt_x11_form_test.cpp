@@ -1,0 +1,104 @@
+// The Qt window on a real X server (a private Xvfb, no window manager): the
+// server has the window mapped before its controls and their fonts are made,
+// so a window manager frames it meanwhile.
+// gtest and Qt before Xlib: Xlib's macros (None, Bool) clash with their names.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QChildEvent>
+#include <QWidget>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/linux/qt/qt_form.h"
+#include "window/layout.h"
+#include "xvfb_server.h"
+
+#include <X11/Xlib.h>
+
+namespace scriblane::linuxp {
+namespace {
+
+struct NoEvents : FormEvents {
+    void OnLoad() override {}
+    void OnClick(Ctl) override {}
+    void OnUnload(std::int32_t&) override {}
+};
+
+// How a second client (a window manager, say) sees the window's map state,
+// waited for up to `limit`: a request still queued in our process never
+// reaches the server while we wait.
+int MapStateSeen(::Display* other, unsigned long window, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    XWindowAttributes a{};
+    while (true) {
+        if (!XGetWindowAttributes(other, window, &a)) return -1;
+        if (a.map_state == IsViewable || std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return a.map_state;
+}
+
+TEST(QtFormOnX11, TheServerHasTheWindowMappedBeforeItsControlsAreMade) {
+    QtForm form({}, {});
+    NoEvents events;
+    form.Load(MainFormSpec(), events);
+    form.Width();  // makes the (hidden) window, as placing it does
+    QWidget* window = form.Window();
+    ASSERT_NE(window, nullptr);
+    const auto id = static_cast<unsigned long>(window->winId());
+
+    ::Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    std::optional<int> atFirstControl;
+    struct FirstChild : QObject {
+        std::function<void()> seen;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::ChildAdded && seen &&
+                static_cast<QChildEvent*>(event)->child()->isWidgetType()) {
+                seen();
+                seen = nullptr;
+            }
+            return false;
+        }
+    } filter;
+    filter.seen = [&] { atFirstControl = MapStateSeen(other, id, std::chrono::seconds(2)); };
+    window->installEventFilter(&filter);
+    form.Show();
+    window->removeEventFilter(&filter);
+    XCloseDisplay(other);
+
+    ASSERT_TRUE(atFirstControl.has_value());
+    EXPECT_EQ(*atFirstControl, IsViewable);
+    EXPECT_NE(form.Control(Ctl::bWrite), nullptr);
+    EXPECT_TRUE(form.Control(Ctl::bWrite)->isVisible());
+    form.Unload();
+}
+
+}  // namespace
+}  // namespace scriblane::linuxp
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    const scriblane::testing::XvfbServer server("1024x768x24");
+    if (server.name().empty()) {
+        std::fprintf(stderr, "cannot start Xvfb\n");
+        return 1;
+    }
+    setenv("DISPLAY", server.name().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    char pattern[] = "/tmp/scriblane-qt-config-XXXXXX";
+    const char* config = mkdtemp(pattern);
+    if (config == nullptr) return 1;
+    setenv("XDG_CONFIG_HOME", config, 1);
+    const int result = RUN_ALL_TESTS();
+    std::error_code ignored;
+    std::filesystem::remove_all(config, ignored);
+    return result;
+}
