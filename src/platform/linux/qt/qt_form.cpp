@@ -259,6 +259,11 @@ void QtForm::EnsureWindow() {
             x11Display_ = x11->display();
             extentsRequested_ = x11::RequestFrameExtents(
                 x11Display_, static_cast<unsigned long>(window_->winId()));
+            // Mapped before its first paint (see Show), the window stands in
+            // its own colour meanwhile, not with the desktop showing through.
+            const QColor colour = window_->palette().color(QPalette::Window);
+            x11::SetUnpaintedColour(x11Display_, static_cast<unsigned long>(window_->winId()),
+                                    colour.red(), colour.green(), colour.blue());
         }
     }
 }

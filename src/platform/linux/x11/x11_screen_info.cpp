@@ -127,4 +127,27 @@ FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool request
     return {};
 }
 
+namespace {
+
+// An 8-bit channel placed in a true-colour visual's mask.
+unsigned long Channel(int value, unsigned long mask) {
+    if (mask == 0) return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1) == 0) ++shift;
+    const unsigned long top = mask >> shift;
+    return ((static_cast<unsigned long>(value) * top + 127) / 255) << shift;
+}
+
+}  // namespace
+
+void SetUnpaintedColour(void* display, unsigned long window, int r, int g, int b) {
+    ::Display* dpy = static_cast<::Display*>(display);
+    if (dpy == nullptr || window == 0) return;
+    const Visual* visual = DefaultVisual(dpy, DefaultScreen(dpy));
+    if (visual == nullptr || visual->c_class != TrueColor) return;
+    XSetWindowBackground(dpy, window,
+                         Channel(r, visual->red_mask) | Channel(g, visual->green_mask) |
+                             Channel(b, visual->blue_mask));
+}
+
 }  // namespace scriblane::linuxp::x11

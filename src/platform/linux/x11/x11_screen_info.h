@@ -41,4 +41,10 @@ bool RequestFrameExtents(void* display, unsigned long window);
 FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,
                                std::chrono::milliseconds limit);
 
+// Has the server fill `window` (of the default visual) with the colour
+// (r, g, b) wherever its program has not painted yet, instead of showing
+// what lies beneath; nothing on a screen that is not true-colour. No round
+// trip.
+void SetUnpaintedColour(void* display, unsigned long window, int r, int g, int b);
+
 }  // namespace scriblane::linuxp::x11

@@ -1,6 +1,7 @@
 // The Qt window on a real X server (a private Xvfb, no window manager): the
 // server has the window mapped before its controls and their fonts are made,
-// so a window manager frames it meanwhile.
+// so a window manager frames it meanwhile, and shows it in its own colour
+// until the first paint.
 // gtest and Qt before Xlib: Xlib's macros (None, Bool) clash with their names.
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include "xvfb_server.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace scriblane::linuxp {
 namespace {
@@ -56,6 +58,7 @@ TEST(QtFormOnX11, TheServerHasTheWindowMappedBeforeItsControlsAreMade) {
     ::Display* other = XOpenDisplay(nullptr);
     ASSERT_NE(other, nullptr);
     std::optional<int> atFirstControl;
+    std::optional<unsigned long> pixelBeforePaint;
     struct FirstChild : QObject {
         std::function<void()> seen;
         bool eventFilter(QObject*, QEvent* event) override {
@@ -67,7 +70,13 @@ TEST(QtFormOnX11, TheServerHasTheWindowMappedBeforeItsControlsAreMade) {
             return false;
         }
     } filter;
-    filter.seen = [&] { atFirstControl = MapStateSeen(other, id, std::chrono::seconds(2)); };
+    filter.seen = [&] {
+        atFirstControl = MapStateSeen(other, id, std::chrono::seconds(2));
+        if (XImage* image = XGetImage(other, id, 1, 1, 1, 1, AllPlanes, ZPixmap)) {
+            pixelBeforePaint = XGetPixel(image, 0, 0) & 0xFFFFFF;
+            XDestroyImage(image);
+        }
+    };
     window->installEventFilter(&filter);
     form.Show();
     window->removeEventFilter(&filter);
@@ -75,6 +84,9 @@ TEST(QtFormOnX11, TheServerHasTheWindowMappedBeforeItsControlsAreMade) {
 
     ASSERT_TRUE(atFirstControl.has_value());
     EXPECT_EQ(*atFirstControl, IsViewable);
+    // Xvfb's root is a black and white weave: not what shows through here.
+    const QColor colour = window->palette().color(QPalette::Window);
+    EXPECT_EQ(pixelBeforePaint, static_cast<unsigned long>(colour.rgb() & 0xFFFFFF));
     EXPECT_NE(form.Control(Ctl::bWrite), nullptr);
     EXPECT_TRUE(form.Control(Ctl::bWrite)->isVisible());
     form.Unload();
