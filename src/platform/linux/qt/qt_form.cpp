@@ -251,19 +251,19 @@ void QtForm::EnsureWindow() {
     window_->setWindowTitle(QString::fromUtf8(spec_->title));
     window_->setFixedSize(Px(spec_->clientWidth), Px(spec_->clientHeight));
     // The native window first: the window manager is asked for its frame
-    // now and answers while the window is placed.
+    // now, and placing the window waits for the answer.
     window_->winId();
     window_->move(Px(spec_->initialLeft), Px(spec_->initialTop));
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
             x11Display_ = x11->display();
-            extentsRequested_ = x11::RequestFrameExtents(
-                x11Display_, static_cast<unsigned long>(window_->winId()));
             // Mapped before its first paint (see Show), the window stands in
             // its own colour meanwhile, not with the desktop showing through.
             const QColor colour = window_->palette().color(QPalette::Window);
             x11::SetUnpaintedColour(x11Display_, static_cast<unsigned long>(window_->winId()),
                                     colour.red(), colour.green(), colour.blue());
+            extentsRequested_ = x11::RequestFrameExtents(
+                x11Display_, static_cast<unsigned long>(window_->winId()));
         }
     }
 }
