@@ -2,12 +2,15 @@
 // picks itself (-displayfd), so parallel runs never share a server.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 namespace scriblane::testing {
@@ -54,5 +57,22 @@ private:
     pid_t pid_ = 0;
     std::string name_;
 };
+
+// A test program's main on its own server: gtest's flags read, then (unless
+// the tests are only listed) the server started and made DISPLAY, `ready`
+// told its name, and every test run.
+inline int RunTestsOnPrivateXvfb(int& argc, char** argv,
+                                 const std::function<void(const std::string&)>& ready = {}) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    const XvfbServer server("1024x768x24");
+    if (server.name().empty()) {
+        std::fprintf(stderr, "cannot start Xvfb\n");
+        return 1;
+    }
+    setenv("DISPLAY", server.name().c_str(), 1);
+    if (ready) ready(server.name());
+    return RUN_ALL_TESTS();
+}
 
 }  // namespace scriblane::testing

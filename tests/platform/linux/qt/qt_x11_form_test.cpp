@@ -94,20 +94,12 @@ TEST(QtFormOnX11, TheServerHasTheWindowMappedBeforeItsControlsAreMade) {
 }  // namespace scriblane::linuxp
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    const scriblane::testing::XvfbServer server("1024x768x24");
-    if (server.name().empty()) {
-        std::fprintf(stderr, "cannot start Xvfb\n");
-        return 1;
-    }
-    setenv("DISPLAY", server.name().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
     char pattern[] = "/tmp/scriblane-qt-config-XXXXXX";
     const char* config = mkdtemp(pattern);
     if (config == nullptr) return 1;
     setenv("XDG_CONFIG_HOME", config, 1);
-    const int result = RUN_ALL_TESTS();
+    const int result = scriblane::testing::RunTestsOnPrivateXvfb(argc, argv);
     std::error_code ignored;
     std::filesystem::remove_all(config, ignored);
     return result;

@@ -455,14 +455,6 @@ TEST_F(X11DisplayTest, LostServerEndsTheProcessWithOneLine) {
 }  // namespace scriblane::linuxp
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    const scriblane::testing::XvfbServer server("1024x768x24");
-    if (server.name().empty()) {
-        std::fprintf(stderr, "cannot start Xvfb\n");
-        return 1;
-    }
-    scriblane::linuxp::displayName = server.name();
-    setenv("DISPLAY", server.name().c_str(), 1);
-    return RUN_ALL_TESTS();
+    return scriblane::testing::RunTestsOnPrivateXvfb(
+        argc, argv, [](const std::string& name) { scriblane::linuxp::displayName = name; });
 }
