@@ -169,11 +169,17 @@ std::optional<ColorRef> GnomeSetting(::Display* dpy) {
 
 }  // namespace
 
-std::optional<ColorRef> ReadDesktopColour(_XDisplay* dpy, const Rect& screen) {
+std::optional<ColorRef> ReadServerDesktopColour(_XDisplay* dpy, const Rect& screen) {
     const Window root = DefaultRootWindow(dpy);
     if (auto colour = PublishedPicture(dpy, root, screen)) return colour;
-    if (auto colour = PlainRoot(dpy, root, screen)) return colour;
-    return GnomeSetting(dpy);
+    return PlainRoot(dpy, root, screen);
+}
+
+std::optional<ColorRef> ReadSettingsDesktopColour(_XDisplay* dpy) { return GnomeSetting(dpy); }
+
+std::optional<ColorRef> ReadDesktopColour(_XDisplay* dpy, const Rect& screen) {
+    if (auto colour = ReadServerDesktopColour(dpy, screen)) return colour;
+    return ReadSettingsDesktopColour(dpy);
 }
 
 }  // namespace scriblane::linuxp

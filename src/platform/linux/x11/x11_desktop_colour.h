@@ -15,4 +15,10 @@ namespace scriblane::linuxp {
 // none of them is readable.
 std::optional<ColorRef> ReadDesktopColour(_XDisplay* dpy, const Rect& screen);
 
+// Its two halves: what the X server itself shows (the published picture,
+// the root's plain colour), and the desktop environment's setting (which
+// may start a settings tool).
+std::optional<ColorRef> ReadServerDesktopColour(_XDisplay* dpy, const Rect& screen);
+std::optional<ColorRef> ReadSettingsDesktopColour(_XDisplay* dpy);
+
 }  // namespace scriblane::linuxp

@@ -114,11 +114,23 @@ std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32
     return 1;
 }
 
+void X11Display::ReadAhead() {
+    serverColourAhead_ = ReadServerDesktopColour(dpy_, PrimaryScreen());
+}
+
 ColorRef X11Display::GetSysColor(std::int32_t index) {
     if (index != kColorBackground) return SchemeColour(index);
 
+    std::optional<ColorRef> colour;
+    if (serverColourAhead_) {
+        colour = *serverColourAhead_;
+        serverColourAhead_.reset();
+        if (!colour) colour = ReadSettingsDesktopColour(dpy_);
+    } else {
+        colour = ReadDesktopColour(dpy_, PrimaryScreen());
+    }
     // The last resort when the desktop says its colour nowhere readable.
-    return ReadDesktopColour(dpy_, PrimaryScreen()).value_or(kDesktopFallback);
+    return colour.value_or(kDesktopFallback);
 }
 
 }  // namespace scriblane::linuxp

@@ -30,6 +30,13 @@ public:
                                        std::uint32_t winIni) override;
     ColorRef GetSysColor(std::int32_t index) override;
 
+    // Asks the server, ahead of need, what start-up asks of it: the primary
+    // output and the desktop's colour as the server shows it. The colour
+    // answers the next GetSysColor for it, once; later ones read afresh.
+    // Runs on a thread of its own while the caller makes the toolkit ready,
+    // so nothing else may use the display until it returns.
+    void ReadAhead();
+
     // Where the drawings go and how long they stay.
     ScreenDrawings& drawings() { return drawings_; }
 
@@ -45,6 +52,8 @@ private:
 
     _XDisplay* dpy_;
     std::optional<OutputPlace> primary_;
+    // What ReadAhead found; outer empty when nothing was read ahead.
+    std::optional<std::optional<ColorRef>> serverColourAhead_;
     ScreenDrawings drawings_{dpy_};
 };
 

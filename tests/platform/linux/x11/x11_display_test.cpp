@@ -333,6 +333,9 @@ TEST_F(X11DisplayTest, DesktopColourIsWhatTheUserSees) {
         for (const Area& a : c.windows) EXPECT_EQ(Pixel(a.r.left, a.r.top), a.rgb);
 
         EXPECT_EQ(display_->GetSysColor(kColorBackground), c.want);
+        // Read ahead of need (the window's start-up), the same answer.
+        display_->ReadAhead();
+        EXPECT_EQ(display_->GetSysColor(kColorBackground), c.want);
 
         for (Window w : windows) XDestroyWindow(dpy_, w);
         if (pixmap && !c.pictureGone) XFreePixmap(dpy_, pixmap);
@@ -342,6 +345,20 @@ TEST_F(X11DisplayTest, DesktopColourIsWhatTheUserSees) {
     unsetenv("GSETTINGS_BACKEND");
     unsetenv("XDG_CONFIG_HOME");
     std::system(("rm -rf " + std::string(dir)).c_str());
+}
+
+// A colour read ahead answers the first question only: the user's later
+// "desk colour" asks the desktop as it is then.
+TEST_F(X11DisplayTest, DesktopColourReadAheadAnswersOnce) {
+    const auto solid = [](const char* colour) {
+        return std::system(("timeout 10 xsetroot -display " + displayName + " -solid '" + colour +
+                            "'").c_str());
+    };
+    ASSERT_EQ(solid("black"), 0);
+    display_->ReadAhead();
+    ASSERT_EQ(solid("#2040A0"), 0);
+    EXPECT_EQ(display_->GetSysColor(kColorBackground), 0x000000u);
+    EXPECT_EQ(display_->GetSysColor(kColorBackground), 0xA04020u);
 }
 
 // The helper behind the desktop environment's setting: output only from a

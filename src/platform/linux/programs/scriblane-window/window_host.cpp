@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/linux/overlay/wayland/layer_drawings.h"
 #include "platform/linux/overlay/wayland/wayland_display.h"
@@ -85,6 +86,17 @@ public:
         // On XWayland each drawing is a window of ours that goes when its
         // time is up.
         display_.drawings().SetShown([this] { ArmExpiry(display_.drawings()); });
+        if (!form_.Command().empty()) return;
+        // The window is coming: while Qt gets ready here, the server answers
+        // on our own connection what the window's start-up will ask it.
+        std::jthread ahead([this] {
+            try {
+                display_.ReadAhead();
+            } catch (...) {
+                // Then it is asked when needed.
+            }
+        });
+        QtForm::EnsureApplication();
     }
 
     Platform& platform() override { return platform_; }
@@ -116,6 +128,9 @@ std::unique_ptr<PlatformHost> CreateWindowHost(int argc, char** argv) {
     // choice stands.
     setenv("QT_QPA_PLATFORM", "xcb", 0);
     PrepareQtEnvironment();
+    // Our connection is used from a second thread while Qt starts (see
+    // WindowHost), so Xlib must lock it.
+    XInitThreads();
     ::Display* dpy = OpenX11Display();
     if (!dpy) return nullptr;
     return std::make_unique<WindowHost>(dpy, argc, argv);
