@@ -12,8 +12,6 @@
 
 #include "platform/linux/x11/x11_property.h"
 
-#include "platform/linux/x11/x11_property.h"
-
 namespace scriblane::linuxp {
 
 std::optional<double> ParseXftDpi(std::string_view resources) {
@@ -60,14 +58,13 @@ std::optional<FrameExtents> ReadExtents(::Display* dpy, Window window, Atom exte
                         static_cast<int>((*v)[2]), static_cast<int>((*v)[3])};
 }
 
-// True when a window manager that announces `feature` in _NET_SUPPORTED runs.
-bool ManagerSupports(::Display* dpy, Atom feature) {
+// True when a window manager that announces `feature` in _NET_SUPPORTED
+// (`supported`) runs: its _NET_SUPPORTING_WM_CHECK (`check`) is on the root.
+bool ManagerSupports(::Display* dpy, Atom feature, Atom check, Atom supported) {
     const Window root = DefaultRootWindow(dpy);
-    const Atom checkAtom = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", False);
-    const auto check = ReadProperty32(dpy, root, checkAtom, XA_WINDOW, 1);
-    if (!check || check->size() != 1) return false;
-    const auto atoms =
-        ReadProperty32(dpy, root, XInternAtom(dpy, "_NET_SUPPORTED", False), XA_ATOM, 4096);
+    const auto checkWindow = ReadProperty32(dpy, root, check, XA_WINDOW, 1);
+    if (!checkWindow || checkWindow->size() != 1) return false;
+    const auto atoms = ReadProperty32(dpy, root, supported, XA_ATOM, 4096);
     if (!atoms) return false;
     for (const long atom : *atoms) {
         if (static_cast<Atom>(atom) == feature) return true;
@@ -95,9 +92,14 @@ std::optional<double> XftDpiOf(void* display) {
 bool RequestFrameExtents(void* display, unsigned long window) {
     ::Display* dpy = static_cast<::Display*>(display);
     if (dpy == nullptr || window == 0) return false;
-    if (ReadExtents(dpy, window, XInternAtom(dpy, "_NET_FRAME_EXTENTS", False))) return false;
-    const Atom request = XInternAtom(dpy, "_NET_REQUEST_FRAME_EXTENTS", False);
-    if (!ManagerSupports(dpy, request)) return false;
+    // The names in one round trip: the window waits for this to be mapped.
+    char* names[] = {const_cast<char*>("_NET_REQUEST_FRAME_EXTENTS"),
+                     const_cast<char*>("_NET_SUPPORTING_WM_CHECK"),
+                     const_cast<char*>("_NET_SUPPORTED")};
+    Atom atoms[3] = {};
+    if (!XInternAtoms(dpy, names, 3, False, atoms)) return false;
+    const Atom request = atoms[0];
+    if (!ManagerSupports(dpy, request, atoms[1], atoms[2])) return false;
 
     XEvent ev{};
     ev.xclient.type = ClientMessage;

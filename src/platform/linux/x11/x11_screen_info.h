@@ -32,9 +32,9 @@ std::optional<double> XftDpiOf(void* display);
 
 // `display` is an Xlib Display*. The window manager's frame around `window`,
 // asked in two halves so the manager can work on the request while the
-// window is being built: RequestFrameExtents returns whether a
-// _NET_REQUEST_FRAME_EXTENTS went out (a manager that supports it runs and
-// _NET_FRAME_EXTENTS is not set yet); AwaitFrameExtents then gives the
+// window is being built: RequestFrameExtents, for a window not framed yet,
+// returns whether a _NET_REQUEST_FRAME_EXTENTS went out (a manager that
+// supports it runs); AwaitFrameExtents then gives the
 // extents, waiting at most `limit` for the answer. All zero when no
 // window manager runs or it does not answer.
 bool RequestFrameExtents(void* display, unsigned long window);
