@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Start-to-window-mapped time of `scriblane` (no argument) against a minimal
 Qt 6 program, on one Xvfb with openbox, alternating runs; prints the medians
-and their ratio, and the same for the start to the window's first paint
-(what a compositing desktop shows first). Not a test: nothing here passes or
+and their ratio, and the same for the start to the window's first paint:
+the first time the window shows more than one flat colour (the server's
+fill in a window's background colour is not a paint of its program; the
+blank minimal window counts from its first drawing). Not a test: nothing here passes or
 fails.
 
 Usage: bench_window.py SCRIBLANE [--minimal PATH] [--runs N] [--label]
@@ -35,6 +37,16 @@ ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
 _ignore_errors = ERROR_HANDLER(lambda display, error: 0)
 
 
+class XImageHead(ctypes.Structure):
+    """The start of Xlib's XImage, up to its pixels' layout."""
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int)]
+
+
 class MapWatcher:
     """Reports the moment a window of a given title is mapped, from the X
     server's own MapNotify events (no polling of the window list), and the
@@ -58,6 +70,11 @@ class MapWatcher:
                                  ctypes.POINTER(ctypes.c_uint)]
         x.XFree.argtypes = [ctypes.c_void_p]
         x.XSetErrorHandler.argtypes = [ERROR_HANDLER]
+        x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
+        x.XGetImage.restype = ctypes.POINTER(XImageHead)
+        x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        x.XDestroyImage.argtypes = [ctypes.POINTER(XImageHead)]
         x.XSetErrorHandler(_ignore_errors)
         self.x = x
         self.dpy = x.XOpenDisplay(display_name.encode())
@@ -75,6 +92,8 @@ class MapWatcher:
         if not damage.XDamageQueryExtension(self.dpy, ctypes.byref(event_base),
                                             ctypes.byref(error_base)):
             raise RuntimeError("the X server has no DAMAGE extension")
+        damage.XDamageSubtract.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                           ctypes.c_ulong]
         self.damage, self.damage_notify = damage, event_base.value
 
     def _name(self, window):
@@ -98,15 +117,36 @@ class MapWatcher:
             self.x.XFree(children)
         return found
 
+    def _flat(self, window):
+        """Whether `window` shows one colour only (or cannot be read)."""
+        attributes = (ctypes.c_int * 64)()  # XWindowAttributes: x, y, width, height first
+        if not self.x.XGetWindowAttributes(self.dpy, window, attributes):
+            return True
+        width, height = attributes[2], attributes[3]
+        image = self.x.XGetImage(self.dpy, window, 0, 0, width, height, 0xFFFFFFFF, 2)
+        if not image:
+            return True
+        head = image.contents
+        rows = ctypes.string_at(head.data, head.bytes_per_line * head.height)
+        step = head.bits_per_pixel // 8
+        used = width * step
+        first = rows[:step]
+        flat = all(rows[y * head.bytes_per_line:y * head.bytes_per_line + used] == first * width
+                   for y in range(head.height))
+        self.x.XDestroyImage(image)
+        return flat
+
     def drain(self):
         event = (ctypes.c_long * 24)()
         while self.x.XPending(self.dpy):
             self.x.XNextEvent(self.dpy, event)
 
-    def wait_shown(self, title, timeout):
+    def wait_shown(self, title, timeout, blank=False):
         """(mapped, painted): when a window titled `title` was mapped, and
         when its program first drew in it (a top-level window of a client;
-        the window manager's frame around it does not count)."""
+        the window manager's frame around it does not count). Unless the
+        window is `blank`, a drawing counts once it shows more than one
+        colour: the server's fill in its background colour is no paint."""
         event = (ctypes.c_long * 24)()
         deadline = time.perf_counter() + timeout
         mapped = painted = None
@@ -121,8 +161,12 @@ class MapWatcher:
                     self.damage.XDamageCreate(self.dpy, event[5], DAMAGE_REPORT_NON_EMPTY)
                 elif kind == MAP_NOTIFY and mapped is None and self._titled(event[5], title):
                     mapped = now
-                elif kind == self.damage_notify:
-                    first_damage.setdefault(event[4], now)
+                elif kind == self.damage_notify and event[4] not in first_damage:
+                    if blank or self._name(event[4]) != title or not self._flat(event[4]):
+                        first_damage[event[4]] = now
+                    else:
+                        # Reported again at its next drawing.
+                        self.damage.XDamageSubtract(self.dpy, event[5], 0, 0)
             if mapped is not None and painted is None:
                 drawn = [t for w, t in first_damage.items() if self._name(w) == title]
                 painted = min(drawn) if drawn else None
@@ -144,13 +188,13 @@ def build_minimal():
     return os.path.join(out, "minimal"), os.path.join(out, "minimal_label")
 
 
-def time_start(server, watcher, program, title):
+def time_start(server, watcher, program, title, blank=False):
     watcher.drain()
     start = time.perf_counter()
     proc = subprocess.Popen([program], env=server.env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     try:
-        mapped, painted = watcher.wait_shown(title, 30)
+        mapped, painted = watcher.wait_shown(title, 30, blank)
     finally:
         proc.terminate()
         try:
@@ -183,12 +227,12 @@ def main():
         server.start_wm()
         watcher = MapWatcher(server.display)
         # One untimed start each warms the file cache and fontconfig's.
-        for path, title in programs.values():
-            time_start(server, watcher, path, title)
+        for name, (path, title) in programs.items():
+            time_start(server, watcher, path, title, name == "minimal")
         times = {name: ([], []) for name in programs}
         for _ in range(args.runs):
             for name, (path, title) in programs.items():
-                mapped, painted = time_start(server, watcher, path, title)
+                mapped, painted = time_start(server, watcher, path, title, name == "minimal")
                 times[name][0].append(mapped)
                 times[name][1].append(painted)
 
