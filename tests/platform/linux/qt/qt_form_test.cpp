@@ -21,7 +21,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <functional>
 #include <string>
@@ -32,6 +31,7 @@
 #include "platform/linux/qt/qt_icon.h"
 #include "platform/linux/qt/qt_widgets.h"
 #include "window/layout.h"
+#include "private_config_home.h"
 
 namespace scriblane::linuxp {
 namespace {
@@ -727,14 +727,8 @@ TEST_F(FileDialogTest, DialogsLeaveNoConfigurationBehind) {
 int main(int argc, char** argv) {
     // No X server needed: Qt draws into memory.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // The user's own configuration stays out of reach.
-    char pattern[] = "/tmp/scriblane-qt-config-XXXXXX";
-    const char* config = mkdtemp(pattern);
-    if (config == nullptr) return 1;
-    setenv("XDG_CONFIG_HOME", config, 1);
+    const scriblane::testing::PrivateConfigHome config;
+    if (!config.made()) return 1;
     ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    std::error_code ignored;
-    std::filesystem::remove_all(config, ignored);
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -10,7 +10,6 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,6 +17,7 @@
 
 #include "platform/linux/qt/qt_form.h"
 #include "window/layout.h"
+#include "private_config_home.h"
 #include "xvfb_server.h"
 
 #include <X11/Xlib.h>
@@ -95,12 +95,7 @@ TEST(QtFormOnX11, TheServerHasTheWindowMappedBeforeItsControlsAreMade) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
-    char pattern[] = "/tmp/scriblane-qt-config-XXXXXX";
-    const char* config = mkdtemp(pattern);
-    if (config == nullptr) return 1;
-    setenv("XDG_CONFIG_HOME", config, 1);
-    const int result = scriblane::testing::RunTestsOnPrivateXvfb(argc, argv);
-    std::error_code ignored;
-    std::filesystem::remove_all(config, ignored);
-    return result;
+    const scriblane::testing::PrivateConfigHome config;
+    if (!config.made()) return 1;
+    return scriblane::testing::RunTestsOnPrivateXvfb(argc, argv);
 }
