@@ -23,6 +23,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <utility>
 
 #include "platform/linux/posix/end_process.h"
 #include "platform/linux/form/form_model.h"
@@ -33,9 +35,11 @@
 namespace scriblane::linuxp {
 namespace {
 
-// QApplication keeps references to these for its whole life.
+// QApplication keeps references to these for its whole life. The name is
+// the windows' WM_CLASS too.
+constexpr char kProgramName[] = "scriblane";
 int gArgc = 1;
-char gName[] = "scriblane";
+char gName[sizeof kProgramName] = {};
 char* gArgv[] = {gName, nullptr};
 
 // How long to wait for the window manager to tell the frame it will draw.
@@ -207,6 +211,7 @@ void QtForm::EnsureApplication() {
     if (QCoreApplication::instance() != nullptr) return;
     // Never deleted: the program ends through _exit, and a second
     // QApplication in one process is not allowed anyway.
+    std::copy(std::begin(kProgramName), std::end(kProgramName), gName);
     auto* app = new QApplication(gArgc, gArgv);
     (void)app;
     // The program ends when its window is closed or End runs, never
@@ -221,6 +226,21 @@ void QtForm::EnsureApplication() {
     }
     QGuiApplication::setDesktopFileName(QStringLiteral("scriblane"));
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(ScriblaneIcon())));
+}
+
+x11::FrameLook QtForm::FrameLookOf(const FormSpec& spec) {
+    x11::FrameLook look;
+    look.title = spec.title;
+    // Qt's WM_CLASS: the instance is RESOURCE_NAME where set, else the
+    // program's name, as is the class.
+    const char* resource = std::getenv("RESOURCE_NAME");
+    look.instance = resource != nullptr && *resource != '\0' ? resource : kProgramName;
+    look.className = kProgramName;
+    // Fixed, as the window is; the size itself changes no frame.
+    const double tpp = TwipsPerPixelAt(kNormalDpi);
+    look.width = TwipsToPixels(spec.clientWidth, tpp);
+    look.height = TwipsToPixels(spec.clientHeight, tpp);
+    return look;
 }
 
 double QtForm::Dpr() const {
@@ -262,8 +282,10 @@ void QtForm::EnsureWindow() {
             const QColor colour = window_->palette().color(QPalette::Window);
             x11::SetUnpaintedColour(x11Display_, static_cast<unsigned long>(window_->winId()),
                                     colour.red(), colour.green(), colour.blue());
-            extentsRequested_ = x11::RequestFrameExtents(
-                x11Display_, static_cast<unsigned long>(window_->winId()));
+            if (!frameAhead_) {
+                extentsRequested_ = x11::RequestFrameExtents(
+                    x11Display_, static_cast<unsigned long>(window_->winId()));
+            }
         }
     }
 }
@@ -431,7 +453,10 @@ x11::FrameExtents QtForm::Extents() {
     }
     if (extents_) return *extents_;
     x11::FrameExtents found;
-    if (window_ != nullptr && x11Display_ != nullptr) {
+    if (window_ != nullptr && x11Display_ != nullptr && frameAhead_) {
+        // Answered once: a window made again asks for itself.
+        found = std::exchange(frameAhead_, nullptr)(kFrameExtentsWait);
+    } else if (window_ != nullptr && x11Display_ != nullptr) {
         found = x11::AwaitFrameExtents(x11Display_, static_cast<unsigned long>(window_->winId()),
                                        extentsRequested_, kFrameExtentsWait);
     }

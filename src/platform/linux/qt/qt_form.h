@@ -57,6 +57,16 @@ public:
     // connection of its own asks the server).
     void UseServerDpi(std::optional<double> dpi) { serverDpi_ = dpi; }
 
+    // What the window of `spec` will show a window manager, for asking its
+    // frame before Qt runs (see x11::FrameProbe).
+    static x11::FrameLook FrameLookOf(const FormSpec& spec);
+    // That frame, as asked ahead of the window: `answer` waits at most its
+    // argument. Used for the window's first placing; without it the
+    // window's own request is waited for.
+    void UseFrameAskedAhead(std::function<x11::FrameExtents(std::chrono::milliseconds)> answer) {
+        frameAhead_ = std::move(answer);
+    }
+
     // Runs Qt's event loop once the window is shown; 0 at once otherwise.
     int Exec();
 
@@ -93,6 +103,7 @@ private:
     std::optional<x11::FrameExtents> extents_;
     void* x11Display_ = nullptr;  // Qt's Xlib connection, on X11 only
     bool extentsRequested_ = false;
+    std::function<x11::FrameExtents(std::chrono::milliseconds)> frameAhead_;
     bool shown_ = false;
     bool closing_ = false;
     bool listing_ = false;

@@ -3,7 +3,9 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -72,6 +74,28 @@ bool ManagerSupports(::Display* dpy, Atom feature, Atom check, Atom supported) {
     return false;
 }
 
+// The request's name when a window manager that answers it runs, else 0.
+// The names in one round trip: the window's map waits for this.
+Atom FrameRequest(::Display* dpy) {
+    char* names[] = {const_cast<char*>("_NET_REQUEST_FRAME_EXTENTS"),
+                     const_cast<char*>("_NET_SUPPORTING_WM_CHECK"),
+                     const_cast<char*>("_NET_SUPPORTED")};
+    Atom atoms[3] = {};
+    if (!XInternAtoms(dpy, names, 3, False, atoms)) return 0;
+    return ManagerSupports(dpy, atoms[0], atoms[1], atoms[2]) ? atoms[0] : 0;
+}
+
+void SendFrameRequest(::Display* dpy, Window window, Atom request) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = window;
+    ev.xclient.message_type = request;
+    ev.xclient.format = 32;
+    XSendEvent(dpy, DefaultRootWindow(dpy), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &ev);
+    XFlush(dpy);
+}
+
 }  // namespace
 
 std::optional<double> ServerXftDpi() {
@@ -92,24 +116,74 @@ std::optional<double> XftDpiOf(void* display) {
 bool RequestFrameExtents(void* display, unsigned long window) {
     ::Display* dpy = static_cast<::Display*>(display);
     if (dpy == nullptr || window == 0) return false;
-    // The names in one round trip: the window waits for this to be mapped.
-    char* names[] = {const_cast<char*>("_NET_REQUEST_FRAME_EXTENTS"),
-                     const_cast<char*>("_NET_SUPPORTING_WM_CHECK"),
-                     const_cast<char*>("_NET_SUPPORTED")};
-    Atom atoms[3] = {};
-    if (!XInternAtoms(dpy, names, 3, False, atoms)) return false;
-    const Atom request = atoms[0];
-    if (!ManagerSupports(dpy, request, atoms[1], atoms[2])) return false;
-
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = window;
-    ev.xclient.message_type = request;
-    ev.xclient.format = 32;
-    XSendEvent(dpy, DefaultRootWindow(dpy), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &ev);
-    XFlush(dpy);
+    const Atom request = FrameRequest(dpy);
+    if (request == 0) return false;
+    SendFrameRequest(dpy, window, request);
     return true;
+}
+
+unsigned long MakeStandIn(void* display, const FrameLook& look) {
+    ::Display* dpy = static_cast<::Display*>(display);
+    if (dpy == nullptr) return 0;
+    char* names[] = {const_cast<char*>("_MOTIF_WM_HINTS"),
+                     const_cast<char*>("_NET_WM_WINDOW_TYPE"),
+                     const_cast<char*>("_NET_WM_WINDOW_TYPE_NORMAL"),
+                     const_cast<char*>("_NET_WM_NAME"), const_cast<char*>("UTF8_STRING")};
+    Atom atoms[5] = {};
+    if (!XInternAtoms(dpy, names, 5, False, atoms)) return 0;
+    const int width = std::max(look.width, 1), height = std::max(look.height, 1);
+    const Window standIn = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, width, height,
+                                               0, 0, 0);
+    if (standIn == 0) return 0;
+
+    XStoreName(dpy, standIn, look.title.c_str());
+    XChangeProperty(dpy, standIn, atoms[3], atoms[4], 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(look.title.data()),
+                    static_cast<int>(look.title.size()));
+    XClassHint classHint{const_cast<char*>(look.instance.c_str()),
+                         const_cast<char*>(look.className.c_str())};
+    XSetClassHint(dpy, standIn, &classHint);
+    XSizeHints size{};
+    size.flags = PMinSize | PMaxSize;
+    size.min_width = size.max_width = width;
+    size.min_height = size.max_height = height;
+    XSetWMNormalHints(dpy, standIn, &size);
+    const long type = static_cast<long>(atoms[2]);
+    XChangeProperty(dpy, standIn, atoms[1], XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&type), 1);
+    // Motif hints, as the toolkit gives them for the window's buttons:
+    // functions resize, move, minimize, close; decorations border, resize
+    // handles, title, menu, minimize. (The fixed size rules resizing out.)
+    const long motif[5] = {0x3, 0x2e, 0x3e, 0, 0};
+    XChangeProperty(dpy, standIn, atoms[0], atoms[0], 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(motif), 5);
+    return standIn;
+}
+
+FrameProbe::~FrameProbe() {
+    if (standIn_ != 0) {
+        XDestroyWindow(static_cast<::Display*>(display_), standIn_);
+        XFlush(static_cast<::Display*>(display_));
+    }
+}
+
+void FrameProbe::Start(void* display, const FrameLook& look) {
+    ::Display* dpy = static_cast<::Display*>(display);
+    if (dpy == nullptr || standIn_ != 0) return;
+    const Atom request = FrameRequest(dpy);
+    if (request == 0) return;
+    display_ = display;
+    standIn_ = MakeStandIn(dpy, look);
+    if (standIn_ != 0) SendFrameRequest(dpy, standIn_, request);
+}
+
+FrameExtents FrameProbe::Answer(std::chrono::milliseconds limit) {
+    if (standIn_ == 0) return {};
+    const FrameExtents found = AwaitFrameExtents(display_, standIn_, true, limit);
+    XDestroyWindow(static_cast<::Display*>(display_), standIn_);
+    XFlush(static_cast<::Display*>(display_));
+    standIn_ = 0;
+    return found;
 }
 
 FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,

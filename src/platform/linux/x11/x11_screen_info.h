@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace scriblane::linuxp {
@@ -40,6 +41,43 @@ std::optional<double> XftDpiOf(void* display);
 bool RequestFrameExtents(void* display, unsigned long window);
 FrameExtents AwaitFrameExtents(void* display, unsigned long window, bool requested,
                                std::chrono::milliseconds limit);
+
+// What a window manager decides a window's frame by, for the window the
+// toolkit will make: its title, WM_CLASS, and a fixed size in pixels.
+struct FrameLook {
+    std::string title;
+    std::string instance, className;
+    int width = 1, height = 1;
+};
+
+// An unmapped stand-in for a window not made yet, with the hints the
+// toolkit gives that window: a normal, fixed-size window with a title bar,
+// system menu, minimize and close buttons. Returns the stand-in, 0 when
+// none could be made.
+unsigned long MakeStandIn(void* display, const FrameLook& look);
+
+// Asks the window manager for the frame of a window that will look like
+// `look`, through a stand-in, before the toolkit can make the window: the
+// manager answers while the toolkit starts, and placing the window need
+// not wait for it.
+class FrameProbe {
+public:
+    FrameProbe() = default;
+    ~FrameProbe();
+    FrameProbe(const FrameProbe&) = delete;
+    FrameProbe& operator=(const FrameProbe&) = delete;
+
+    // `display` is an Xlib Display*, kept open while the probe lives. Asks
+    // nothing where no window manager supports the request.
+    void Start(void* display, const FrameLook& look);
+    // The manager's answer, waiting at most `limit`; all zero when nothing
+    // was asked or no answer came. The stand-in goes.
+    FrameExtents Answer(std::chrono::milliseconds limit);
+
+private:
+    void* display_ = nullptr;
+    unsigned long standIn_ = 0;
+};
 
 // Has the server fill `window` (of the default visual) with the colour
 // (r, g, b) wherever its program has not painted yet, instead of showing

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/linux/qt/qt_form.h"
 #include "window/layout.h"
@@ -87,6 +88,54 @@ TEST(QtFormOnX11, TheServerHasTheWindowMappedBeforeItsControlsAreMade) {
     // Xvfb's root is a black and white weave: not what shows through here.
     const QColor colour = window->palette().color(QPalette::Window);
     EXPECT_EQ(pixelBeforePaint, static_cast<unsigned long>(colour.rgb() & 0xFFFFFF));
+    form.Unload();
+}
+
+// A property of `window` as its raw bytes and type, as a window manager
+// reads it; empty when the window has none.
+std::pair<std::string, Atom> Property(::Display* dpy, unsigned long window, const char* name) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(dpy, window, XInternAtom(dpy, name, False), 0, 1024, False,
+                           AnyPropertyType, &type, &format, &count, &after, &data) != Success) {
+        return {};
+    }
+    const std::size_t unit = format == 32 ? sizeof(long) : static_cast<std::size_t>(format / 8);
+    std::string bytes(reinterpret_cast<const char*>(data), data ? count * unit : 0);
+    if (data) XFree(data);
+    return {bytes, type};
+}
+
+// The frame asked ahead is the window's only if the window manager sees the
+// stand-in as it will see the window: every hint it decides a frame by.
+TEST(QtFormOnX11, TheFrameStandInShowsTheWindowManagerWhatTheWindowWill) {
+    QtForm form({}, {});
+    NoEvents events;
+    form.Load(MainFormSpec(), events);
+    form.Width();
+    const auto window = static_cast<unsigned long>(form.Window()->winId());
+    ::Display* dpy = XOpenDisplay(nullptr);
+    ASSERT_NE(dpy, nullptr);
+    const unsigned long standIn = x11::MakeStandIn(dpy, QtForm::FrameLookOf(MainFormSpec()));
+    ASSERT_NE(standIn, 0UL);
+    XSync(dpy, False);
+    for (const char* name : {"_MOTIF_WM_HINTS", "_NET_WM_WINDOW_TYPE", "WM_CLASS", "WM_NAME",
+                             "_NET_WM_NAME", "WM_TRANSIENT_FOR", "_NET_WM_STATE"}) {
+        EXPECT_EQ(Property(dpy, standIn, name), Property(dpy, window, name)) << name;
+    }
+    // Both fixed in size, which rules resizing and its handles out.
+    for (const unsigned long w : {window, standIn}) {
+        XSizeHints hints{};
+        long given = 0;
+        ASSERT_TRUE(XGetWMNormalHints(dpy, w, &hints, &given));
+        EXPECT_TRUE((hints.flags & PMinSize) && (hints.flags & PMaxSize));
+        EXPECT_EQ(hints.min_width, hints.max_width);
+        EXPECT_EQ(hints.min_height, hints.max_height);
+    }
+    XDestroyWindow(dpy, standIn);
+    XCloseDisplay(dpy);
     form.Unload();
 }
 

@@ -88,14 +88,18 @@ public:
         display_.drawings().SetShown([this] { ArmExpiry(display_.drawings()); });
         if (!form_.Command().empty()) return;
         // The window is coming: while Qt gets ready here, the server answers
-        // on our own connection what the window's start-up will ask it.
-        std::jthread ahead([this] {
+        // on our own connection what the window's start-up will ask it, and
+        // the window manager tells the frame it will put around the window.
+        std::jthread ahead([this, dpy] {
             try {
+                frame_.Start(dpy, QtForm::FrameLookOf(MainFormSpec()));
                 display_.ReadAhead();
             } catch (...) {
                 // Then it is asked when needed.
             }
         });
+        form_.UseFrameAskedAhead(
+            [this](std::chrono::milliseconds limit) { return frame_.Answer(limit); });
         QtForm::EnsureApplication();
     }
 
@@ -104,6 +108,7 @@ public:
 
 private:
     X11Connection connection_;  // first: closed last
+    x11::FrameProbe frame_;
     X11Display display_;
     QtSettingsStore store_;
     QtForm form_;
