@@ -30,6 +30,14 @@ Rect Moved(const Rect& rect, std::int32_t dx, std::int32_t dy) {
                 move(rect.bottom, dy)};
 }
 
+// The first desktop's work area as the window manager publishes it.
+std::optional<X11Display::Published> PublishedWorkArea(::Display* dpy) {
+    const Atom workArea = XInternAtom(dpy, "_NET_WORKAREA", True);
+    const auto v = ReadProperty32(dpy, DefaultRootWindow(dpy), workArea, XA_CARDINAL, 4);
+    if (!v || v->size() < 4) return std::nullopt;
+    return X11Display::Published{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
+}
+
 }  // namespace
 
 X11Display::X11Display(_XDisplay* dpy) : dpy_(dpy) {}
@@ -97,10 +105,15 @@ std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32
     if (action != kSpiGetWorkArea || !rect) return 0;
     const Rect primary = PrimaryScreen();
     Rect area = primary;
-    const Atom workArea = XInternAtom(dpy_, "_NET_WORKAREA", True);
-    if (const auto v = ReadProperty32(dpy_, DefaultRootWindow(dpy_), workArea, XA_CARDINAL, 4);
-        v && v->size() >= 4) {
-        const std::int64_t left = (*v)[0], top = (*v)[1], width = (*v)[2], height = (*v)[3];
+    std::optional<Published> published;
+    if (workAreaAhead_) {
+        published = *workAreaAhead_;
+        workAreaAhead_.reset();
+    } else {
+        published = PublishedWorkArea(dpy_);
+    }
+    if (published) {
+        const auto [left, top, width, height] = *published;
         const std::int64_t x0 = std::max<std::int64_t>(left, primary.left);
         const std::int64_t y0 = std::max<std::int64_t>(top, primary.top);
         const std::int64_t x1 = std::min<std::int64_t>(left + width, primary.right);
@@ -116,6 +129,7 @@ std::int32_t X11Display::SystemParametersInfoA(std::uint32_t action, std::uint32
 
 void X11Display::ReadAhead() {
     serverColourAhead_ = ReadServerDesktopColour(dpy_, PrimaryScreen());
+    workAreaAhead_ = PublishedWorkArea(dpy_);
 }
 
 ColorRef X11Display::GetSysColor(std::int32_t index) {

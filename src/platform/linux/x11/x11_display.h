@@ -1,6 +1,7 @@
 // gdi32/user32 on X11: device contexts painting the root window, colours, screen and work area.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -31,14 +32,18 @@ public:
     ColorRef GetSysColor(std::int32_t index) override;
 
     // Asks the server, ahead of need, what start-up asks of it: the primary
-    // output and the desktop's colour as the server shows it. The colour
-    // answers the next GetSysColor for it, once; later ones read afresh.
+    // output, the desktop's colour as the server shows it and the work
+    // area. The colour and the work area each answer the next question for
+    // them, once; later ones read afresh.
     // Runs on a thread of its own while the caller makes the toolkit ready,
     // so nothing else may use the display until it returns.
     void ReadAhead();
 
     // Where the drawings go and how long they stay.
     ScreenDrawings& drawings() { return drawings_; }
+
+    // A work area as published: left, top, width, height.
+    using Published = std::array<std::int64_t, 4>;
 
 private:
     bool RealizeFor(TextFont& font) override;
@@ -54,6 +59,7 @@ private:
     std::optional<OutputPlace> primary_;
     // What ReadAhead found; outer empty when nothing was read ahead.
     std::optional<std::optional<ColorRef>> serverColourAhead_;
+    std::optional<std::optional<Published>> workAreaAhead_;
     ScreenDrawings drawings_{dpy_};
 };
 

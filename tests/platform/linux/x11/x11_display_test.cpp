@@ -226,6 +226,15 @@ TEST_F(X11DisplayTest, WorkAreaFollowsNetWorkareaWithinThePrimaryScreen) {
     XSync(dpy_, False);
     display_->SystemParametersInfoA(kSpiGetWorkArea, 0, &area, 0);
     EXPECT_EQ(area, (Rect{0, 0, kWidth, kHeight}));
+    // Read ahead, it answers the next question once; then the root is asked.
+    display_->ReadAhead();
+    XChangeProperty(dpy_, root_, atom, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(values), 4);
+    XSync(dpy_, False);
+    display_->SystemParametersInfoA(kSpiGetWorkArea, 0, &area, 0);
+    EXPECT_EQ(area, (Rect{0, 0, kWidth, kHeight}));
+    display_->SystemParametersInfoA(kSpiGetWorkArea, 0, &area, 0);
+    EXPECT_EQ(area, (Rect{0, 30, 1024, 730}));
 }
 
 TEST_F(X11DisplayTest, DesktopColourIsWhatTheUserSees) {
