@@ -90,9 +90,10 @@ public:
         // The window is coming: while Qt gets ready here, the server answers
         // on our own connection what the window's start-up will ask it, and
         // the window manager tells the frame it will put around the window.
-        std::jthread ahead([this, dpy] {
+        // (The look reads the environment: here, before Qt may change it.)
+        std::jthread ahead([this, dpy, look = QtForm::FrameLookOf(MainFormSpec())] {
             try {
-                frame_.Start(dpy, QtForm::FrameLookOf(MainFormSpec()));
+                frame_.Start(dpy, look);
                 display_.ReadAhead();
             } catch (...) {
                 // Then it is asked when needed.
