@@ -28,8 +28,7 @@ for tool in cc gcc g++ c++ cmake make ninja pkg-config; do
 done
 echo "no build tool installed"
 
-for f in /usr/bin/scriblane /usr/libexec/scriblane/scriblane-command.so \
-         /usr/libexec/scriblane/scriblane-window \
+for f in /usr/bin/scriblane /usr/libexec/scriblane/scriblane-window \
          /usr/libexec/scriblane/scriblane-settings.so /usr/libexec/scriblane/scriblane-overlay \
          /usr/libexec/scriblane/scriblane-shaping.so /usr/libexec/scriblane/scriblane-native.so; do
   [ -e "$f" ] || fail "$f is missing"

@@ -18,7 +18,6 @@ BUILD = None
 # (path in the package, must be executable)
 INSTALLED = [
     ("usr/bin/scriblane", True),
-    ("usr/libexec/scriblane/scriblane-command.so", False),
     ("usr/libexec/scriblane/scriblane-window", True),
     ("usr/libexec/scriblane/scriblane-settings.so", False),
     ("usr/libexec/scriblane/scriblane-overlay", True),

@@ -8,12 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/form/arguments.h"
 #include "platform/linux/form/form_model.h"
 #include "platform/platform.h"
 #include "window/layout.h"
 
 namespace scriblane::linuxp {
+
+// The program's arguments after its name, as the core takes them: one text,
+// joined with single spaces.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+std::string JoinArguments(const std::vector<std::string>& args);
 
 class FormCore : public FormRuntime {
 public:

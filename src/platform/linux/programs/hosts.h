@@ -9,8 +9,8 @@
 
 namespace scriblane::linuxp {
 
-// Command-line mode with no toolkit, for `scriblane` given a command.
-// nullptr after one line on stderr.
+// `scriblane`: command-line mode with no toolkit; without an argument it
+// hands over (exec) to scriblane-window. nullptr after one line on stderr.
 std::unique_ptr<PlatformHost> CreateCommandLineHost(int argc, char** argv);
 
 // `scriblane-window`: the Qt window. nullptr (after one line on stderr) when

@@ -221,7 +221,7 @@ class XWaylandTest(unittest.TestCase):
             with self.subTest(module=module):
                 folder = tempfile.mkdtemp(prefix="scriblane-alone-")
                 self.addCleanup(shutil.rmtree, folder, True)
-                names = ["scriblane", "scriblane-command.so", "scriblane-settings.so"]
+                names = ["scriblane", "scriblane-settings.so"]
                 if module:
                     names.append("scriblane-native.so")
                 for name in names:

@@ -1,4 +1,4 @@
-"""The command-line program, its modules and the overlay helper load no Qt library: neither
+"""The command-line program and the overlay helper load no Qt library: neither
 among their own needed libraries nor among those the loader would bring in.
 
 Usage: python3 no_qt_test.py PROGRAM..."""

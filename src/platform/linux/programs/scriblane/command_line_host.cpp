@@ -1,23 +1,27 @@
-// The host of command-line mode (scriblane-command.so, which `scriblane`
-// loads when it is given a command). It runs with no toolkit linked in:
-// loading Qt's libraries alone would cost more than the drawing. A plain
-// settings file is read here; the settings store (QtCore) is a module loaded
-// only for a file that needs it.
+// The host of the `scriblane` program itself. Command-line mode runs here
+// with no toolkit linked in: loading Qt's libraries alone would cost more than
+// the drawing. A plain settings file is read here; the settings store
+// (QtCore) is a module loaded only for a file that needs it. Without an
+// argument the window is wanted, and the full program (scriblane-window,
+// Qt Widgets) takes over by exec before any of Qt is loaded.
 #include <X11/Xlib.h>
 #include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/linux/form/hidden_form.h"
 #include "platform/linux/overlay/helper_client.h"
 #include "platform/linux/overlay/wayland/native_command_line.h"
 #include "platform/linux/overlay/x11_overlay.h"
+#include "platform/linux/posix/companion.h"
 #include "platform/linux/posix/module.h"
 #include "platform/linux/posix/work_beside.h"
 #include "platform/linux/programs/hosts.h"
@@ -119,6 +123,19 @@ private:
 
 std::unique_ptr<PlatformHost> CreateCommandLineHost(int argc, char** argv) {
     std::string command = JoinArguments(ProgramArguments(argc, argv));
+    if (command.empty()) {
+        const std::string program = Companion("scriblane-window", X_OK);
+        if (program.empty()) {
+            std::fprintf(stderr, "scriblane: the window program scriblane-window is missing\n");
+            return nullptr;
+        }
+        std::vector<char*> args(argv, argv + argc);
+        args.push_back(nullptr);
+        execv(program.c_str(), args.data());
+        std::fprintf(stderr, "scriblane: cannot start %s: %s\n", program.c_str(),
+                     std::strerror(errno));
+        return nullptr;
+    }
     if (auto native = OpenNativeCommandLine()) {
         // The surface is asked for already; the compositor answers while
         // the settings and the font are loaded.
