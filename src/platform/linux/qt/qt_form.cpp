@@ -53,6 +53,26 @@ QFont MakeFont(const FontSpec& wanted, const QString& face) {
     return font;
 }
 
+// The application's font is `font` while this lives. Qt lays a new text
+// widget out in the application's font as it makes it, before the widget
+// can have a font of its own: widgets made in the window's font load no face
+// the window never shows (where the desktop names no installed face, finding
+// one costs as much as the rest of the controls). Afterwards the font counts
+// as the program's own: a later change of the desktop's font no longer
+// reaches the dialogs.
+class ApplicationFontWhile {
+public:
+    explicit ApplicationFontWhile(const QFont& font) : saved_(QGuiApplication::font()) {
+        QGuiApplication::setFont(font);
+    }
+    ~ApplicationFontWhile() { QGuiApplication::setFont(saved_); }
+    ApplicationFontWhile(const ApplicationFontWhile&) = delete;
+    ApplicationFontWhile& operator=(const ApplicationFontWhile&) = delete;
+
+private:
+    const QFont saved_;
+};
+
 // Calls `before` ahead of any press, key or wheel turn on the watched widget.
 class BeforeInput : public QObject {
 public:
@@ -297,6 +317,7 @@ void QtForm::BuildControls() {
     if (FontListPending()) pendingText = PendingListText();
     if (!pendingText) FillFontList();
     window_->setFont(MakeFont(spec_->font, InstalledFace(spec_->font.face)));
+    const ApplicationFontWhile making(window_->font());
     QGroupBox* frame = nullptr;
     for (const ControlSpec& c : spec_->controls) {
         if (c.kind == ControlKind::Frame && frame == nullptr) {

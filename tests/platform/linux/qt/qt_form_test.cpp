@@ -124,9 +124,15 @@ protected:
 };
 
 TEST_F(QtFormTest, ShownWindowHasTheTablesTitleSizeAndFlags) {
+    QtForm::EnsureApplication();
+    const QFont desktop = QGuiApplication::font();
     LoadAndShow();
     QWidget* window = form.Window();
     ASSERT_NE(window, nullptr);
+    // The controls are made in the window's font; the dialogs keep the
+    // desktop's.
+    ASSERT_NE(window->font(), desktop);
+    EXPECT_EQ(QGuiApplication::font(), desktop);
     EXPECT_EQ(window->windowTitle(), "Scriblane");
     EXPECT_EQ(window->size(), QSize(290, 236));
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
