@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "platform/linux/overlay/wayland/layer_drawings.h"
+#include "platform/linux/posix/work_beside.h"
 #include "platform/linux/overlay/wayland/wayland_display.h"
 #include "platform/linux/qt/qt_dialogs.h"
 #include "platform/linux/qt/qt_form.h"
@@ -90,11 +90,14 @@ public:
         // The window is coming: while Qt gets ready here, the server answers
         // on our own connection what the window's start-up will ask it, and
         // the window manager tells the frame it will put around the window.
-        // (The look reads the environment: here, before Qt may change it.)
-        std::jthread ahead([this, dpy, look = QtForm::FrameLookOf(MainFormSpec())] {
+        // On another CPU from the start, the short server grab of the colour
+        // read is over before Qt's own connection is made, rather than
+        // holding it up. (The look reads the environment: here, before Qt
+        // may change it.)
+        WorkBeside ahead([this, dpy, look = QtForm::FrameLookOf(MainFormSpec())] {
             try {
-                frame_.Start(dpy, look);
                 display_.ReadAhead();
+                frame_.Start(dpy, look);
             } catch (...) {
                 // Then it is asked when needed.
             }
