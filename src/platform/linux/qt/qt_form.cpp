@@ -248,9 +248,9 @@ void QtForm::EnsureApplication() {
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(ScriblaneIcon())));
 }
 
-x11::FrameLook QtForm::FrameLookOf(const FormSpec& spec) {
+x11::FrameLook QtForm::FrameLookOf(const FormSpec& layout) {
     x11::FrameLook look;
-    look.title = spec.title;
+    look.title = layout.title;
     // Qt's WM_CLASS: the instance is RESOURCE_NAME where set, else the
     // program's name, as is the class.
     const char* resource = std::getenv("RESOURCE_NAME");
@@ -258,8 +258,8 @@ x11::FrameLook QtForm::FrameLookOf(const FormSpec& spec) {
     look.className = kProgramName;
     // Fixed, as the window is; the size itself changes no frame.
     const double tpp = TwipsPerPixelAt(kNormalDpi);
-    look.width = TwipsToPixels(spec.clientWidth, tpp);
-    look.height = TwipsToPixels(spec.clientHeight, tpp);
+    look.width = TwipsToPixels(layout.clientWidth, tpp);
+    look.height = TwipsToPixels(layout.clientHeight, tpp);
     return look;
 }
 

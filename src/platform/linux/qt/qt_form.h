@@ -57,9 +57,9 @@ public:
     // connection of its own asks the server).
     void UseServerDpi(std::optional<double> dpi) { serverDpi_ = dpi; }
 
-    // What the window of `spec` will show a window manager, for asking its
+    // What the window of `layout` will show a window manager, for asking its
     // frame before Qt runs (see x11::FrameProbe).
-    static x11::FrameLook FrameLookOf(const FormSpec& spec);
+    static x11::FrameLook FrameLookOf(const FormSpec& layout);
     // That frame, as asked ahead of the window: `answer` waits at most its
     // argument. Used for the window's first placing; without it the
     // window's own request is waited for.
