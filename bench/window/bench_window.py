@@ -7,10 +7,13 @@ fill in a window's background colour is not a paint of its program; the
 blank minimal window counts from its first drawing). Not a test: nothing here passes or
 fails.
 
-Usage: bench_window.py SCRIBLANE [--minimal PATH] [--runs N] [--label]
+Usage: bench_window.py SCRIBLANE [--minimal PATH] [--runs N] [--label] [--pin]
 Without --minimal the yardstick is built from minimal.cpp with CMake.
 --label times the same window with one line of text too (Qt's own font
 start-up, which any window showing text pays before it can paint).
+--pin keeps the X server, the window manager and this script on the first
+CPU and starts the programs on the others: each program's own start-up,
+without the window manager's framing waiting for a CPU the program holds.
 """
 import argparse
 import ctypes
@@ -188,11 +191,18 @@ def build_minimal():
     return os.path.join(out, "minimal"), os.path.join(out, "minimal_label")
 
 
-def time_start(server, watcher, program, title, blank=False):
+def pin_to(pid, cpus):
+    """Every thread of process `pid` onto `cpus`."""
+    for task in os.listdir("/proc/%d/task" % pid):
+        os.sched_setaffinity(int(task), cpus)
+
+
+def time_start(server, watcher, program, title, blank=False, cpus=None):
     watcher.drain()
     start = time.perf_counter()
     proc = subprocess.Popen([program], env=server.env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
+                            stderr=subprocess.DEVNULL,
+                            preexec_fn=(lambda: os.sched_setaffinity(0, cpus)) if cpus else None)
     try:
         mapped, painted = watcher.wait_shown(title, 30, blank)
     finally:
@@ -211,7 +221,11 @@ def main():
     parser.add_argument("--minimal")
     parser.add_argument("--runs", type=int, default=15)
     parser.add_argument("--label", action="store_true")
+    parser.add_argument("--pin", action="store_true")
     args = parser.parse_args()
+    cpus = sorted(os.sched_getaffinity(0))
+    if args.pin and len(cpus) < 2:
+        parser.error("--pin needs two CPUs or more")
     minimal, labelled = (args.minimal, None) if args.minimal else build_minimal()
     programs = {"scriblane": (os.path.abspath(args.scriblane), "Scriblane"),
                 "minimal": (minimal, "Minimal")}
@@ -225,14 +239,20 @@ def main():
 
     with XServer() as server:
         server.start_wm()
+        rest = None
+        if args.pin:
+            for pid in (server.proc.pid, server.wm.pid, os.getpid()):
+                pin_to(pid, {cpus[0]})
+            rest = set(cpus[1:])
         watcher = MapWatcher(server.display)
         # One untimed start each warms the file cache and fontconfig's.
         for name, (path, title) in programs.items():
-            time_start(server, watcher, path, title, name == "minimal")
+            time_start(server, watcher, path, title, name == "minimal", rest)
         times = {name: ([], []) for name in programs}
         for _ in range(args.runs):
             for name, (path, title) in programs.items():
-                mapped, painted = time_start(server, watcher, path, title, name == "minimal")
+                mapped, painted = time_start(server, watcher, path, title, name == "minimal",
+                                             rest)
                 times[name][0].append(mapped)
                 times[name][1].append(painted)
 
