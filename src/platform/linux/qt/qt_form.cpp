@@ -189,7 +189,10 @@ QString QtForm::InstalledFace(const char* face) {
     // fallback search per font.
     QString chosen = QString::fromUtf8(face);  // else Qt's own matching chooses
     for (const char* candidate : {face, "Liberation Sans", "Arimo", "DejaVu Sans"}) {
-        if (IsScreenFont(candidate)) {
+        // Faces that are not installed share their stand-in: one list each.
+        auto [known, added] = screenFonts_.try_emplace(candidate, false);
+        if (added) known->second = IsScreenFont(candidate);
+        if (known->second) {
             chosen = QString::fromUtf8(candidate);
             break;
         }

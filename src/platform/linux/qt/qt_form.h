@@ -108,6 +108,7 @@ private:
     bool closing_ = false;
     bool listing_ = false;
     std::map<std::string, QString> installedFaces_;
+    std::map<std::string, bool> screenFonts_;  // each name asked of fontconfig once
     // Read on the main thread only: false once the form is gone, for a fill
     // posted by the listing thread.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
