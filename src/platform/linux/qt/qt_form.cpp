@@ -182,23 +182,16 @@ QtForm::~QtForm() {
 }
 
 QString QtForm::InstalledFace(const char* face) {
-    auto it = installedFaces_.find(face);
-    if (it != installedFaces_.end()) return it->second;
     // Itself when installed, else a metric-compatible face, else one that
     // comes with fontconfig nearly everywhere. Deciding here spares Qt a
     // fallback search per font.
-    QString chosen = QString::fromUtf8(face);  // else Qt's own matching chooses
     for (const char* candidate : {face, "Liberation Sans", "Arimo", "DejaVu Sans"}) {
         // Faces that are not installed share their stand-in: one list each.
         auto [known, added] = screenFonts_.try_emplace(candidate, false);
         if (added) known->second = IsScreenFont(candidate);
-        if (known->second) {
-            chosen = QString::fromUtf8(candidate);
-            break;
-        }
+        if (known->second) return QString::fromUtf8(candidate);
     }
-    installedFaces_.emplace(face, chosen);
-    return chosen;
+    return QString::fromUtf8(face);  // Qt's own matching chooses
 }
 
 void QtForm::ListFontsAfterFirstPaint() {

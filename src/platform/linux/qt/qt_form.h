@@ -107,7 +107,6 @@ private:
     bool shown_ = false;
     bool closing_ = false;
     bool listing_ = false;
-    std::map<std::string, QString> installedFaces_;
     std::map<std::string, bool> screenFonts_;  // each name asked of fontconfig once
     // Read on the main thread only: false once the form is gone, for a fill
     // posted by the listing thread.
