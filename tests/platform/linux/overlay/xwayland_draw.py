@@ -559,9 +559,20 @@ class WithoutXWaylandTest(unittest.TestCase):
             self.assertIsNotNone(node, "the window did not come up")
             # Its client area's corner in the layout.
             x, y = node["rect"]["x"] + node["window_rect"]["x"], node["rect"]["y"]
-            pointer.move(x + 100, y + 40)  # the text box
-            pointer.click()
-            sway.run(["wtype", "Hello screen"], check=True)
+            line = (x + 5, y + 25, x + 280, y + 70)  # the text box's first lines
+            def dark(image):
+                return sum(1 for px in range(line[0], line[2]) for py in range(line[1], line[3])
+                           if max(image.pixel(px, py)) < 100)
+            typed = False
+            for _ in range(3):  # clicked and typed again should the keys not arrive
+                pointer.move(x + 100, y + 40)  # the text box
+                pointer.click()
+                pointer.move(x + 160 + 35, y + 84 + 124 + 10)  # out of it: onto "Write it!"
+                sway.run(["wtype", "Hello screen"], check=True)
+                typed = xtest.wait_for(lambda: dark(sway.screenshot()) > 40, 5)
+                if typed:
+                    break
+            self.assertTrue(typed, "the keys did not reach the text box")
             shot = None
             for _ in range(3):  # clicked again should a busy compositor lose the click
                 pointer.move(x + 160 + 35, y + 84 + 124 + 10)
